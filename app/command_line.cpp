@@ -1,0 +1,37 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+
+#include "settings/settings_text.h"
+
+StartRequest ParseCommandLine(const std::string& commandLine)
+{
+    if (commandLine.size() < 2) {
+        return {Mode::Invalid, 0};
+    }
+    switch (commandLine[1]) {
+    case 'P':
+    case 'p':
+        return {Mode::Preview, TextToInt(commandLine.substr(std::min<size_t>(3, commandLine.size())).c_str())};
+    case 'A':
+    case 'a':
+        return {Mode::Password, 0};
+    case 'S':
+    case 's':
+        return {Mode::FullScreen, 0};
+    case 'C':
+    case 'c':
+        return {Mode::Settings, 0};
+    default:
+        return {Mode::Invalid, 0};
+    }
+}
+
+std::string ProgramDirectoryOf(const std::string& executablePath)
+{
+    const size_t lastBackslash = executablePath.rfind('\\');
+    if (lastBackslash == std::string::npos || lastBackslash == 0) {
+        return executablePath;
+    }
+    return executablePath.substr(0, lastBackslash + 1);
+}

@@ -1,0 +1,36 @@
+#include "app/win32_main_window.h"
+
+#include "app/win32_startup.h"
+#include "res/resource.h"
+
+void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = programInstance;
+    windowClass.hIcon = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = className;
+    windowClass.hIconSm = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE_SMALL));
+    (void)RegisterClassExA(&windowClass);
+}
+
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

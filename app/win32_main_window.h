@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+// Registers the class of the program's one window under className. A failure
+// shows up as the failed window creation that follows.
+void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
+
+// Ends the program when the window is destroyed and hands every size change to
+// the GL output.
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

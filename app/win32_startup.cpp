@@ -1,0 +1,171 @@
+#include "app/win32_startup.h"
+
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/main_loop.h"
+#include "app/win32_main_window.h"
+#include "picture/win32_desktop_capture.h"
+#include "render/input_watch.h"
+#include "render/win32_input_source.h"
+#include "res/resource.h"
+#include "settings/win32_settings_dialog.h"
+#include "settings/win32_settings_store.h"
+#include "water/win32_water_surface.h"
+
+Scene scene;
+HINSTANCE instance = nullptr;
+HWND mainWindow = nullptr;
+std::string programDirectory;
+uint32_t lastFrameTime = 0;
+
+static char windowTitle[256];
+static char className[256];
+
+std::string ModuleFilePath(HMODULE module)
+{
+    // GetModuleFileNameA truncates silently and returns the buffer's size when
+    // the path does not fit: grow until it does.
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::string();
+        }
+        if (length < path.size()) {
+            return std::string(path.data(), length);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+namespace {
+
+// The real message queue, clock and scene behind the main loop.
+class Win32LoopHost : public MainLoopHost {
+public:
+    MessagePass PumpOneMessage(int& exitCode) override
+    {
+        MSG message;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            return MessagePass::QueueEmpty;
+        }
+        if (message.message == WM_QUIT) {
+            exitCode = static_cast<int>(message.wParam);
+            return MessagePass::Quit;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        return MessagePass::Dispatched;
+    }
+
+    // timeGetTime under timeBeginPeriod(1) ticks every millisecond; the
+    // default tick of about 15.6 ms would stretch the 16 ms pacing to 31 ms
+    // and halve the animation speed.
+    uint32_t Milliseconds() override { return timeGetTime(); }
+    void SleepOneMillisecond() override { Sleep(1); }
+    void DrawFrame() override { scene.Frame(); }
+    bool OutputIsFullScreen() override { return scene.output.IsFullScreen(); }
+    void RequestQuit() override { PostQuitMessage(0); }
+};
+
+}  // namespace
+
+static bool CreateMainWindow()
+{
+    mainWindow = CreateWindowExA(0, className, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 1, 1, nullptr, nullptr, instance, nullptr);
+    return mainWindow != nullptr;
+}
+
+static bool IsPreviewParent(int32_t handleValue)
+{
+    return handleValue != 0 && IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(handleValue)));
+}
+
+// Sets up the mode's output. False when the program has nothing to do and
+// ends at once.
+static bool StartMode(const std::string& commandLine)
+{
+    const StartRequest request = ParseCommandLine(commandLine);
+    switch (request.mode) {
+    case Mode::Preview: {
+        // No number, 0, or a handle that names no window: nothing to draw
+        // into, and nothing would ever end the hidden program.
+        if (!IsPreviewParent(request.previewParent)) {
+            return false;
+        }
+        ShowWindow(mainWindow, SW_HIDE);
+        (void)scene.output.Setup(mainWindow, false);
+        scene.InitGL();
+        scene.output.AttachToParent(reinterpret_cast<HWND>(static_cast<intptr_t>(request.previewParent)));
+        return true;
+    }
+    case Mode::Password:
+        // The system handles passwords itself; left running, this mode would
+        // stay invisible with nothing to end it.
+        return false;
+    case Mode::FullScreen:
+        (void)scene.output.Setup(mainWindow, true);
+        scene.InitGL();
+        return true;
+    case Mode::Settings:
+        ShowWindow(mainWindow, SW_HIDE);
+        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow, SettingsDlgProc, 0);
+        PostQuitMessage(0);
+        return true;
+    case Mode::Invalid:
+        MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
+        PostQuitMessage(0);
+        return true;
+    }
+    return false;
+}
+
+int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
+{
+    (void)LoadStringA(programInstance, IDS_WINDOW_TITLE, windowTitle, 255);
+    (void)LoadStringA(programInstance, IDS_WINDOW_CLASS, className, 255);
+    RegisterMainWindowClass(programInstance, className);
+    instance = programInstance;
+    if (!CreateMainWindow()) {
+        return 0;
+    }
+
+    programDirectory = ProgramDirectoryOf(ModuleFilePath(nullptr));
+    LoadSettings(programDirectory);
+
+    // Before anything of ours is shown, so the snapshot holds the desktop as
+    // the user left it.
+    HBITMAP desktopSnapshot = useCustomPicture == 0 ? CaptureDesktop() : nullptr;
+
+    const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
+    if (!StartMode(commandLine)) {
+        return 0;
+    }
+
+    // Owned by the process: the scene only points to it, and it lives until
+    // the program ends.
+    WaterSurface* surface = new WaterSurface();
+    surface->Init(20, 30, Rings);
+    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
+    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
+                        usePictureFile ? nullptr : desktopSnapshot);
+    // The texture holds its own copy of the pixels.
+    if (desktopSnapshot != nullptr) {
+        (void)DeleteObject(desktopSnapshot);
+    }
+    scene.Add(surface);
+
+    Win32InputSource inputSource;
+    InputWatch watch(inputSource);
+
+    (void)timeBeginPeriod(1);
+    Win32LoopHost host;
+    const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+    (void)timeEndPeriod(1);
+    return exitCode;
+}

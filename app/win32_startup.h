@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "render/win32_scene.h"
+
+// Process-wide state: one of each, alive until the process ends.
+extern Scene scene;
+extern HINSTANCE instance;
+extern HWND mainWindow;
+extern std::string programDirectory;  // ends with a backslash
+extern uint32_t lastFrameTime;        // milliseconds, when the last frame started
+
+// The whole program: start-up in its fixed order, then the main loop. Returns
+// the exit code, which is 0 on every path.
+int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
+
+// The module's full path, however long Windows makes it.
+std::string ModuleFilePath(HMODULE module);

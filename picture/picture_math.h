@@ -1,0 +1,33 @@
+#pragma once
+
+// Size rules of the picture textures and the desktop snapshot. OpenGL 1.1
+// wants power-of-two sides, and no side may exceed the context's largest.
+
+// 2 to the power floor(log2(n) + 0.5): the power of two nearest to n on a
+// logarithmic scale. Defined for n of 1 or more; below that it gives 1, and it
+// stops at 2^30, the largest power of two an int holds.
+int NearestPowerOfTwo(int n);
+
+// A picture side in HIMETRIC units (0.01 mm) measured in screen pixels at the
+// given pixels per inch, rounded to the nearest pixel (halves away from zero).
+int HimetricToPixels(int himetric, int pixelsPerInch);
+
+// The texture side for a picture-file side of `pixels`: the largest side the
+// context accepts when the picture is wider than that, else the nearest power
+// of two. 0, meaning "cannot be loaded", when either input is below 1.
+int PictureTextureSide(int pixels, int maxTextureSide);
+
+// The texture side for a bitmap side: the bitmap's own side when the context
+// accepts it, else the largest power of two within the limit, so that a
+// power-of-two snapshot stays power-of-two when it is scaled down.
+// 0 when either input is below 1.
+int BitmapTextureSide(int side, int maxTextureSide);
+
+struct PixelSize {
+    int width;
+    int height;
+};
+
+// The desktop snapshot's size for a screen: each side rounded to the nearest
+// power of two. {0, 0} when the screen reports no size.
+PixelSize SnapshotSize(int screenWidth, int screenHeight);

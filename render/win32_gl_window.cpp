@@ -1,0 +1,118 @@
+#include "render/win32_gl_window.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+static const LONG keepPopupAndVisible = WS_POPUP | WS_VISIBLE;  // 0x90000000
+static const double resizeNearPlane = 1.0;
+static const double farPlane = 100.0;
+
+void SetProjectionAndCamera(double aspect, double nearPlane)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, aspect, nearPlane, farPlane);
+    gluLookAt(4.0, 8.0, 9.0, 4.0, 3.0, 2.0, 0.0, 0.0, 1.0);
+}
+
+void GLWindow::Clear()
+{
+    window = nullptr;
+    fullScreen = false;
+    width = 0;
+    height = 0;
+}
+
+static RECT CoverScreen(HWND outputWindow)
+{
+    // Strips caption, border, system menu and sizing frame.
+    SetWindowLongA(outputWindow, GWL_STYLE, GetWindowLongA(outputWindow, GWL_STYLE) & keepPopupAndVisible);
+    RECT desktop = {};
+    (void)GetWindowRect(GetDesktopWindow(), &desktop);
+    (void)SetWindowPos(outputWindow, HWND_TOP, 0, 0, desktop.right, desktop.bottom, SWP_NOREDRAW);
+    ShowCursor(FALSE);
+    return desktop;
+}
+
+bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
+{
+    RECT area = {};
+    if (fullScreenOutput) {
+        area = CoverScreen(outputWindow);
+        fullScreen = true;
+    } else {
+        (void)GetClientRect(outputWindow, &area);
+        fullScreen = false;
+    }
+
+    window = outputWindow;
+    deviceContext = GetDC(outputWindow);
+    if (!SetupPixelFormat(deviceContext)) {
+        return false;
+    }
+
+    renderingContext = wglCreateContext(deviceContext);
+    (void)wglMakeCurrent(deviceContext, renderingContext);
+
+    // The size messages sent while the window was stretched may have arrived
+    // before the context existed; the rectangle is the size that holds.
+    width = area.right - area.left;
+    height = area.bottom - area.top;
+    ShowWindow(outputWindow, SW_SHOW);
+    return true;
+}
+
+bool GLWindow::SetupPixelFormat(HDC dc)
+{
+    PIXELFORMATDESCRIPTOR descriptor = {};
+    descriptor.nSize = sizeof descriptor;
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = 16;
+    descriptor.cAccumBits = 0;
+    descriptor.cDepthBits = 16;
+    descriptor.cStencilBits = 0;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+
+    const int format = ChoosePixelFormat(dc, &descriptor);
+    if (format == 0) {
+        MessageBoxA(nullptr, "ChoosePixelFormat failed", "Error", MB_OK);
+        return false;
+    }
+    if (!SetPixelFormat(dc, format, &descriptor)) {
+        MessageBoxA(nullptr, "SetPixelFormat failed", "Error", MB_OK);
+        return false;
+    }
+    return true;
+}
+
+void GLWindow::AttachToParent(HWND parent)
+{
+    SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    (void)SetParent(window, parent);
+    RECT parentArea = {};
+    (void)GetWindowRect(parent, &parentArea);
+    const int parentWidth = parentArea.right - parentArea.left;
+    const int parentHeight = parentArea.bottom - parentArea.top;
+    (void)SetWindowPos(window, HWND_TOP, 0, 0, parentWidth, parentHeight, SWP_NOREDRAW);
+    Resize(parentWidth, parentHeight);
+    fullScreen = false;
+}
+
+void GLWindow::Resize(int newWidth, int newHeight)
+{
+    width = newWidth;
+    height = newHeight;
+    // Before the context exists there is nothing to set; a zero height (the
+    // hidden start-up window) would make the aspect ratio infinite. A later
+    // size message or the scene's set-up gives the real projection.
+    if (renderingContext == nullptr || height == 0) {
+        return;
+    }
+    glViewport(0, 0, width, height);
+    SetProjectionAndCamera(static_cast<double>(static_cast<float>(width) / static_cast<float>(height)),
+                           resizeNearPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+// The program's main window as an OpenGL output: full screen with the cursor
+// hidden, or a child filling the preview window. It keeps the output size and
+// sets viewport, projection and camera whenever the size changes. Nothing here
+// releases the context or the device context, or shows the cursor again: they
+// belong to the process until it ends.
+class GLWindow {
+public:
+    void Clear();
+
+    // True when the rendering context exists and is current.
+    bool Setup(HWND outputWindow, bool fullScreenOutput);
+    bool SetupPixelFormat(HDC dc);
+    void AttachToParent(HWND parent);
+    // Records the size; the GL state is only touched once a context exists.
+    void Resize(int newWidth, int newHeight);
+    bool IsFullScreen() const { return fullScreen; }
+
+    HGLRC renderingContext = nullptr;
+    HWND window = nullptr;
+    HDC deviceContext = nullptr;
+    bool fullScreen = false;
+    int width = 0;   // pixels
+    int height = 0;  // pixels
+};
+
+// The fixed camera: 45 degrees vertical field of view, looking from (4, 8, 9)
+// at (4, 3, 2) with z up, multiplied onto the projection matrix.
+void SetProjectionAndCamera(double aspect, double nearPlane);

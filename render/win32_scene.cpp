@@ -1,0 +1,48 @@
+#include "render/win32_scene.h"
+
+#include <GL/gl.h>
+
+#include "render/frame_clock.h"
+
+// 0.1 as a single-precision value, widened: 0.10000000149011612.
+static const double initNearPlane = static_cast<double>(0.1f);
+
+void Scene::InitGL()
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_DEPTH_TEST);
+    SetProjectionAndCamera(static_cast<double>(static_cast<float>(output.width) / static_cast<float>(output.height)),
+                           initNearPlane);
+    // The identity is loaded by every frame, not here.
+    glMatrixMode(GL_MODELVIEW);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_TEXTURE_2D);
+    time = 0.0f;
+}
+
+void Scene::Add(Renderable* renderable)
+{
+    renderables.push_back(renderable);
+}
+
+void Scene::Frame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    // The texture environment keeps its default, so white shows textures in
+    // their own colours.
+    glColor3f(1.0f, 1.0f, 1.0f);
+
+    // Every object of a frame sees the same time, and all updates come before
+    // the first draw.
+    const float frameTime = time;
+    for (Renderable* renderable : renderables) {
+        renderable->Update(frameTime);
+    }
+    for (Renderable* renderable : renderables) {
+        renderable->Draw();
+    }
+    time = NextFrameTime(time);
+    (void)SwapBuffers(output.deviceContext);
+}

@@ -1,0 +1,27 @@
+# Sourced by the build and test scripts: installs the Debian packages that are
+# missing (as root, with apt-get), so that a bare machine can build and test.
+
+# Everything needed to cross-build Vitrane.scr and to test it under Wine.
+vitrane_packages=(
+    cmake ninja-build g++ libgtest-dev
+    mingw-w64 g++-mingw-w64-x86-64-posix
+    wine wine64 xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
+)
+
+install_missing_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq &&
+        $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}

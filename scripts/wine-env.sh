@@ -1,0 +1,17 @@
+# Sourced by the scripts that run Windows programs: a Wine prefix of the
+# project's own, quiet, and never asking to install extra runtimes.
+repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${VITRANE_WINEPREFIX:-$repo_root/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# A new prefix takes about ten seconds to set up; do it once, up front, so that
+# no test's timing pays for it.
+ensure_wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot --init >/dev/null 2>&1
+        wineserver --wait
+    fi
+}

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace {
+
+struct ModeCase {
+    const char* commandLine;
+    Mode mode;
+    int32_t previewParent;
+};
+
+class CommandLineTest : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(CommandLineTest, ReadsModeAndPreviewParent)
+{
+    const ModeCase& expected = GetParam();
+    const StartRequest request = ParseCommandLine(expected.commandLine);
+    EXPECT_EQ(request.mode, expected.mode);
+    EXPECT_EQ(request.previewParent, expected.previewParent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, CommandLineTest,
+    testing::Values(
+        ModeCase{"/s", Mode::FullScreen, 0}, ModeCase{"-S", Mode::FullScreen, 0},
+        ModeCase{"xs", Mode::FullScreen, 0}, ModeCase{"/s and more text", Mode::FullScreen, 0},
+        ModeCase{"/S:12", Mode::FullScreen, 0}, ModeCase{"s", Mode::Invalid, 0},
+        ModeCase{"", Mode::Invalid, 0}, ModeCase{"/", Mode::Invalid, 0}, ModeCase{"/x", Mode::Invalid, 0},
+        ModeCase{" s", Mode::FullScreen, 0}, ModeCase{"/c", Mode::Settings, 0},
+        ModeCase{"/C:1234", Mode::Settings, 0}, ModeCase{"/a", Mode::Password, 0},
+        ModeCase{"-A 99", Mode::Password, 0}, ModeCase{"/p 1234", Mode::Preview, 1234},
+        ModeCase{"/p:1234", Mode::Preview, 1234}, ModeCase{"/P 1234", Mode::Preview, 1234},
+        ModeCase{"/p1234", Mode::Preview, 234}, ModeCase{"/p   77 trailing", Mode::Preview, 77},
+        ModeCase{"/p -5", Mode::Preview, -5}, ModeCase{"/p", Mode::Preview, 0}, ModeCase{"/p ", Mode::Preview, 0},
+        ModeCase{"/p abc", Mode::Preview, 0}, ModeCase{"/p 99999999999", Mode::Preview, 0}));
+
+struct DirectoryCase {
+    const char* path;
+    const char* directory;
+};
+
+TEST(ProgramDirectoryTest, CutsAfterTheLastBackslash)
+{
+    const DirectoryCase cases[] = {
+        {"C:\\Windows\\System32\\Vitrane.scr", "C:\\Windows\\System32\\"},
+        {"C:\\Vitrane.scr", "C:\\"},
+        {"\\\\server\\share\\Vitrane.scr", "\\\\server\\share\\"},
+        {"Vitrane.scr", "Vitrane.scr"},    // no backslash: kept whole
+        {"\\Vitrane.scr", "\\Vitrane.scr"},  // the only backslash leads: kept whole
+        {"", ""},
+    };
+    for (const DirectoryCase& c : cases) {
+        EXPECT_EQ(ProgramDirectoryOf(c.path), c.directory) << c.path;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+#include "app/main_loop.h"
+#include "render/input_watch.h"
+
+namespace {
+
+// A keyboard and cursor that only change when the test says so.
+class StillInput : public InputSource {
+public:
+    void ReadKeyboard(uint8_t keys[256]) override
+    {
+        for (int code = 0; code < 256; ++code) {
+            keys[code] = 0;
+        }
+        keys[0x41] = keyA;
+    }
+    void ReadCursor(int32_t& x, int32_t& y) override
+    {
+        x = cursorX;
+        y = 0;
+    }
+    uint8_t keyA = 0;
+    int32_t cursorX = 0;
+};
+
+// A scripted platform: a queue of messages, a clock that sleeping advances, a
+// log of what the loop did, and a quit that arrives as the next message.
+class FakeHost : public MainLoopHost {
+public:
+    MessagePass PumpOneMessage(int& exitCode) override
+    {
+        if (pending.empty()) {
+            if (++idlePasses > idlePassLimit) {
+                exitCode = -1;  // stops a loop that would run on for ever
+                return MessagePass::Quit;
+            }
+            return MessagePass::QueueEmpty;
+        }
+        const char kind = pending.front();
+        pending.pop_front();
+        clock += millisecondsPerMessage;
+        if (kind == 'Q') {
+            exitCode = 0;
+            log += 'Q';
+            return MessagePass::Quit;
+        }
+        log += 'm';
+        return MessagePass::Dispatched;
+    }
+    uint32_t Milliseconds() override { return clock; }
+    void SleepOneMillisecond() override
+    {
+        clock += 1;
+        log += '.';
+    }
+    void DrawFrame() override
+    {
+        frameStarts.push_back(clock);
+        log += 'F';
+        if (onFrame) {
+            onFrame(*this);
+        }
+    }
+    bool OutputIsFullScreen() override { return fullScreen; }
+    void RequestQuit() override { pending.push_back('Q'); }
+
+    std::deque<char> pending;
+    uint32_t clock = 0;
+    uint32_t millisecondsPerMessage = 0;
+    bool fullScreen = false;
+    int idlePasses = 0;
+    int idlePassLimit = 1000;
+    std::string log;
+    std::vector<uint32_t> frameStarts;
+    void (*onFrame)(FakeHost&) = nullptr;
+};
+
+TEST(FrameIsDueTest, UsesTheUnsignedDifference)
+{
+    struct Case {
+        uint32_t now;
+        uint32_t last;
+        bool due;
+    } cases[] = {
+        {0, 0, false},        {15, 0, false},       {16, 0, true},        {17, 0, true},
+        {1000, 985, false},   {1000, 984, true},    {5, 0xFFFFFFF6u, false},  // 15 ms across the wrap
+        {6, 0xFFFFFFF6u, true},  // 16 ms across the wrap
+        {0xFFFFFFFFu, 0xFFFFFFF0u, false}, {0, 0xFFFFFFF0u, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FrameIsDue(c.now, c.last), c.due) << c.now << " after " << c.last;
+    }
+}
+
+TEST(MainLoopTest, FirstIdlePassDrawsAtOnceThenFramesStartSixteenMillisecondsApart)
+{
+    FakeHost host;
+    host.clock = 5000;
+    host.idlePassLimit = 60;
+    StillInput input;
+    InputWatch watch(input);
+    uint32_t lastFrameTime = 0;
+
+    EXPECT_EQ(RunMainLoop(host, watch, lastFrameTime), -1);
+    ASSERT_GE(host.frameStarts.size(), 3u);
+    EXPECT_EQ(host.frameStarts[0], 5000u);
+    for (size_t k = 1; k < host.frameStarts.size(); ++k) {
+        EXPECT_EQ(host.frameStarts[k] - host.frameStarts[k - 1], frameInterval);
+    }
+    // Drawing takes no time here, so sixteen 1 ms sleeps lie between frames.
+    EXPECT_EQ(host.log.substr(0, 18), "F................F");
+}
+
+TEST(MainLoopTest, KeepsPacingWhenTheClockWrapsPastItsMaximum)
+{
+    FakeHost host;
+    host.clock = 0xFFFFFFFFu - 20;
+    host.idlePassLimit = 80;
+    StillInput input;
+    InputWatch watch(input);
+    uint32_t lastFrameTime = host.clock - 16;
+
+    RunMainLoop(host, watch, lastFrameTime);
+    ASSERT_GE(host.frameStarts.size(), 4u);
+    for (size_t k = 1; k < host.frameStarts.size(); ++k) {
+        EXPECT_EQ(static_cast<uint32_t>(host.frameStarts[k] - host.frameStarts[k - 1]), frameInterval);
+    }
+    EXPECT_LT(host.frameStarts.back(), 100u);  // the clock did wrap
+}
+
+TEST(MainLoopTest, MessagesArrivingContinuouslyDrawNoFrame)
+{
+    FakeHost host;
+    host.clock = 1000;
+    host.millisecondsPerMessage = 5;  // far longer than a frame interval in all
+    host.pending.assign(40, 'm');
+    host.pending.push_back('Q');
+    StillInput input;
+    InputWatch watch(input);
+    uint32_t lastFrameTime = 0;
+
+    EXPECT_EQ(RunMainLoop(host, watch, lastFrameTime), 0);
+    EXPECT_EQ(host.log, std::string(40, 'm') + "Q");
+    EXPECT_EQ(lastFrameTime, 0u);
+}
+
+TEST(MainLoopTest, FirstIdlePassAfterTheQueueEmptiesDrawsWhenDue)
+{
+    FakeHost host;
+    host.clock = 1000;
+    host.millisecondsPerMessage = 10;
+    host.idlePassLimit = 1;
+    host.pending.assign(3, 'm');
+    StillInput input;
+    InputWatch watch(input);
+    uint32_t lastFrameTime = 1000;
+
+    RunMainLoop(host, watch, lastFrameTime);
+    EXPECT_EQ(host.log, "mmmF");
+    EXPECT_EQ(lastFrameTime, 1030u);
+}
+
+TEST(MainLoopTest, QuitAlreadyQueuedEndsWithoutAnIdlePass)
+{
+    FakeHost host;
+    host.pending = {'m', 'Q'};
+    StillInput input;
+    InputWatch watch(input);
+    uint32_t lastFrameTime = 0;
+
+    EXPECT_EQ(RunMainLoop(host, watch, lastFrameTime), 0);
+    EXPECT_EQ(host.log, "mQ");
+}
+
+TEST(MainLoopTest, ActivityEndsOnlyTheFullScreenOutput)
+{
+    for (const bool fullScreen : {true, false}) {
+        FakeHost host;
+        host.fullScreen = fullScreen;
+        host.clock = 100;
+        host.idlePassLimit = 40;
+        static StillInput input;
+        input = StillInput();
+        InputWatch watch(input);
+        uint32_t lastFrameTime = 0;
+        host.onFrame = [](FakeHost& h) {
+            if (h.frameStarts.size() == 1) {
+                input.cursorX += 1;
+            }
+        };
+
+        const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+        if (fullScreen) {
+            EXPECT_EQ(exitCode, 0);
+            EXPECT_EQ(host.log, "FQ");  // tested in the same idle pass as the frame
+        } else {
+            EXPECT_EQ(exitCode, -1);  // still running when the fake stopped it
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/win32_main_window.h"
+#include "app/win32_startup.h"
+
+namespace {
+
+TEST(MainWindowTest, SizeMessagesReachTheOutputUnchangedInEveryMode)
+{
+    const LPARAM sizes[] = {MAKELPARAM(640, 480), MAKELPARAM(0, 0), MAKELPARAM(0, 300), MAKELPARAM(800, 0),
+                            MAKELPARAM(65535, 65535)};
+    for (const LPARAM size : sizes) {
+        EXPECT_EQ(WndProc(nullptr, WM_SIZE, SIZE_RESTORED, size), 0);
+        EXPECT_EQ(scene.output.width, LOWORD(size));
+        EXPECT_EQ(scene.output.height, HIWORD(size));
+    }
+    scene.output.Clear();
+}
+
+TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
+{
+    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowTest");
+    HWND window = CreateWindowExA(0, "VitraneMainWindowTest", "main window test", WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr);
+    ASSERT_NE(window, nullptr);
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+
+    MSG message = {};
+    bool quitSeen = false;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitSeen = true;
+            EXPECT_EQ(message.wParam, 0u);
+            break;
+        }
+    }
+    EXPECT_TRUE(quitSeen);
+    scene.output.Clear();
+}
+
+TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
+{
+    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest", &windowClass));
+    EXPECT_EQ(windowClass.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
+    EXPECT_EQ(windowClass.lpfnWndProc, WndProc);
+    EXPECT_NE(windowClass.hIcon, nullptr);
+    EXPECT_NE(windowClass.hIconSm, nullptr);
+    EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+}
+
+TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)
+{
+    const std::string path = ModuleFilePath(nullptr);
+    ASSERT_GT(path.size(), 4u);
+    EXPECT_EQ(path.substr(path.size() - 4), ".exe");
+    EXPECT_NE(path.find('\\'), std::string::npos);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+}  // namespace
