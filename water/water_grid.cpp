@@ -1,0 +1,96 @@
+#include "water/water_grid.h"
+
+#include <cmath>
+
+// The camera's eye, repeated here so that the mapping does not depend on how
+// the projection was set up.
+static const Vec3 EyePoint{4.0f, 8.0f, 9.0f};
+
+// How far each vertex's normal bends the view ray.
+static const float BendFactor = 0.1f;
+
+// Shift the picture by 2 % of its width and 10 % of its height; the texture's
+// repeat wrap fills the strips this uncovers.
+static const double TexOffsetU = -0.02;
+static const double TexOffsetV = -0.1;
+
+void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
+{
+    waveMode = mode;
+    columns = columnCount;
+    rows = rowCount;
+    vertexComponents = 3;
+    texCoordComponents = 2;
+
+    vertices.Resize(columns, rows, Vec3{0.0f, 0.0f, 0.0f});
+    texCoords.Resize(columns, rows, TexCoord{0.0f, 0.0f});
+
+    // The flat start uses a wider x step (0.42) than Rings rewrites each frame
+    // (0.4); Crossed never rewrites x, so it keeps this one.
+    for (int32_t i = 0; i < columns; ++i) {
+        for (int32_t j = 0; j < rows; ++j) {
+            Vec3& vertex = vertices.At(i, j);
+            vertex.x = static_cast<float>(static_cast<double>(i) * 0.42f);
+            vertex.y = static_cast<float>(static_cast<double>(j) * 0.2f);
+            vertex.z = 1.0f;
+        }
+    }
+}
+
+void WaterGrid::Animate(float time)
+{
+    // Truncating division puts the centre half a step past the middle on an
+    // even count; the ripples are centred there on purpose.
+    const float cx = static_cast<float>(columns / 2);
+    const float cy = static_cast<float>(rows / 2);
+    const double phase = static_cast<double>(time) * 0.2f;
+
+    for (int32_t i = 0; i < columns; ++i) {
+        for (int32_t j = 0; j < rows; ++j) {
+            const double d = static_cast<double>(i) - cx;
+            const double f = static_cast<double>(j) - cy;
+            Vec3& vertex = vertices.At(i, j);
+            if (waveMode == Rings) {
+                // 1.5 under the root squeezes the rings along j only.
+                const double radius = std::sqrt(d * d + 1.5f * (f * f));
+                vertex.x = static_cast<float>(i * 0.4);
+                vertex.y = static_cast<float>(j * 0.2);
+                vertex.z = static_cast<float>(std::sin(radius * 1.5f - phase) * 0.1f + 1.0f);
+            }
+            if (waveMode == Crossed) {
+                vertex.z = static_cast<float>((std::sin(d - phase) + std::sin(f - phase)) * 0.1f + 1.0f);
+            }
+        }
+    }
+}
+
+void WaterGrid::ComputeTexCoords()
+{
+    // Without a forward neighbour in both directions there is no normal, and
+    // the extent vertex below would not exist on an empty grid.
+    if (columns < 2 || rows < 2) {
+        return;
+    }
+    // The last vertex's x and y are the grid's extent: they scale the landing
+    // point to about one copy of the picture across the surface.
+    const Vec3 extent = vertices.At(columns - 1, rows - 1);
+
+    for (int32_t i = 0; i + 1 < columns; ++i) {
+        for (int32_t j = 0; j + 1 < rows; ++j) {
+            const Vec3 p = vertices.At(i, j);
+            const Vec3 alongI = vertices.At(i + 1, j) - p;
+            const Vec3 alongJ = vertices.At(i, j + 1) - p;
+            // This order makes the normal point up, toward the eye.
+            const Vec3 normal = Normalize(Cross(alongI, alongJ));
+            const Vec3 view = Normalize(p - EyePoint);
+            const Vec3 ray = Normalize(view - normal * BendFactor);
+            // Distance along the ray from the vertex down to the plane z = 0.
+            const double distance = -(static_cast<double>(p.z) / ray.z);
+            const double landX = p.x + distance * ray.x;
+            const double landY = p.y + distance * ray.y;
+            TexCoord& texCoord = texCoords.At(i, j);
+            texCoord.u = static_cast<float>(TexOffsetU - landX / extent.x);
+            texCoord.v = static_cast<float>(TexOffsetV - landY / extent.y);
+        }
+    }
+}
