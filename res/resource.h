@@ -1,0 +1,20 @@
+// Resource identifiers shared by the resource script and the C++ code.
+// Plain #defines only: windres reads this file through its preprocessor too.
+#ifndef VITRANE_RES_RESOURCE_H
+#define VITRANE_RES_RESOURCE_H
+
+// Both strings hold the same text: it is the window's title and its class name.
+#define IDS_WINDOW_TITLE 103
+#define IDS_WINDOW_CLASS 109
+
+#define IDI_VITRANE 107
+#define IDI_VITRANE_SMALL 108
+
+#define IDB_BUILTIN_PICTURE 132
+#define IDB_SETTINGS_PICTURE 134
+
+#define IDD_SETTINGS 9
+#define IDC_CHANGE_PICTURE 1001
+#define IDC_CUSTOM_PICTURE 1004
+
+#endif
