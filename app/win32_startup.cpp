@@ -7,6 +7,9 @@
 
 #include "app/command_line.h"
 #include "app/main_loop.h"
+#ifdef VITRANE_FRAME_RECORDER
+#include "app/win32_frame_recorder.h"
+#endif
 #include "app/win32_main_window.h"
 #include "picture/win32_desktop_capture.h"
 #include "render/input_watch.h"
@@ -67,7 +70,16 @@ public:
     // and halve the animation speed.
     uint32_t Milliseconds() override { return timeGetTime(); }
     void SleepOneMillisecond() override { Sleep(1); }
-    void DrawFrame() override { scene.Frame(); }
+    void DrawFrame() override
+    {
+#ifdef VITRANE_FRAME_RECORDER
+        RecordFrameStart();
+        scene.Frame();
+        RecordFrameShown();
+#else
+        scene.Frame();
+#endif
+    }
     bool OutputIsFullScreen() override { return scene.output.IsFullScreen(); }
     void RequestQuit() override { PostQuitMessage(0); }
 };
@@ -167,5 +179,8 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime);
     (void)timeEndPeriod(1);
+#ifdef VITRANE_FRAME_RECORDER
+    WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
+#endif
     return exitCode;
 }
