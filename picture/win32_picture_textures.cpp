@@ -1,0 +1,244 @@
+#include "picture/win32_picture_textures.h"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "picture/picture_math.h"
+#include "picture/picture_pixels.h"
+#include "res/resource.h"
+#include "water/win32_water_surface.h"
+
+static const int kBytesPerPixel = 4;
+
+// 0 without a current rendering context, which gives every size rule below a
+// limit of nothing and so makes the loaders fail instead of uploading.
+static int MaxTextureSide()
+{
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return side;
+}
+
+static void CreateTexture(GLuint* texture, GLint internalFormat, int width, int height,
+                          GLenum format, const void* pixels)
+{
+    glGenTextures(1, texture);
+    glBindTexture(GL_TEXTURE_2D, *texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE,
+                 pixels);
+}
+
+// The loader's buffers hold MAX_PATH characters with the terminating zero; a
+// longer path is refused rather than cut, since a cut path names another file.
+static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
+{
+    if (path == nullptr) {
+        return false;
+    }
+    const size_t length = strnlen(path, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) {
+        return false;
+    }
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) != 0;
+}
+
+// Draws the picture upright into a new 32-bit bottom-up DIB section selected
+// into `memory` and uploads it. The picture's size comes in HIMETRIC, whose y
+// axis runs upward: the source rectangle starts at the top edge and has a
+// negative height.
+static bool UploadPicture(GLuint* texture, IPicture* picture, HDC memory,
+                          OLE_XSIZE_HIMETRIC hmWidth, OLE_YSIZE_HIMETRIC hmHeight)
+{
+    const int maxSide = MaxTextureSide();
+    const int width = PictureTextureSide(
+        HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)), maxSide);
+    const int height = PictureTextureSide(
+        HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY)), maxSide);
+    if (width == 0 || height == 0) {
+        return false;
+    }
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib == nullptr || bits == nullptr) {
+        return false;
+    }
+
+    const HGDIOBJ previous = SelectObject(memory, dib);
+    // Shrinking with the default BLACKONWHITE mode would AND dropped rows into
+    // the kept ones and darken the picture.
+    (void)SetStretchBltMode(memory, COLORONCOLOR);
+    const HRESULT rendered =
+        picture->Render(memory, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+    // GDI may batch the drawing; the bits are only complete after a flush.
+    (void)GdiFlush();
+    (void)SelectObject(memory, previous);
+
+    const bool drawn = SUCCEEDED(rendered);
+    if (drawn) {
+        uint8_t* pixels = static_cast<uint8_t*>(bits);
+        BgrxToRgba(pixels, static_cast<size_t>(width) * static_cast<size_t>(height));
+        CreateTexture(texture, GL_RGBA, width, height, GL_RGBA, pixels);
+    }
+    (void)DeleteObject(dib);
+    return drawn;
+}
+
+static bool UploadPictureAtScreenResolution(GLuint* texture, IPicture* picture)
+{
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (FAILED(picture->get_Width(&hmWidth)) || FAILED(picture->get_Height(&hmHeight))) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) {
+        return false;
+    }
+    HDC memory = CreateCompatibleDC(screen);
+    (void)ReleaseDC(nullptr, screen);
+    if (memory == nullptr) {
+        return false;
+    }
+    const bool uploaded = UploadPicture(texture, picture, memory, hmWidth, hmHeight);
+    (void)DeleteDC(memory);
+    return uploaded;
+}
+
+// Reads the bitmap out as 32-bit bottom-up rows whatever its own format, so
+// the buffer always holds width x height x 4 bytes. Null when it cannot;
+// otherwise the caller frees the buffer with std::free.
+static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
+{
+    const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * kBytesPerPixel;
+    uint8_t* pixels = static_cast<uint8_t*>(std::malloc(size));
+    if (pixels == nullptr) {
+        return nullptr;
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    const int lines = screen == nullptr ? 0
+                                        : GetDIBits(screen, bitmap, 0, static_cast<UINT>(height),
+                                                    pixels, &info, DIB_RGB_COLORS);
+    if (screen != nullptr) {
+        (void)ReleaseDC(nullptr, screen);
+    }
+    if (lines != height) {
+        std::free(pixels);
+        return nullptr;
+    }
+    return pixels;
+}
+
+BOOL LoadTextureFromFile(GLuint* texture, const char* path)
+{
+    wchar_t widePath[MAX_PATH] = {};
+    if (!WidenPath(path, widePath)) {
+        return FALSE;
+    }
+    // The OLE picture loader is built on COM (it may bind the path through a
+    // URL moniker, and decodes through codec objects), so the thread needs an
+    // apartment for as long as the picture lives. S_FALSE means there was one
+    // already; it still wants its CoUninitialize.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IPicture* picture = nullptr;
+    bool loaded = false;
+    const HRESULT opened = OleLoadPicturePath(widePath, nullptr, 0, 0, IID_IPicture,
+                                              reinterpret_cast<void**>(&picture));
+    if (SUCCEEDED(opened) && picture != nullptr) {
+        loaded = UploadPictureAtScreenResolution(texture, picture);
+        (void)picture->Release();
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return loaded ? TRUE : FALSE;
+}
+
+BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId)
+{
+    HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP,
+                              0, 0, LR_CREATEDIBSECTION);
+    if (image == nullptr) {
+        return FALSE;
+    }
+    HBITMAP bitmap = static_cast<HBITMAP>(image);
+    // The bits go up as they are: only a 24-bit bottom-up DIB matches the
+    // upload's format, and DIB rows are padded to the 4 bytes that GL's default
+    // unpack alignment expects.
+    BITMAP header = {};
+    const bool usable = GetObjectA(bitmap, sizeof header, &header) == sizeof header &&
+                        header.bmBitsPixel == 24 && header.bmBits != nullptr &&
+                        header.bmWidth > 0 && header.bmHeight > 0;
+    if (usable) {
+        CreateTexture(texture, 3, header.bmWidth, header.bmHeight, GL_BGR_EXT, header.bmBits);
+    }
+    (void)DeleteObject(bitmap);
+    return usable ? TRUE : FALSE;
+}
+
+BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap)
+{
+    BITMAP header = {};
+    if (GetObjectA(bitmap, sizeof header, &header) != sizeof header) {
+        return FALSE;
+    }
+    const int width = header.bmWidth;
+    const int height = std::abs(header.bmHeight);
+    const int maxSide = MaxTextureSide();
+    const int textureWidth = BitmapTextureSide(width, maxSide);
+    const int textureHeight = BitmapTextureSide(height, maxSide);
+    if (textureWidth == 0 || textureHeight == 0) {
+        return FALSE;
+    }
+    uint8_t* pixels = ReadBitmapPixels(bitmap, width, height);
+    if (pixels == nullptr) {
+        return FALSE;
+    }
+    // A snapshot of a screen wider or taller than the context's largest
+    // texture would fail to upload and leave the surface blank.
+    if (textureWidth != width || textureHeight != height) {
+        ShrinkPixels(pixels, width, height, textureWidth, textureHeight);
+    }
+    CreateTexture(texture, 3, textureWidth, textureHeight, GL_BGRA_EXT, pixels);
+    std::free(pixels);
+    return TRUE;
+}
+
+void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
+{
+    // The settings and password modes, and an unknown switch, reach this too,
+    // with no rendering context: nothing will be drawn there, so nothing is
+    // decoded and no GL call is made.
+    if (wglGetCurrentContext() == nullptr) {
+        return;
+    }
+    BOOL loaded = FALSE;
+    if (path != nullptr) {
+        loaded = LoadTextureFromFile(&texture, path);
+    } else if (bitmap != nullptr) {
+        loaded = LoadTextureFromBitmap(&texture, bitmap);
+    }
+    if (!loaded) {
+        (void)LoadTextureFromResource(&texture, IDB_BUILTIN_PICTURE);
+    }
+}

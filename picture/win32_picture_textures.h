@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+#include <GL/gl.h>
+
+// The picture loaders behind WaterSurface::SetTexture. Each one needs a current
+// rendering context. On success it creates one texture object (linear
+// filtering, one level, rows bottom-up so the picture stands upright), leaves
+// it bound to GL_TEXTURE_2D, writes its name through `texture` and returns
+// TRUE. On failure it returns FALSE having created and written nothing.
+
+// A picture file that the system's OLE picture loader decodes (BMP, JPEG),
+// as RGBA with power-of-two sides; pure black pixels get alpha 0. Paths of
+// MAX_PATH characters or more are refused.
+BOOL LoadTextureFromFile(GLuint* texture, const char* path);
+
+// A 24-bit bitmap resource of the executable, at its own size.
+BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId);
+
+// A bitmap handle, at its own size unless the context cannot take that, in
+// which case it is scaled down to power-of-two sides that fit. The bitmap
+// stays the caller's and must not be selected into a device context.
+BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap);

@@ -1,0 +1,4 @@
+#pragma once
+
+// Resources of win32_tests that hold test pictures (see picture_test_data.rc).
+#define IDR_QUADRANTS_JPEG 2001
