@@ -137,6 +137,18 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
+// The one water surface: owned by the process, since the scene only points
+// to it, and alive until the program ends.
+static void AddWaterSurface(HBITMAP desktopSnapshot)
+{
+    WaterSurface* surface = new WaterSurface();
+    surface->Init(20, 30, Rings);
+    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
+    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
+                        usePictureFile ? nullptr : desktopSnapshot);
+    scene.Add(surface);
+}
+
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 {
     (void)LoadStringA(programInstance, IDS_WINDOW_TITLE, windowTitle, 255);
@@ -155,22 +167,17 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     HBITMAP desktopSnapshot = useCustomPicture == 0 ? CaptureDesktop() : nullptr;
 
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
-    if (!StartMode(commandLine)) {
-        return 0;
+    const bool keepRunning = StartMode(commandLine);
+    if (keepRunning) {
+        AddWaterSurface(desktopSnapshot);
     }
-
-    // Owned by the process: the scene only points to it, and it lives until
-    // the program ends.
-    WaterSurface* surface = new WaterSurface();
-    surface->Init(20, 30, Rings);
-    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
-    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopSnapshot);
-    // The texture holds its own copy of the pixels.
+    // The texture, if any, holds its own copy of the pixels.
     if (desktopSnapshot != nullptr) {
         (void)DeleteObject(desktopSnapshot);
     }
-    scene.Add(surface);
+    if (!keepRunning) {
+        return 0;
+    }
 
     Win32InputSource inputSource;
     InputWatch watch(inputSource);
