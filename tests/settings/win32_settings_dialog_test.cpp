@@ -1,0 +1,599 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "settings/win32_settings_dialog.h"
+#include "settings/win32_settings_store.h"
+#include "win32_settings_test_support.h"
+
+namespace {
+
+using Values = std::map<std::string, std::string>;
+
+// ---- The scripted file chooser that stands in for the common file dialog.
+
+enum class ChooserOutcome { Choose, Cancel, Fail };
+
+struct ChooserTurn {
+    ChooserOutcome outcome;
+    std::string path;  // for Choose
+};
+
+// What the dialog asked the chooser, copied while the request was alive.
+struct ChooserRequest {
+    DWORD structSize;
+    HWND owner;
+    HINSTANCE instance;
+    std::string filter;  // up to and including the NUL that closes the list
+    bool customFilter;
+    DWORD filterIndex;
+    std::string initialFile;
+    DWORD maxFile;
+    bool titleBuffer;
+    DWORD maxFileTitle;
+    bool initialDir;
+    bool title;
+    DWORD flags;
+    bool defaultExtension;
+    bool hook;
+};
+
+std::vector<ChooserTurn> chooserTurns;
+std::vector<ChooserRequest> chooserRequests;
+
+std::string FilterList(const char* filter)
+{
+    if (filter == nullptr) {
+        return std::string();
+    }
+    const char* end = filter;
+    while (end[0] != '\0' || end[1] != '\0') {
+        ++end;
+    }
+    return std::string(filter, end + 2);
+}
+
+BOOL WINAPI ScriptedChooser(LPOPENFILENAMEA request)
+{
+    chooserRequests.push_back({request->lStructSize, request->hwndOwner, request->hInstance,
+                               FilterList(request->lpstrFilter), request->lpstrCustomFilter != nullptr,
+                               request->nFilterIndex, request->lpstrFile, request->nMaxFile,
+                               request->lpstrFileTitle != nullptr, request->nMaxFileTitle,
+                               request->lpstrInitialDir != nullptr, request->lpstrTitle != nullptr,
+                               request->Flags, request->lpstrDefExt != nullptr,
+                               request->lpfnHook != nullptr});
+    if (chooserRequests.size() > chooserTurns.size()) {
+        ADD_FAILURE() << "the file dialog was opened more often than the script says";
+        return FALSE;
+    }
+    const ChooserTurn& turn = chooserTurns[chooserRequests.size() - 1];
+    switch (turn.outcome) {
+    case ChooserOutcome::Choose:
+        std::strncpy(request->lpstrFile, turn.path.c_str(), request->nMaxFile);
+        std::strncpy(request->lpstrFileTitle, turn.path.substr(turn.path.rfind('\\') + 1).c_str(),
+                     request->nMaxFileTitle);
+        return TRUE;
+    case ChooserOutcome::Cancel:
+        return FALSE;
+    case ChooserOutcome::Fail:
+        // What the platform does for a path longer than the buffer: the size
+        // it would have needed goes into the buffer's first two bytes.
+        request->lpstrFile[0] = 0x2c;
+        request->lpstrFile[1] = 0x01;
+        return FALSE;
+    }
+    return FALSE;
+}
+
+// ---- Running the dialog modally, as start-up does, with a script of steps
+// played from inside its message loop: one step per timer tick, so that a
+// step only runs while the dialog is still open.
+
+using DialogStep = std::function<void(HWND dialog)>;
+
+const INT_PTR leftOpen = 99;
+
+struct DialogScript {
+    std::vector<DialogStep> steps;
+    size_t next = 0;
+};
+
+DialogScript script;
+
+// A visible dialog-class window of this thread with the given caption: the
+// settings dialog, or a message box over it.
+HWND FindThreadDialog(const char* caption)
+{
+    struct Search {
+        const char* caption;
+        HWND found;
+    } search = {caption, nullptr};
+    (void)EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(parameter);
+            char className[32] = {};
+            char text[64] = {};
+            (void)GetClassNameA(window, className, sizeof className);
+            (void)GetWindowTextA(window, text, sizeof text);
+            if (IsWindowVisible(window) && std::strcmp(className, "#32770") == 0 &&
+                std::strcmp(text, s->caption) == 0) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    const HWND dialog = FindThreadDialog("Vitrane");
+    if (dialog == nullptr) {
+        return;
+    }
+    if (script.next < script.steps.size()) {
+        const DialogStep step = script.steps[script.next++];
+        step(dialog);
+        return;
+    }
+    (void)EndDialog(dialog, leftOpen);
+}
+
+// The dialog's result: IDOK, IDCANCEL, or leftOpen when the script ended
+// with the dialog still open.
+INT_PTR RunSettingsDialog(std::vector<DialogStep> steps)
+{
+    script = DialogScript{std::move(steps), 0};
+    const UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, PlayNextStep);
+    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+                                           nullptr, SettingsDlgProc, 0);
+    (void)KillTimer(nullptr, timer);
+    EXPECT_EQ(script.steps.size(), script.next) << "the dialog closed before its script ended";
+    return result;
+}
+
+// ---- What a user does and sees.
+
+void Click(HWND dialog, int id)
+{
+    (void)SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void PressKey(HWND dialog, WPARAM key)
+{
+    const HWND focus = GetFocus();
+    (void)PostMessageA(focus != nullptr ? focus : dialog, WM_KEYDOWN, key, 0);
+}
+
+void CloseBox(HWND dialog)
+{
+    (void)PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+bool Ticked(HWND dialog)
+{
+    return IsDlgButtonChecked(dialog, IDC_CUSTOM_PICTURE) == BST_CHECKED;
+}
+
+bool ChangeEnabled(HWND dialog)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, IDC_CHANGE_PICTURE)) != FALSE;
+}
+
+const DialogStep pressOk = [](HWND dialog) { Click(dialog, IDOK); };
+const DialogStep pressCancel = [](HWND dialog) { Click(dialog, IDCANCEL); };
+const DialogStep tickOrClear = [](HWND dialog) { Click(dialog, IDC_CUSTOM_PICTURE); };
+const DialogStep changePicture = [](HWND dialog) { Click(dialog, IDC_CHANGE_PICTURE); };
+
+DialogStep ExpectChoiceShown(bool on)
+{
+    return [on](HWND dialog) {
+        EXPECT_EQ(on, Ticked(dialog));
+        EXPECT_EQ(on, ChangeEnabled(dialog));
+    };
+}
+
+class SettingsDialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        chooserTurns.clear();
+        chooserRequests.clear();
+        pictureChooser = ScriptedChooser;
+    }
+
+    void TearDown() override { pictureChooser = GetOpenFileNameA; }
+
+    std::string IniFile() const { return folder.Path() + "Vitrane.ini"; }
+
+    // Starts the way the program does: the settings read from the file
+    // beside it, here holding these values.
+    void StoreAndLoad(const std::string& customPicture, const std::string& useCustomPic)
+    {
+        WriteBytes(IniFile(), "[Vitrane settings]\r\nCustomPicture=" + customPicture +
+                                  "\r\nUseCustomPic=" + useCustomPic + "\r\n");
+        LoadSettings(folder.Path());
+    }
+
+    Values Saved() const
+    {
+        bool exists = false;
+        const std::string text = ReadBytes(IniFile(), &exists);
+        EXPECT_TRUE(exists) << IniFile();
+        return SectionValues(text, "Vitrane settings");
+    }
+
+    ScratchFolder folder;
+};
+
+TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
+{
+    struct Control {
+        int id;
+        const char* className;
+        const char* text;  // nullptr: not checked
+        DWORD type;        // the style bits below 0x10
+        DWORD style;       // further style bits that must be set
+        int x, y, width, height;
+    };
+    const Control controls[] = {
+        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 206, 68, 38, 21},
+        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 166, 68, 38, 21},
+        {IDC_CHANGE_PICTURE, "Button", "Change a picture...", BS_PUSHBUTTON, WS_TABSTOP, 165, 19, 79, 21},
+        {IDC_CUSTOM_PICTURE, "Button", "Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 172, 7, 64, 10},
+        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 81, 130, 8},
+        {-1, "Static", nullptr, SS_BITMAP, 0, 36, 7, 68, 63},
+    };
+    LoadSettings(folder.Path());
+    RunSettingsDialog({
+        [&](HWND dialog) {
+            RECT client = {0, 0, 251, 96};
+            (void)MapDialogRect(dialog, &client);
+            RECT shown;
+            (void)GetClientRect(dialog, &shown);
+            EXPECT_EQ(client.right, shown.right);
+            EXPECT_EQ(client.bottom, shown.bottom);
+
+            HWND child = GetWindow(dialog, GW_CHILD);
+            for (const Control& c : controls) {
+                SCOPED_TRACE(c.text != nullptr ? c.text : "static");
+                ASSERT_NE(nullptr, child);
+                char className[32] = {};
+                char text[64] = {};
+                (void)GetClassNameA(child, className, sizeof className);
+                (void)GetWindowTextA(child, text, sizeof text);
+                EXPECT_EQ(c.id, static_cast<short>(GetDlgCtrlID(child)));
+                EXPECT_STRCASEEQ(c.className, className);
+                if (c.text != nullptr) {
+                    EXPECT_STREQ(c.text, text);
+                }
+                const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE));
+                EXPECT_EQ(c.type, style & 0x1f);
+                EXPECT_EQ(c.style | WS_CHILD | WS_VISIBLE, style & (c.style | WS_CHILD | WS_VISIBLE));
+
+                // Position and size are converted one by one, as the dialog
+                // manager does, so that their roundings do not add up.
+                RECT expected = {c.x, c.y, c.width, c.height};
+                (void)MapDialogRect(dialog, &expected);
+                RECT placed;
+                (void)GetWindowRect(child, &placed);
+                (void)MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+                EXPECT_EQ(expected.left, placed.left);
+                EXPECT_EQ(expected.top, placed.top);
+                if (c.type != SS_BITMAP) {
+                    // A bitmap static takes the size of its bitmap instead.
+                    EXPECT_EQ(expected.right, placed.right - placed.left);
+                    EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
+                }
+                child = GetWindow(child, GW_HWNDNEXT);
+            }
+            EXPECT_EQ(nullptr, child) << "more controls than expected";
+        },
+        [](HWND dialog) {
+            HWND illustration = GetWindow(GetDlgItem(dialog, IDC_CUSTOM_PICTURE), GW_HWNDNEXT);
+            illustration = GetWindow(illustration, GW_HWNDNEXT);
+            EXPECT_TRUE(GetWindowLongPtrA(illustration, GWL_EXSTYLE) & WS_EX_STATICEDGE);
+            const HANDLE image = reinterpret_cast<HANDLE>(SendMessageA(illustration, STM_GETIMAGE, IMAGE_BITMAP, 0));
+            BITMAP bitmap = {};
+            ASSERT_NE(0, GetObjectA(image, sizeof bitmap, &bitmap));
+            EXPECT_EQ(100, bitmap.bmWidth);
+            EXPECT_EQ(100, bitmap.bmHeight);
+        },
+        pressCancel,
+    });
+}
+
+TEST_F(SettingsDialogTest, OpensWithBoxAndButtonFollowingTheStoredFlag)
+{
+    struct Case {
+        const char* useCustomPic;
+        bool on;
+    };
+    const Case cases[] = {{"1", true}, {"0", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.useCustomPic);
+        ScratchFolder caseFolder;
+        WriteBytes(caseFolder.Path() + "Vitrane.ini",
+                   std::string("[Vitrane settings]\r\nUseCustomPic=") + c.useCustomPic + "\r\n");
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(IDCANCEL, RunSettingsDialog({ExpectChoiceShown(c.on), pressCancel}));
+    }
+}
+
+TEST_F(SettingsDialogTest, TickingEnablesAndClearingDisablesTheChangeButton)
+{
+    StoreAndLoad(".\\lake.jpg", "0");
+    EXPECT_EQ(IDOK, RunSettingsDialog({
+                        tickOrClear, ExpectChoiceShown(true),
+                        tickOrClear, ExpectChoiceShown(false),
+                        tickOrClear, ExpectChoiceShown(true),
+                        pressOk,
+                    }));
+    // No file was chosen: the stored picture stays, in its relative form.
+    EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
+{
+    const std::string longPath = "D:\\" + std::string(297, 'p') + ".jpg";
+    struct Case {
+        std::string customPicture;
+        const char* useCustomPic;
+        Values saved;
+    };
+    const Case cases[] = {
+        {".\\lake.jpg", "1", {{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}},
+        {"D:\\Pictures\\lake.jpg", "yes", {{"CustomPicture", "D:\\Pictures\\lake.jpg"}, {"UseCustomPic", "0"}}},
+        {"", "1", {{"CustomPicture", ""}, {"UseCustomPic", "1"}}},
+        {longPath, "2", {{"CustomPicture", longPath.substr(0, 254)}, {"UseCustomPic", "1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.customPicture);
+        ScratchFolder caseFolder;
+        const std::string file = caseFolder.Path() + "Vitrane.ini";
+        WriteBytes(file, "[Vitrane settings]\r\nCustomPicture=" + c.customPicture +
+                             "\r\nUseCustomPic=" + c.useCustomPic + "\r\n");
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(IDOK, RunSettingsDialog({pressOk}));
+        bool exists = false;
+        EXPECT_EQ(c.saved, SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
+    }
+}
+
+TEST_F(SettingsDialogTest, OkWithoutASettingsFileSavesNoPictureAndTheFlagOff)
+{
+    LoadSettings(folder.Path());
+    EXPECT_EQ(IDOK, RunSettingsDialog({ExpectChoiceShown(false), pressOk}));
+    EXPECT_EQ((Values{{"CustomPicture", ""}, {"UseCustomPic", "0"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, TheFileDialogAsksForAnExistingPictureStartingFromTheStoredOne)
+{
+    StoreAndLoad(".\\lake.jpg", "1");
+    chooserTurns = {{ChooserOutcome::Cancel, ""}};
+    HWND shownDialog = nullptr;
+    RunSettingsDialog({[&](HWND dialog) { shownDialog = dialog; }, changePicture, pressCancel});
+
+    ASSERT_EQ(1u, chooserRequests.size());
+    const ChooserRequest& request = chooserRequests[0];
+    EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A), request.structSize);
+    EXPECT_EQ(shownDialog, request.owner);
+    EXPECT_EQ(nullptr, request.instance);
+    EXPECT_EQ(std::string("All pictures \0*.bmp;*.jpg;*.jpeg\0\0", 34), request.filter);
+    EXPECT_FALSE(request.customFilter);
+    EXPECT_EQ(0u, request.filterIndex);
+    EXPECT_EQ(".\\lake.jpg", request.initialFile);
+    EXPECT_EQ(255u, request.maxFile);
+    EXPECT_TRUE(request.titleBuffer);
+    EXPECT_EQ(255u, request.maxFileTitle);
+    EXPECT_FALSE(request.initialDir);
+    EXPECT_FALSE(request.title);
+    EXPECT_EQ(static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST), request.flags);
+    EXPECT_FALSE(request.defaultExtension);
+    EXPECT_FALSE(request.hook);
+}
+
+TEST_F(SettingsDialogTest, AChosenFileIsSavedWithTheFlag)
+{
+    StoreAndLoad(".\\lake.jpg", "1");
+    chooserTurns = {{ChooserOutcome::Choose, "E:\\Photos\\sea.jpeg"}};
+    EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, ExpectChoiceShown(true), pressOk}));
+    EXPECT_EQ((Values{{"CustomPicture", "E:\\Photos\\sea.jpeg"}, {"UseCustomPic", "1"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, AFileDialogThatChoosesNothingTurnsThePictureOffAndKeepsThePath)
+{
+    const ChooserOutcome outcomes[] = {ChooserOutcome::Cancel, ChooserOutcome::Fail};
+    for (ChooserOutcome outcome : outcomes) {
+        SCOPED_TRACE(outcome == ChooserOutcome::Cancel ? "cancelled" : "failed");
+        ScratchFolder caseFolder;
+        const std::string file = caseFolder.Path() + "Vitrane.ini";
+        WriteBytes(file, "[Vitrane settings]\r\nCustomPicture=.\\lake.jpg\r\nUseCustomPic=1\r\n");
+        LoadSettings(caseFolder.Path());
+        chooserRequests.clear();
+        chooserTurns = {{outcome, ""}};
+        EXPECT_EQ(IDOK, RunSettingsDialog({
+                            changePicture,
+                            ExpectChoiceShown(false),
+                            [](HWND dialog) {
+                                // The disabled button cannot keep the focus.
+                                EXPECT_EQ(GetDlgItem(dialog, IDC_CUSTOM_PICTURE), GetFocus());
+                            },
+                            pressOk,
+                        }));
+        bool exists = false;
+        EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
+                  SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
+    }
+}
+
+TEST_F(SettingsDialogTest, AFailedFileDialogAfterAChoiceKeepsTheChoice)
+{
+    StoreAndLoad("D:\\lake.jpg", "1");
+    chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}, {ChooserOutcome::Fail, ""}};
+    EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, changePicture, ExpectChoiceShown(false),
+                                       tickOrClear, pressOk}));
+    ASSERT_EQ(2u, chooserRequests.size());
+    EXPECT_EQ("E:\\sea.jpg", chooserRequests[1].initialFile);
+    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, ChoosingTwiceSavesTheSecondChoice)
+{
+    StoreAndLoad("D:\\lake.jpg", "1");
+    chooserTurns = {{ChooserOutcome::Choose, "E:\\first.jpg"}, {ChooserOutcome::Choose, "E:\\second.bmp"}};
+    EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, changePicture, pressOk}));
+    ASSERT_EQ(2u, chooserRequests.size());
+    EXPECT_EQ("D:\\lake.jpg", chooserRequests[0].initialFile);
+    EXPECT_EQ("E:\\first.jpg", chooserRequests[1].initialFile);
+    EXPECT_EQ((Values{{"CustomPicture", "E:\\second.bmp"}, {"UseCustomPic", "1"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, AChoiceThenAClearedBoxSavesThePathWithTheFlagOff)
+{
+    StoreAndLoad("D:\\lake.jpg", "1");
+    chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
+    EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, tickOrClear, ExpectChoiceShown(false), pressOk}));
+    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "0"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, EnterIsOk)
+{
+    StoreAndLoad("D:\\lake.jpg", "0");
+    EXPECT_EQ(IDOK, RunSettingsDialog({tickOrClear,
+                                       [](HWND dialog) { (void)SetFocus(GetDlgItem(dialog, IDOK)); },
+                                       [](HWND dialog) { PressKey(dialog, VK_RETURN); }}));
+    EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+}
+
+TEST_F(SettingsDialogTest, LeavingWithoutOkWritesNothing)
+{
+    struct Case {
+        const char* name;
+        DialogStep leave;
+    };
+    const Case cases[] = {
+        {"Cancel", pressCancel},
+        {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
+        {"close box", CloseBox},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        const std::string file = caseFolder.Path() + "Vitrane.ini";
+        const std::string stored = "[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\n";
+        WriteBytes(file, stored);
+        LoadSettings(caseFolder.Path());
+        chooserRequests.clear();
+        chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
+        EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, changePicture, c.leave}));
+        bool exists = false;
+        EXPECT_EQ(stored, ReadBytes(file, &exists));
+    }
+}
+
+TEST_F(SettingsDialogTest, CancelMakesNoSettingsFile)
+{
+    LoadSettings(folder.Path());
+    EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, pressCancel}));
+    bool exists = true;
+    (void)ReadBytes(IniFile(), &exists);
+    EXPECT_FALSE(exists);
+}
+
+TEST_F(SettingsDialogTest, OtherNotificationsOfTheBoxChangeNothing)
+{
+    const WORD notifications[] = {BN_SETFOCUS, BN_KILLFOCUS, BN_DOUBLECLICKED, BN_PUSHED, BN_UNPUSHED};
+    StoreAndLoad("D:\\lake.jpg", "0");
+    EXPECT_EQ(IDOK, RunSettingsDialog({
+                        [&](HWND dialog) {
+                            // The box shows a tick without telling the dialog.
+                            const HWND box = GetDlgItem(dialog, IDC_CUSTOM_PICTURE);
+                            (void)SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+                            for (WORD notification : notifications) {
+                                (void)SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_PICTURE, notification),
+                                                   reinterpret_cast<LPARAM>(box));
+                                EXPECT_FALSE(ChangeEnabled(dialog)) << "notification " << notification;
+                            }
+                        },
+                        pressOk,
+                    }));
+    EXPECT_EQ("0", Saved()["UseCustomPic"]);
+}
+
+TEST_F(SettingsDialogTest, TheProcedureClaimsOnlyTheCommandsItActsOn)
+{
+    LoadSettings(folder.Path());
+    chooserTurns = {{ChooserOutcome::Cancel, ""}};
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        INT_PTR expected;
+    };
+    const Case cases[] = {
+        {"box clicked", WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_PICTURE, BN_CLICKED), FALSE},
+        {"box focused", WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_PICTURE, BN_SETFOCUS), FALSE},
+        {"unknown command", WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), FALSE},
+        {"close", WM_CLOSE, 0, FALSE},
+        {"paint", WM_PAINT, 0, FALSE},
+        {"change a picture", WM_COMMAND, MAKEWPARAM(IDC_CHANGE_PICTURE, BN_CLICKED), TRUE},
+        {"change a picture, other code", WM_COMMAND, MAKEWPARAM(IDC_CHANGE_PICTURE, BN_DOUBLECLICKED), TRUE},
+    };
+    chooserTurns = {{ChooserOutcome::Cancel, ""}, {ChooserOutcome::Cancel, ""}};
+    EXPECT_EQ(IDCANCEL, RunSettingsDialog({
+                            [&](HWND dialog) {
+                                for (const Case& c : cases) {
+                                    SCOPED_TRACE(c.name);
+                                    EXPECT_EQ(c.expected, SettingsDlgProc(dialog, c.message, c.wParam, 0));
+                                }
+                            },
+                            [](HWND dialog) {
+                                EXPECT_EQ(TRUE, SettingsDlgProc(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 7), 0));
+                            },
+                        }));
+    EXPECT_EQ(IDOK, RunSettingsDialog({[](HWND dialog) {
+                  EXPECT_EQ(TRUE, SettingsDlgProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 7), 0));
+              }}));
+}
+
+TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
+{
+    // A folder where the settings file should be: no write can succeed,
+    // whatever rights the user has.
+    ASSERT_TRUE(CreateDirectoryA(IniFile().c_str(), nullptr));
+    LoadSettings(folder.Path());
+    std::string reported;
+    EXPECT_EQ(IDCANCEL, RunSettingsDialog({
+                            tickOrClear,
+                            pressOk,  // the next step runs while its message box is shown
+                            [&](HWND) {
+                                const HWND box = FindThreadDialog("Error");
+                                ASSERT_NE(nullptr, box);
+                                for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+                                     child = GetWindow(child, GW_HWNDNEXT)) {
+                                    char text[512] = {};
+                                    (void)GetWindowTextA(child, text, sizeof text);
+                                    reported += text;
+                                    reported += '\n';
+                                }
+                                (void)PostMessageA(box, WM_COMMAND, IDOK, 0);
+                            },
+                            ExpectChoiceShown(true),
+                            pressCancel,
+                        }));
+    EXPECT_NE(std::string::npos, reported.find(IniFile())) << reported;
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(IniFile().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
