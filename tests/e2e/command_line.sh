@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Command lines that start no saver. An invalid one (an unknown switch, an
+# empty line, a lone letter without its slash) shows the "Wrong parameter!"
+# box with the command line as its text and an OK button, waits for it, and
+# ends with exit code 0 once it is confirmed. The password switch and a
+# preview without a usable window handle end at once with exit code 0.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+if [ -z "$WINDOW_PROBE" ]; then
+    e2e_abort "needs window_probe.exe"
+fi
+
+box_title="Wrong parameter!"
+# The static control that holds a message box's text.
+box_text_id=0xFFFF
+
+# check_wrong_parameter NAME ARGS...: the saver started with ARGS (as
+# separate words; none gives an empty command line).
+check_wrong_parameter() {
+    local name=cmdline_$1
+    shift
+    local expected="$*" saver job
+    saver=$(e2e_install_saver)
+    e2e_start_wine "$saver" "$@"
+    job=$E2E_JOB
+
+    if ! e2e_probe --timeout 15000 wait "$box_title" >/dev/null; then
+        e2e_fail "${name}_box" "no \"$box_title\" window within 15 s (saver exit code $(cat "$job/rc" 2>/dev/null || echo 'none, still running'))"
+        return
+    fi
+    e2e_pass "${name}_box"
+    e2e_screenshot "${name}-box" >/dev/null
+
+    local text buttons
+    text=$(e2e_probe text "$box_title" "$box_text_id")
+    if [ "$text" = "$expected" ]; then
+        e2e_pass "${name}_box_text"
+    else
+        e2e_fail "${name}_box_text" "box text \"$text\", expected \"$expected\""
+    fi
+
+    # The buttons of the box, as "id text".
+    buttons=$(e2e_probe list "$box_title" | awk -F'"' '$2 == "Button" { split($1, f, " "); print f[1], $4 }')
+    if [ "$buttons" = "1 OK" ]; then
+        e2e_pass "${name}_box_has_only_ok"
+    else
+        e2e_fail "${name}_box_has_only_ok" "buttons: $(echo "$buttons" | tr '\n' ';')"
+    fi
+
+    if e2e_job_running "$job"; then
+        e2e_pass "${name}_waits_for_ok"
+    else
+        e2e_fail "${name}_waits_for_ok" "ended with exit code $(cat "$job/rc") while its box was shown"
+        return
+    fi
+
+    # MB_OK's button is IDOK.
+    e2e_probe click "$box_title" 1 >/dev/null
+    if ! e2e_wait_job "$job" 5; then
+        e2e_fail "${name}_ends_after_ok" "still running 5 s after OK was pressed"
+    elif [ "$E2E_EXIT_CODE" != 0 ]; then
+        e2e_fail "${name}_ends_after_ok" "exit code $E2E_EXIT_CODE"
+    else
+        e2e_pass "${name}_ends_after_ok"
+    fi
+}
+
+# check_ends_at_once NAME ARGS...
+check_ends_at_once() {
+    local name=cmdline_$1
+    shift
+    local saver start elapsed code
+    saver=$(e2e_install_saver)
+    start=$(e2e_now_ms)
+    e2e_run_wine 10 "$saver" "$@" >/dev/null
+    code=$?
+    elapsed=$(awk -v ms=$(($(e2e_now_ms) - start)) 'BEGIN { printf "%.1f", ms / 1000 }')
+    if [ "$code" = 124 ]; then
+        e2e_fail "$name" "\"$*\" still running after 10 s"
+    elif [ "$code" != 0 ]; then
+        e2e_fail "$name" "\"$*\" ended with exit code $code"
+    elif awk -v e="$elapsed" 'BEGIN { exit !(e > 5) }'; then
+        e2e_fail "$name" "\"$*\" took $elapsed s to end"
+    else
+        e2e_pass "$name"
+    fi
+}
+
+e2e_start_display 1024 768
+check_wrong_parameter unknown_switch /x
+check_wrong_parameter empty
+check_wrong_parameter letter_without_slash s
+check_ends_at_once password /a
+check_ends_at_once preview_no_number /p abc
+check_ends_at_once preview_handle_0 /p 0
+check_ends_at_once preview_no_such_window /p 12345
+e2e_finish

@@ -1,0 +1,597 @@
+# shellcheck shell=bash
+# Shared by the end-to-end scenario scripts: a private X display, the Wine
+# environment, starting the saver and the helper programs, screenshots and
+# their comparison, input as a person gives it, and uniform reporting.
+#
+# A scenario script does:
+#   . "$(dirname "$0")/lib.sh"
+#   e2e_init "$@"                 # saver, window_probe.exe, preview_host.exe
+#   e2e_start_display 1024 768    # Xvfb with the test desktop painted on it
+#   saver=$(e2e_install_saver)    # a private copy: no stray Vitrane.ini applies
+#   e2e_start_wine "$saver" /s; job=$E2E_JOB
+#   ...e2e_pass NAME / e2e_fail NAME WHY...
+#   e2e_finish
+#
+# Everything the script starts is ended when it exits, by process id.
+#
+# Settings from the environment: E2E_ARTIFACTS (where screenshots go),
+# E2E_WINEPREFIX (the tests' own Wine prefix), E2E_KEEP=1 (keep the work
+# folder with the programs' output), E2E_BOX_TOLERANCE and E2E_RING_TOLERANCE
+# (pixels), E2E_END_DEADLINE (seconds, input.sh).
+
+set -u
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_REPO=$(cd "$E2E_LIB_DIR/../.." && pwd)
+
+# The saver's window title and class name, from its string table; the
+# scenario scripts look for it.
+# shellcheck disable=SC2034
+E2E_SAVER_TITLE="Orvel's screensaver :)"
+
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_JOBS=()
+E2E_JOB=""
+E2E_EXIT_CODE=""
+E2E_DISPLAY_PID=""
+E2E_SCREEN_WIDTH=0
+E2E_SCREEN_HEIGHT=0
+E2E_WORK=""
+
+# ---------------------------------------------------------------- reporting
+
+e2e_pass() {
+    echo "PASS $1"
+    E2E_PASSED=$((E2E_PASSED + 1))
+}
+
+e2e_fail() {
+    echo "FAIL $1: $2"
+    E2E_FAILED=$((E2E_FAILED + 1))
+}
+
+# e2e_expect NAME WHY-IF-FALSE COMMAND...: PASS when the command succeeds.
+e2e_expect() {
+    local name=$1 why=$2
+    shift 2
+    if "$@"; then
+        e2e_pass "$name"
+    else
+        e2e_fail "$name" "$why"
+    fi
+}
+
+# A precondition failed: nothing after it can be judged.
+e2e_abort() {
+    e2e_fail "$E2E_NAME" "$1"
+    e2e_finish
+}
+
+e2e_finish() {
+    echo "$E2E_NAME: $E2E_PASSED passed, $E2E_FAILED failed"
+    [ -n "${E2E_ARTIFACTS:-}" ] && echo "screenshots and logs: $E2E_ARTIFACTS"
+    if [ "$E2E_FAILED" -gt 0 ]; then
+        exit 1
+    fi
+    exit 0
+}
+
+# ---------------------------------------------------------------- set-up
+
+# Tool, then the Debian package that brings it.
+E2E_TOOLS=(
+    "Xvfb xvfb"
+    "xdotool xdotool"
+    "import imagemagick"
+    "compare imagemagick"
+    "identify imagemagick"
+    "display imagemagick"
+    "wine wine"
+    "wineserver wine"
+    "awk mawk"
+    "xwininfo x11-utils"
+    "timeout coreutils"
+    "realpath coreutils"
+)
+
+e2e_require_tools() {
+    local entry tool package missing=""
+    for entry in "${E2E_TOOLS[@]}"; do
+        tool=${entry% *}
+        package=${entry#* }
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            missing+=" $tool (package $package)"
+        fi
+    done
+    if [ -n "$missing" ]; then
+        e2e_abort "missing tools:$missing"
+    fi
+}
+
+# e2e_init SAVER [WINDOW_PROBE [PREVIEW_HOST]]: the programs under test, as
+# ctest passes them; the environment variables of the same names also serve
+# when the script is run by hand.
+e2e_init() {
+    E2E_NAME=$(basename "$0" .sh)
+    VITRANE_SCR=${1:-${VITRANE_SCR:-}}
+    WINDOW_PROBE=${2:-${WINDOW_PROBE:-}}
+    PREVIEW_HOST=${3:-${PREVIEW_HOST:-}}
+    E2E_ARTIFACTS=${E2E_ARTIFACTS:-${TMPDIR:-/tmp}/vitrane-e2e/$E2E_NAME}
+    rm -rf "$E2E_ARTIFACTS"
+    mkdir -p "$E2E_ARTIFACTS"
+    E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/vitrane-e2e.XXXXXX")
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+
+    e2e_require_tools
+    local program
+    for program in VITRANE_SCR WINDOW_PROBE PREVIEW_HOST; do
+        if [ -n "${!program}" ] && [ ! -f "${!program}" ]; then
+            e2e_abort "$program: no file ${!program}"
+        fi
+    done
+    [ -n "$VITRANE_SCR" ] || e2e_abort "usage: $0 Vitrane.scr [window_probe.exe [preview_host.exe]]"
+
+    # A prefix of the end-to-end tests' own: Wine keeps one screen size per
+    # running wineserver, so sharing a prefix with programs on another display
+    # of another size would give the saver the wrong screen.
+    export VITRANE_WINEPREFIX=${E2E_WINEPREFIX:-$E2E_REPO/build/e2e-wineprefix}
+    # shellcheck source=../../scripts/wine-env.sh
+    . "$E2E_REPO/scripts/wine-env.sh"
+    ensure_wine_prefix
+    # A session left running by an earlier run would hand its screen size on.
+    timeout 30 wineserver -w >/dev/null 2>&1 || e2e_abort "the Wine prefix $WINEPREFIX is still in use"
+}
+
+e2e_cleanup() {
+    local job
+    for job in "${E2E_JOBS[@]}"; do
+        e2e_kill_job "$job"
+    done
+    e2e_stop_display
+    if [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ]; then
+        rm -rf "$E2E_WORK"
+    fi
+}
+
+e2e_now_ms() {
+    date +%s%3N
+}
+
+# e2e_wait_until SECONDS COMMAND...: polls the command every 50 ms.
+e2e_wait_until() {
+    local deadline=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
+    shift
+    until "$@"; do
+        if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+e2e_seconds_to_ms() {
+    awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }'
+}
+
+# ---------------------------------------------------------------- display
+
+# e2e_start_display WIDTH HEIGHT: a new Xvfb on a free display number, made
+# the current DISPLAY and painted with the test desktop. A display started
+# before by this script is stopped first.
+e2e_start_display() {
+    local width=$1 height=$2
+    e2e_stop_display
+    local number_file=$E2E_WORK/display-number
+    rm -f "$number_file"
+    # -displayfd lets the server take the first free number itself, which
+    # leaves no race with other servers starting at the same time.
+    # -noreset: the server would otherwise reset, and lose the painted
+    # desktop, whenever its last client leaves.
+    Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp -noreset 5>"$number_file" \
+        >"$E2E_WORK/xvfb.log" 2>&1 &
+    E2E_DISPLAY_PID=$!
+    if ! e2e_wait_until 10 test -s "$number_file"; then
+        e2e_abort "Xvfb did not start: $(tail -3 "$E2E_WORK/xvfb.log")"
+    fi
+    DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    export DISPLAY
+    E2E_SCREEN_WIDTH=$width
+    E2E_SCREEN_HEIGHT=$height
+    e2e_paint_desktop
+}
+
+# Ends the display after every Windows program on it, and waits for the
+# wineserver to go: the next session must read the next display's size.
+e2e_stop_display() {
+    [ -n "$E2E_DISPLAY_PID" ] || return 0
+    local job
+    for job in "${E2E_JOBS[@]}"; do
+        e2e_kill_job "$job"
+    done
+    if [ -n "${WINEPREFIX:-}" ]; then
+        timeout 30 wineserver -w >/dev/null 2>&1
+    fi
+    kill "$E2E_DISPLAY_PID" 2>/dev/null
+    wait "$E2E_DISPLAY_PID" 2>/dev/null
+    E2E_DISPLAY_PID=""
+}
+
+# The test desktop: a checkerboard of two bright colours, 32 pixels a square,
+# with a red block in the top-left corner and a green one in the bottom-right.
+# No pixel is black, so wherever the saver shows the desktop snapshot its
+# surface stands out from the black background; the board makes the ripples
+# visible, and the blocks show which way up the snapshot is drawn.
+e2e_paint_desktop() {
+    local w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT
+    local image=$E2E_WORK/desktop.png
+    convert -size 64x64 xc:'#ffd040' \
+        -fill '#2080ff' -draw 'rectangle 0,0 31,31' -draw 'rectangle 32,32 63,63' \
+        -write mpr:tile +delete -size "${w}x${h}" tile:mpr:tile \
+        -fill '#e02020' -draw "rectangle 0,0 $((w / 4)),$((h / 4))" \
+        -fill '#20c040' -draw "rectangle $((w * 3 / 4)),$((h * 3 / 4)) $((w - 1)),$((h - 1))" \
+        "$image" || e2e_abort "could not make the desktop picture"
+    # display exits non-zero after setting the root's background; judge by
+    # what the screen shows instead.
+    timeout 10 display -window root "$image" >/dev/null 2>&1
+    local corner
+    corner=$(e2e_pixel "$(e2e_screenshot desktop)" 1 1)
+    [ "$corner" = "224,32,32" ] || e2e_abort "the test desktop was not painted (top-left pixel $corner)"
+}
+
+# ---------------------------------------------------------------- programs
+
+# e2e_install_saver: copies the saver into a fresh folder of its own and
+# prints its path. The saver reads Vitrane.ini beside itself, so a private
+# copy starts from the default settings unless the scenario writes one there.
+e2e_install_saver() {
+    local folder
+    folder=$(mktemp -d "$E2E_WORK/saver.XXXX")
+    cp "$VITRANE_SCR" "$folder/Vitrane.scr" || return 1
+    echo "$folder/Vitrane.scr"
+}
+
+# The Windows name of a file: Wine maps the Unix root to drive Z.
+e2e_winpath() {
+    local path
+    path=$(realpath -m "$1")
+    printf 'Z:%s\n' "${path//\//\\}"
+}
+
+# e2e_start_wine PROGRAM ARGS...: starts the program under Wine in the
+# background and sets E2E_JOB to a folder holding its process id ("pid"), its
+# output ("out") and, once it has ended, its exit code ("rc"). Wine passes the
+# Windows exit code through.
+e2e_start_wine() {
+    local program=$1
+    shift
+    # A fresh folder even when called from a command substitution, whose
+    # changes to this shell's variables are lost.
+    E2E_JOB=$(mktemp -d "$E2E_WORK/job.XXXX")
+    echo "wine $program $*" >"$E2E_JOB/command"
+    (
+        wine "$program" "$@" </dev/null >"$E2E_JOB/out" 2>"$E2E_JOB/err" &
+        echo $! >"$E2E_JOB/pid"
+        wait $!
+        echo $? >"$E2E_JOB/rc.tmp"
+        mv "$E2E_JOB/rc.tmp" "$E2E_JOB/rc"
+    ) &
+    E2E_JOBS+=("$E2E_JOB")
+    e2e_wait_until 5 test -s "$E2E_JOB/pid"
+}
+
+e2e_job_running() {
+    [ ! -f "$1/rc" ]
+}
+
+# The job's standard output without the carriage returns of the Windows
+# runtime.
+e2e_job_output() {
+    tr -d '\r' <"$1/out" 2>/dev/null
+}
+
+# e2e_wait_job JOB SECONDS: true when the job ends within the time; its exit
+# code is then in E2E_EXIT_CODE.
+e2e_wait_job() {
+    E2E_EXIT_CODE=""
+    if ! e2e_wait_until "$2" test -f "$1/rc"; then
+        return 1
+    fi
+    E2E_EXIT_CODE=$(cat "$1/rc")
+}
+
+e2e_kill_job() {
+    local job=$1 pid
+    e2e_job_running "$job" || return 0
+    pid=$(cat "$job/pid" 2>/dev/null) || return 0
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    e2e_wait_until 5 test -f "$job/rc" || true
+}
+
+# e2e_run_wine SECONDS PROGRAM ARGS...: runs a program to its end and prints
+# its output; the result is its exit code, or 124 when it took too long.
+e2e_run_wine() {
+    local seconds=$1
+    shift
+    e2e_start_wine "$@"
+    local job=$E2E_JOB
+    if ! e2e_wait_job "$job" "$seconds"; then
+        e2e_kill_job "$job"
+        return 124
+    fi
+    e2e_job_output "$job"
+    return "$E2E_EXIT_CODE"
+}
+
+# e2e_probe ARGS...: window_probe with its arguments (see window_probe.cpp).
+e2e_probe() {
+    e2e_run_wine 30 "$WINDOW_PROBE" "$@"
+}
+
+# A title as an anchored pattern for xdotool, which takes regular expressions.
+e2e_title_pattern() {
+    printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')"
+}
+
+# e2e_window_shown TITLE: the X id of a mapped window with that exact title.
+e2e_window_shown() {
+    xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" 2>/dev/null | head -1 | grep .
+}
+
+e2e_wait_for_window() {
+    e2e_wait_until "$2" e2e_window_shown "$1" >/dev/null
+}
+
+# ---------------------------------------------------------------- input
+
+e2e_key() {
+    xdotool keydown "$1"
+    sleep 0.1
+    xdotool keyup "$1"
+}
+
+e2e_click() {
+    local button=${1:-1}
+    xdotool mousedown "$button"
+    sleep 0.1
+    xdotool mouseup "$button"
+}
+
+e2e_nudge_mouse() {
+    xdotool mousemove_relative -- "${1:-1}" "${2:-0}"
+}
+
+e2e_move_mouse() {
+    xdotool mousemove "$1" "$2"
+}
+
+# ---------------------------------------------------------------- pictures
+
+# e2e_screenshot NAME: the whole screen into the artifacts folder; prints the
+# file's path.
+e2e_screenshot() {
+    local file=$E2E_ARTIFACTS/$1.png
+    import -window root "$file" 2>>"$E2E_WORK/import.log"
+    echo "$file"
+}
+
+# e2e_pixel FILE X Y: "r,g,b" of one pixel, 8 bits a channel.
+e2e_pixel() {
+    convert "$1" -format "%[fx:round(255*u.p{$2,$3}.r)],%[fx:round(255*u.p{$2,$3}.g)],%[fx:round(255*u.p{$2,$3}.b)]" info:
+}
+
+# e2e_crop FILE GEOMETRY NAME: a part of a screenshot (WxH+X+Y) as a file of its own.
+e2e_crop() {
+    local file=$E2E_ARTIFACTS/$3.png
+    convert "$1" -crop "$2" +repage "$file"
+    echo "$file"
+}
+
+# e2e_bbox FILE: "left top right bottom" (inclusive pixel indices) of the
+# pixels that are not black, or "none". Near-black is black here: the test
+# pictures hold no dark colours.
+e2e_bbox() {
+    local geometry
+    # The black border makes black the colour that trimming strips, whatever
+    # the corner pixels are.
+    geometry=$(convert "$1" -bordercolor black -border 1 -fuzz 3% -format '%@' info: 2>/dev/null)
+    awk -v g="$geometry" 'BEGIN {
+        if (split(g, p, /[x+]/) != 4 || p[1] == 0 || p[2] == 0) { print "none"; exit }
+        left = p[3] - 1; top = p[4] - 1
+        print left, top, left + p[1] - 1, top + p[2] - 1
+    }'
+}
+
+# e2e_desktop_share FILE: the percentage of the non-black pixels that have
+# one of the test desktop's colours; high where the surface shows the desktop
+# snapshot (filtering blends only the squares' borders).
+e2e_desktop_share() {
+    local colour desktop=0 black total
+    for colour in 255,208,64 32,128,255 224,32,32 32,192,64; do
+        desktop=$((desktop + $(e2e_count_colour "$1" "$colour")))
+    done
+    black=$(e2e_count_colour "$1" 0,0,0)
+    total=$(identify -format '%[fx:w*h]' "$1")
+    awk -v d="$desktop" -v n=$((total - black)) 'BEGIN { printf "%d\n", (n > 0 ? 100 * d / n : 0) }'
+}
+
+# e2e_diff_pixels FILE FILE: how many pixels differ; compare's complaint
+# instead when it cannot tell (pictures of different sizes), which no number
+# test accepts.
+e2e_diff_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 |
+        awk '$1 ~ /^[0-9.e+]+$/ { printf "%d\n", $1; next } { print "compare failed:", $0 }'
+}
+
+# e2e_count_colour FILE R,G,B: how many pixels have exactly that colour.
+e2e_count_colour() {
+    # Difference from a plain picture of that colour: zero exactly there.
+    convert "$1" \( +clone -fill "rgb($2)" -colorize 100 \) -compose difference -composite \
+        -colorspace gray -threshold 0 -format '%[fx:round((1-mean)*w*h)]\n' info:
+}
+
+# e2e_mask_rect FILE X Y WIDTH HEIGHT NAME: a copy with that rectangle blacked out.
+e2e_mask_rect() {
+    local file=$E2E_ARTIFACTS/$6.png
+    convert "$1" -fill black -draw "rectangle $2,$3 $(($2 + $4 - 1)),$(($3 + $5 - 1))" "$file"
+    echo "$file"
+}
+
+# e2e_expected_surface_box WIDTH HEIGHT: where the water surface can lie in
+# an output of that size, as "left_lo left_hi top_lo top_hi right_lo right_hi
+# bottom_lo bottom_hi" in pixels from the output's top-left corner.
+#
+# The camera is gluPerspective(45 degrees, width/height, near, 100) times
+# gluLookAt(eye (4,8,9), centre (4,3,2), up (0,0,1)); the near plane changes
+# no x or y. The drawn vertices are columns 0..18 and rows 0..28 of the grid,
+# x = 0.4 i, y = 0.2 j, z between 0.9 and 1.1 as the rings pass. All of them
+# lie in the box [0,7.2] x [0,5.6] x [0.9,1.1], so the projection of its eight
+# corners bounds the drawn surface from outside (the *_lo of left and top,
+# the *_hi of right and bottom). The four corner vertices are always drawn,
+# each somewhere on its vertical segment, so the surface reaches at least the
+# nearer end of each segment (the other bound of each edge).
+e2e_expected_surface_box() {
+    awk -v W="$1" -v H="$2" '
+    function project(x, y, z,    dx, dy, dz, depth) {
+        dx = x - ex; dy = y - ey; dz = z - ez
+        depth = fx * dx + fy * dy + fz * dz
+        PX = (1 + (cotangent / aspect) * (sx * dx + sy * dy + sz * dz) / depth) * W / 2
+        PY = (1 - cotangent * (ux * dx + uy * dy + uz * dz) / depth) * H / 2
+    }
+    function min(a, b) { return a < b ? a : b }
+    function max(a, b) { return a > b ? a : b }
+    BEGIN {
+        pi = atan2(0, -1)
+        cotangent = cos(45 * pi / 360) / sin(45 * pi / 360)
+        aspect = W / H
+        ex = 4; ey = 8; ez = 9
+        fx = 4 - ex; fy = 3 - ey; fz = 2 - ez
+        l = sqrt(fx * fx + fy * fy + fz * fz); fx /= l; fy /= l; fz /= l
+        # side = forward x up (0,0,1); up = side x forward
+        sx = fy; sy = -fx; sz = 0
+        l = sqrt(sx * sx + sy * sy); sx /= l; sy /= l
+        ux = sy * fz - sz * fy; uy = sz * fx - sx * fz; uz = sx * fy - sy * fx
+
+        leftLo = topLo = 1e9; rightHi = bottomHi = -1e9
+        leftHi = topHi = 1e9; rightLo = bottomLo = -1e9
+        for (i = 0; i <= 18; i += 18) for (j = 0; j <= 28; j += 28) {
+            project(0.4 * i, 0.2 * j, 0.9); x1 = PX; y1 = PY
+            project(0.4 * i, 0.2 * j, 1.1); x2 = PX; y2 = PY
+            leftLo = min(leftLo, min(x1, x2)); leftHi = min(leftHi, max(x1, x2))
+            topLo = min(topLo, min(y1, y2)); topHi = min(topHi, max(y1, y2))
+            rightHi = max(rightHi, max(x1, x2)); rightLo = max(rightLo, min(x1, x2))
+            bottomHi = max(bottomHi, max(y1, y2)); bottomLo = max(bottomLo, min(y1, y2))
+        }
+        printf "%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f\n", \
+            leftLo, leftHi, topLo, topHi, rightLo, rightHi, bottomLo, bottomHi
+    }'
+}
+
+# e2e_fit_surface_phase WIDTH HEIGHT "left top right bottom": the phase of the
+# rings (0.2 x frame count, modulo 2 pi) whose drawn surface best matches a
+# measured box, as "phase error": error is the largest distance in pixels of
+# one of the four edges from where that phase puts it. Heights follow the
+# rings of wave mode 0: z = 0.1 sin(1.5 sqrt(d^2 + 1.5 f^2) - phase) + 1 with
+# d = i - 10 and f = j - 15; the box's right and bottom are one past the last
+# lit pixel's index.
+e2e_fit_surface_phase() {
+    awk -v W="$1" -v H="$2" -v m="$3" '
+    BEGIN {
+        split(m, b, " "); left = b[1]; top = b[2]; right = b[3] + 1; bottom = b[4] + 1
+        pi = atan2(0, -1)
+        cotangent = cos(45 * pi / 360) / sin(45 * pi / 360)
+        aspect = W / H
+        fx = 0; fy = -5; fz = -7
+        l = sqrt(fx * fx + fy * fy + fz * fz); fx /= l; fy /= l; fz /= l
+        sx = fy; sy = -fx
+        l = sqrt(sx * sx + sy * sy); sx /= l; sy /= l
+        ux = sy * fz; uy = -sx * fz; uz = sx * fy - sy * fx
+        n = 0
+        for (i = 0; i <= 18; i++) for (j = 0; j <= 28; j++) {
+            d = i - 10; f = j - 15
+            ring[n] = sqrt(d * d + 1.5 * f * f) * 1.5
+            dx = 0.4 * i - 4; dy = 0.2 * j - 8
+            side[n] = sx * dx + sy * dy
+            upBase[n] = ux * dx + uy * dy
+            depthBase[n] = fx * dx + fy * dy
+            n++
+        }
+        best = 1e9
+        for (k = 0; k < 629; k++) {
+            phase = k * 0.01
+            minX = minY = 1e9; maxX = maxY = -1e9
+            for (v = 0; v < n; v++) {
+                dz = sin(ring[v] - phase) * 0.1 + 1 - 9
+                depth = depthBase[v] + fz * dz
+                x = (1 + (cotangent / aspect) * side[v] / depth) * W / 2
+                y = (1 - cotangent * (upBase[v] + uz * dz) / depth) * H / 2
+                if (x < minX) minX = x; if (x > maxX) maxX = x
+                if (y < minY) minY = y; if (y > maxY) maxY = y
+            }
+            e = 0
+            if ((t = left - minX) < 0) t = -t; if (t > e) e = t
+            if ((t = right - maxX) < 0) t = -t; if (t > e) e = t
+            if ((t = top - minY) < 0) t = -t; if (t > e) e = t
+            if ((t = bottom - maxY) < 0) t = -t; if (t > e) e = t
+            if (e < best) { best = e; bestPhase = phase }
+        }
+        printf "%.2f %.2f\n", bestPhase, best
+    }'
+}
+
+# e2e_check_surface_box NAME FILE WIDTH HEIGHT: the non-black part of FILE, an
+# output of that size, is where the camera puts the surface, give or take
+# E2E_BOX_TOLERANCE pixels (rasterisation). The surface must show a picture
+# without black in it, such as the test desktop.
+e2e_check_surface_box() {
+    local name=$1 file=$2 width=$3 height=$4
+    local tolerance=${E2E_BOX_TOLERANCE:-3}
+    local measured expected verdict
+    measured=$(e2e_bbox "$file")
+    if [ "$measured" = none ]; then
+        e2e_fail "$name" "nothing but black in $(basename "$file")"
+        return
+    fi
+    expected=$(e2e_expected_surface_box "$width" "$height")
+    verdict=$(awk -v m="$measured" -v e="$expected" -v t="$tolerance" 'BEGIN {
+        split(m, b, " "); split(e, x, " ")
+        # Pixel edges: the right and bottom edges lie one past the last lit pixel.
+        v[1] = b[1]; v[2] = b[2]; v[3] = b[3] + 1; v[4] = b[4] + 1
+        split("left top right bottom", names, " ")
+        for (k = 1; k <= 4; k++) {
+            lo = x[2 * k - 1] - t; hi = x[2 * k] + t
+            if (v[k] < lo || v[k] > hi) {
+                bad = bad sprintf(" %s edge at %d, expected %.1f..%.1f;", names[k], v[k], lo, hi)
+            }
+        }
+        print bad == "" ? "ok" : substr(bad, 2)
+    }')
+    if [ "$verdict" = ok ]; then
+        e2e_pass "$name"
+    else
+        e2e_fail "$name" "surface box ($measured) in $(basename "$file"): $verdict"
+    fi
+}
+
+# e2e_check_surface_rings NAME FILE WIDTH HEIGHT: the surface's outline in
+# FILE is that of the rings at some moment: one phase puts all four edges
+# within E2E_RING_TOLERANCE pixels (default 2) of where they are measured.
+# Stricter than the box check: a small shift of the camera or of the grid
+# that the ripple's margin would hide shows here.
+e2e_check_surface_rings() {
+    local name=$1 file=$2 width=$3 height=$4
+    local tolerance=${E2E_RING_TOLERANCE:-2}
+    local measured fit
+    measured=$(e2e_bbox "$file")
+    if [ "$measured" = none ]; then
+        e2e_fail "$name" "nothing but black in $(basename "$file")"
+        return
+    fi
+    fit=$(e2e_fit_surface_phase "$width" "$height" "$measured")
+    if awk -v f="$fit" -v t="$tolerance" 'BEGIN { split(f, p, " "); exit !(p[2] <= t) }'; then
+        e2e_pass "$name"
+    else
+        e2e_fail "$name" "surface box ($measured) in $(basename "$file") is ${fit#* } pixels off the nearest ring phase (${fit% *} rad)"
+    fi
+}

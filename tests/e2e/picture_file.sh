@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The custom picture: with a Vitrane.ini beside the saver that turns it on,
+# the water surface shows the picture file, upright and not mirrored, for a
+# BMP and a JPEG; a file that cannot be decoded shows the built-in picture,
+# the yellow face, and neither the file's nor the desktop's colours.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/picture_checks.sh"
+e2e_init "$@"
+
+e2e_start_display 1024 768
+
+# install_saver_with_picture FILE: a saver copy whose settings file turns the
+# custom picture on with FILE; prints the saver's path.
+install_saver_with_picture() {
+    local saver
+    saver=$(e2e_install_saver) || return 1
+    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=1\r\n' "$(e2e_winpath "$1")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    echo "$saver"
+}
+
+check_picture_file() {
+    local name=picture_file_$1 file=$2
+    local saver
+    saver=$(install_saver_with_picture "$file")
+    picture_start_saver "$name" "$saver" || return
+    e2e_pass "${name}_saver_shown"
+    picture_check_upright "${name}_upright" "$(e2e_screenshot "$name")"
+    picture_stop_saver
+}
+
+check_broken_file() {
+    local name=picture_file_broken file=$1
+    local saver shot
+    saver=$(install_saver_with_picture "$file")
+    picture_start_saver "$name" "$saver" || return
+    e2e_pass "${name}_saver_shown"
+    shot=$(e2e_screenshot "$name")
+    local face red blue
+    face=$(picture_count_near "$shot" "$PICTURE_FACE_YELLOW")
+    red=$(picture_count_near "$shot" "$PICTURE_RED")
+    # The blue of lib.sh's test desktop, in case the snapshot showed instead.
+    blue=$(picture_count_near "$shot" "32,128,255")
+    if [ "$face" -gt 5000 ] && [ "$red" -lt 100 ] && [ "$blue" -lt 100 ]; then
+        e2e_pass "${name}_shows_the_face"
+    else
+        e2e_fail "${name}_shows_the_face" "$face face-yellow, $red red and $blue desktop-blue pixels in $(basename "$shot")"
+    fi
+    picture_stop_saver
+}
+
+pictures=$E2E_WORK/pictures
+mkdir -p "$pictures"
+picture_make_quadrants "BMP3:$pictures/quadrants.bmp" 256 192 || e2e_abort "could not make the BMP"
+picture_make_quadrants "$pictures/quadrants.jpg" 320 240 || e2e_abort "could not make the JPEG"
+# The JPEG's first half: its headers hold, its scan ends early.
+head -c $(($(stat -c %s "$pictures/quadrants.jpg") / 2)) "$pictures/quadrants.jpg" >"$pictures/broken.jpg"
+
+check_picture_file bmp "$pictures/quadrants.bmp"
+check_picture_file jpeg "$pictures/quadrants.jpg"
+check_broken_file "$pictures/broken.jpg"
+e2e_finish

@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# What the settings dialog saves is what the next full-screen start shows.
+# Ticking "Custom picture" and pressing OK keeps the picture already stored
+# (a path relative to the saver's folder), and the next /s draws it instead
+# of the desktop. A picture chosen in the real file dialog, typed in as a
+# person would, is saved with its full path and drawn the same way. A file
+# dialog left with Cancel turns the custom picture off again and keeps the
+# stored path.
+#
+# The pictures are single colours that the test desktop does not have, so a
+# screenshot tells at once which source the surface shows.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+[ -n "$WINDOW_PROBE" ] || e2e_abort "needs window_probe.exe"
+
+dialog_title="Vitrane"
+open_title="Open"
+id_ok=1
+id_cancel=2
+id_change_picture=1001
+id_custom_picture=1004
+
+lake_colour="160,32,240"
+sea_colour="16,176,160"
+# One of the test desktop's two board colours.
+desktop_colour="255,208,64"
+
+# make_picture FILE R,G,B: a 64 x 64 24-bit BMP of one colour.
+make_picture() {
+    convert -size 64x64 "xc:rgb($2)" -type TrueColor "BMP3:$1"
+}
+
+write_ini() {
+    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=%s\r\n' "$2" "$3" >"$1/Vitrane.ini"
+}
+
+ini_value() {
+    awk -v key="$2" '
+        { sub(/\r$/, "") }
+        /^\[/ { in_section = ($0 == "[Vitrane settings]"); next }
+        in_section && index($0, key "=") == 1 { value = substr($0, length(key) + 2); found = 1 }
+        END { print found ? value : "(missing)" }' "$1"
+}
+
+# near_colour_share FILE R,G,B: the per mille of pixels within a few steps of
+# the colour (texture filtering may round a channel by one or two).
+near_colour_share() {
+    convert "$1" \( +clone -fill "rgb($2)" -colorize 100 \) -compose difference -composite \
+        -colorspace gray -threshold 3% -format '%[fx:round((1 - mean) * 1000)]\n' info:
+}
+
+probe_is() {
+    [ "$(e2e_probe "$@" 2>/dev/null | tr -d '\r')" = "$PROBE_EXPECTED" ]
+}
+
+wait_probe() {
+    local seconds=$1
+    PROBE_EXPECTED=$2
+    shift 2
+    e2e_wait_until "$seconds" probe_is "$@"
+}
+
+# start_settings NAME SAVER: "SAVER /c" with its dialog shown; the saver's
+# job is in SETTINGS_JOB.
+start_settings() {
+    e2e_start_wine "$2" /c
+    SETTINGS_JOB=$E2E_JOB
+    if ! e2e_probe --timeout 20000 wait "$dialog_title" >/dev/null; then
+        e2e_fail "${1}_dialog" "no \"$dialog_title\" window within 20 s"
+        e2e_kill_job "$SETTINGS_JOB"
+        return 1
+    fi
+}
+
+tick_custom_picture() {
+    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    wait_probe 5 1 checked "$dialog_title" "$id_custom_picture"
+}
+
+# press_ok NAME: OK, and the saver ends with exit code 0.
+press_ok() {
+    e2e_probe click "$dialog_title" "$id_ok" >/dev/null
+    if e2e_wait_job "$SETTINGS_JOB" 10 && [ "$E2E_EXIT_CODE" = 0 ]; then
+        e2e_pass "${1}_ok_ends"
+    else
+        e2e_fail "${1}_ok_ends" "exit code ${E2E_EXIT_CODE:-none (still running after 10 s)}"
+        e2e_kill_job "$SETTINGS_JOB"
+        return 1
+    fi
+}
+
+# expect_saved NAME FOLDER PICTURE FLAG
+expect_saved() {
+    local file=$2/Vitrane.ini picture flag
+    picture=$(ini_value "$file" CustomPicture)
+    flag=$(ini_value "$file" UseCustomPic)
+    if [ "$picture" = "$3" ] && [ "$flag" = "$4" ]; then
+        e2e_pass "${1}_saved"
+    else
+        e2e_fail "${1}_saved" "CustomPicture \"$picture\", UseCustomPic \"$flag\"; expected \"$3\" and \"$4\""
+    fi
+}
+
+# expect_full_screen_shows NAME SAVER R,G,B: the next /s start draws the
+# surface in that colour, and nothing of the desktop.
+expect_full_screen_shows() {
+    local name=$1 saver=$2 colour=$3 job shot share desktop
+    e2e_move_mouse 512 384
+    e2e_start_wine "$saver" /s
+    job=$E2E_JOB
+    if ! e2e_wait_for_window "$E2E_SAVER_TITLE" 20; then
+        e2e_fail "${name}_full_screen" "no window \"$E2E_SAVER_TITLE\" within 20 s"
+        e2e_kill_job "$job"
+        return
+    fi
+    # The saver clears to black: once a corner is black its output covers
+    # the desktop.
+    shown() { [ "$(e2e_pixel "$(e2e_screenshot "$name-full-screen")" 0 0)" = "0,0,0" ]; }
+    if ! e2e_wait_until 10 shown; then
+        e2e_fail "${name}_full_screen" "the saver's output never covered the screen"
+        e2e_kill_job "$job"
+        return
+    fi
+    sleep 0.5
+    shot=$(e2e_screenshot "$name-full-screen")
+    share=$(near_colour_share "$shot" "$colour")
+    desktop=$(near_colour_share "$shot" "$desktop_colour")
+    # The surface covers well over a fifth of the screen.
+    if [ "$share" -ge 200 ] && [ "$desktop" -le 1 ]; then
+        e2e_pass "${name}_full_screen_shows_picture"
+    else
+        e2e_fail "${name}_full_screen_shows_picture" "picture colour $share per mille, desktop colour $desktop per mille (see $(basename "$shot"))"
+    fi
+    e2e_key space
+    e2e_wait_job "$job" 5 || e2e_kill_job "$job"
+}
+
+check_tick_keeps_stored_picture() {
+    local name=settings_tick_and_ok saver folder
+    saver=$(e2e_install_saver)
+    folder=$(dirname "$saver")
+    make_picture "$folder/lake.bmp" "$lake_colour"
+    write_ini "$folder" '.\lake.bmp' 0
+    start_settings "$name" "$saver" || return
+    if ! tick_custom_picture; then
+        e2e_fail "${name}_tick" "the box did not become ticked"
+        e2e_kill_job "$SETTINGS_JOB"
+        return
+    fi
+    press_ok "$name" || return
+    expect_saved "$name" "$folder" '.\lake.bmp' 1
+    expect_full_screen_shows "$name" "$saver" "$lake_colour"
+}
+
+# The file-name box has the focus when the file dialog opens; X sends the
+# keys to the window under the pointer.
+type_into_file_dialog() {
+    local text=$1 x y width height
+    read -r x y width height < <(e2e_probe rect "$open_title" | tr -d '\r')
+    e2e_move_mouse $((x + width / 2)) $((y + height / 2))
+    xdotool type --delay 20 "$text"
+}
+
+check_chosen_picture() {
+    local name=settings_chosen saver folder sea
+    saver=$(e2e_install_saver)
+    folder=$(dirname "$saver")
+    sea=$E2E_WORK/pictures/sea.bmp
+    mkdir -p "$(dirname "$sea")"
+    make_picture "$sea" "$sea_colour"
+    start_settings "$name" "$saver" || return
+    if ! tick_custom_picture; then
+        e2e_fail "${name}_tick" "the box did not become ticked"
+        e2e_kill_job "$SETTINGS_JOB"
+        return
+    fi
+    e2e_probe click "$dialog_title" "$id_change_picture" >/dev/null
+    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
+        e2e_fail "${name}_file_dialog" "no \"$open_title\" window within 15 s"
+        e2e_kill_job "$SETTINGS_JOB"
+        return
+    fi
+    e2e_pass "${name}_file_dialog"
+    local filter
+    filter=$(e2e_probe list "$open_title" | tr -d '\r' | awk -F'"' '$2 == "ComboBox" && $4 ~ /^All pictures/ { print $4 }')
+    e2e_expect "${name}_file_dialog_filter" "no \"All pictures \" filter shown" test "$filter" = "All pictures "
+
+    local path
+    path=$(e2e_winpath "$sea")
+    type_into_file_dialog "$path"
+    e2e_screenshot "$name-file-dialog" >/dev/null
+    xdotool key Return
+    if ! e2e_probe --timeout 5000 gone "$open_title" >/dev/null; then
+        e2e_fail "${name}_file_dialog_closes" "the file dialog stayed open (see $name-file-dialog.png)"
+        e2e_kill_job "$SETTINGS_JOB"
+        return
+    fi
+    e2e_expect "${name}_keeps_box_ticked" "the box was cleared after a file was chosen" \
+        wait_probe 5 1 checked "$dialog_title" "$id_custom_picture"
+    press_ok "$name" || return
+    expect_saved "$name" "$folder" "$path" 1
+    expect_full_screen_shows "$name" "$saver" "$sea_colour"
+}
+
+check_file_dialog_cancelled() {
+    local name=settings_file_dialog_cancel saver folder
+    saver=$(e2e_install_saver)
+    folder=$(dirname "$saver")
+    make_picture "$folder/lake.bmp" "$lake_colour"
+    write_ini "$folder" '.\lake.bmp' 1
+    start_settings "$name" "$saver" || return
+    e2e_probe click "$dialog_title" "$id_change_picture" >/dev/null
+    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
+        e2e_fail "${name}_file_dialog" "no \"$open_title\" window within 15 s"
+        e2e_kill_job "$SETTINGS_JOB"
+        return
+    fi
+    # The dialog is handed the stored path; Wine's opens in its folder (the
+    # current one, for a relative path) with the file's name in the box.
+    local shown
+    shown=$(e2e_probe list "$open_title" | tr -d '\r' | awk -F'"' '$2 == "Edit" { print $4; exit }')
+    case $shown in
+    lake.bmp | '.\lake.bmp') e2e_pass "${name}_starts_from_stored" ;;
+    *) e2e_fail "${name}_starts_from_stored" "file-name box holds \"$shown\"" ;;
+    esac
+    e2e_probe click "$open_title" "$id_cancel" >/dev/null
+    e2e_probe --timeout 5000 gone "$open_title" >/dev/null
+    if wait_probe 5 0 checked "$dialog_title" "$id_custom_picture" &&
+        wait_probe 5 0 enabled "$dialog_title" "$id_change_picture"; then
+        e2e_pass "${name}_turns_off"
+    else
+        e2e_fail "${name}_turns_off" "the box stayed ticked or the button enabled"
+    fi
+    press_ok "$name" || return
+    expect_saved "$name" "$folder" '.\lake.bmp' 0
+}
+
+e2e_start_display 1024 768
+check_tick_keeps_stored_picture
+check_chosen_picture
+check_file_dialog_cancelled
+e2e_finish
