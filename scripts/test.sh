@@ -18,8 +18,6 @@ ctest --preset native -j "$jobs" || native_status=$?
 echo "== Windows build, tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
-. scripts/wine-env.sh
-ensure_wine_prefix
 windows_status=0
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows || windows_status=$?
 
