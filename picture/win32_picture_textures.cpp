@@ -34,6 +34,19 @@ static void CreateTexture(GLuint* texture, GLint internalFormat, int width, int 
                  pixels);
 }
 
+// 32 bits a pixel, uncompressed; a positive height makes the rows bottom-up.
+static BITMAPINFO BottomUp32BitInfo(int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // The loader's buffers hold MAX_PATH characters with the terminating zero; a
 // longer path is refused rather than cut, since a cut path names another file.
 static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
@@ -64,13 +77,7 @@ static bool UploadPicture(GLuint* texture, IPicture* picture, HDC memory,
         return false;
     }
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = BottomUp32BitInfo(width, height);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (dib == nullptr || bits == nullptr) {
@@ -128,13 +135,7 @@ static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
     if (pixels == nullptr) {
         return nullptr;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = BottomUp32BitInfo(width, height);
     HDC screen = GetDC(nullptr);
     const int lines = screen == nullptr ? 0
                                         : GetDIBits(screen, bitmap, 0, static_cast<UINT>(height),

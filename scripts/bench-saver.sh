@@ -11,53 +11,48 @@
 # The report goes to build/bench/saver-report.md and to standard output.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
-install_missing_packages "${vitrane_packages[@]}" xscreensaver-gl-extra xscreensaver-data-extra procps
-
 seconds=${1:-20}
 warmup=3
 hacks=/usr/libexec/xscreensaver
-build=build/bench-windows
-cmake --preset windows -B "$build" -DVITRANE_FRAME_RECORDER=ON -DVITRANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target Vitrane -j "$(nproc)" >/dev/null
-saver="$PWD/$build/Vitrane.scr"
-frames_file="$PWD/$build/Vitrane-frames.txt"
-. scripts/wine-env.sh
-ensure_wine_prefix
-
-mkdir -p build/bench
+. scripts/bench-common.sh xscreensaver-gl-extra xscreensaver-data-extra
 report=build/bench/saver-report.md
 ticks=$(getconf CLK_TCK)
 
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' "/proc/$1/status"; }
-rss_mib() { awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+rss_mib() { awk -v k="$(rss_kib "$1")" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
-# Measures the process with the given pid over $seconds after $warmup;
-# prints "cpu_per_s switches_per_s rss_mib".
+# Measures the process with the given pid over $seconds after $warmup, and
+# the Wine server alongside when a second pid is given; prints
+# "cpu_per_s switches_per_s rss_mib [server_cpu_per_s]".
 measure() {
-    local pid=$1
+    local pid=$1 server=${2:-}
     sleep "$warmup"
-    local c0 s0 c1 s1
+    local c0 s0 c1 s1 w0=0 w1=0
     c0=$(cpu_ticks "$pid"); s0=$(switches "$pid")
+    [ -n "$server" ] && w0=$(cpu_ticks "$server")
     sleep "$seconds"
     c1=$(cpu_ticks "$pid"); s1=$(switches "$pid")
-    echo "$(awk -v a="$c0" -v b="$c1" -v t="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", (b - a) / t / s }')" \
-         "$(awk -v a="$s0" -v b="$s1" -v s="$seconds" 'BEGIN { printf "%.0f", (b - a) / s }')" \
-         "$(rss_mib "$pid")"
+    [ -n "$server" ] && w1=$(cpu_ticks "$server")
+    echo "$(per_second "$c0" "$c1" "$ticks")" "$(per_second "$s0" "$s1" 1 %.0f)" "$(rss_mib "$pid")" \
+         "$(per_second "$w0" "$w1" "$ticks")"
 }
 
-# Wine starts the saver through a loader; wait for the process whose command
-# line is the saver itself.
-saver_pid() {
-    local pid=""
-    for _ in $(seq 100); do
-        pid=$(pgrep -f -n 'Vitrane\.scr' || true)
-        [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] && break
-        sleep 0.1
-    done
-    echo "$pid"
+# (b - a) / unit / seconds, printed with the given format.
+per_second() {
+    awk -v a="$1" -v b="$2" -v u="$3" -v s="$seconds" -v f="${4:-%.3f}" 'BEGIN { printf f, (b - a) / u / s }'
+}
+
+# Runs the saver full screen and measures it; prints what measure prints.
+measure_saver() {
+    rm -f "$frames_file"
+    wine "$saver" /s >/dev/null 2>&1 &
+    local launcher=$!
+    local pid
+    pid=$(saver_pid)
+    measure "$pid" "$(pgrep -n -x wineserver)"
+    stop_saver "$launcher"
 }
 
 interval_stats() {
@@ -72,11 +67,7 @@ interval_stats() {
 
 run_size() {
     local width=$1 height=$2
-    local display_number=$((90 + RANDOM % 100))
-    Xvfb ":$display_number" -screen 0 "${width}x${height}x24" -nolisten tcp >/dev/null 2>&1 &
-    local xvfb=$!
-    export DISPLAY=":$display_number"
-    sleep 1
+    start_display "$width" "$height"
     # A busy desktop to snapshot and to grab.
     convert -size "${width}x${height}" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
         convert -size "${width}x${height}" gradient:red-blue /tmp/vitrane-bench-root.png
@@ -85,16 +76,8 @@ run_size() {
     sleep 1
     wineserver -k 2>/dev/null || true
 
-    rm -f "$frames_file"
-    wine "$saver" /s >/dev/null 2>&1 &
-    local launcher=$!
-    local pid
-    pid=$(saver_pid)
     local vitrane_figures
-    vitrane_figures=$(measure "$pid")
-    xdotool keydown space; sleep 0.1; xdotool keyup space
-    wait "$launcher" 2>/dev/null || true
-    for _ in $(seq 50); do [ -f "$frames_file" ] && break; sleep 0.1; done
+    vitrane_figures=$(measure_saver)
     local first_frame
     first_frame=$(awk '/^first_frame_ms/ { print $2 }' "$frames_file")
     local stats
@@ -110,10 +93,10 @@ run_size() {
 
     kill "$wallpaper" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
 
-    read -r v_cpu v_sw v_rss <<<"$vitrane_figures"
+    read -r v_cpu v_sw v_rss v_server <<<"$vitrane_figures"
     read -r f_cpu f_sw f_rss <<<"${peer_figures[0]}"
     read -r r_cpu r_sw r_rss <<<"${peer_figures[1]}"
     read -r frames median p99 fps <<<"$stats"
@@ -127,6 +110,8 @@ run_size() {
         echo "| flipscreen3d | $f_cpu | $f_sw | $f_rss |"
         echo "| ripples | $r_cpu | $r_sw | $r_rss |"
         echo
+        echo "The Wine server used $v_server CPU s per s on the saver's behalf (not counted above)."
+        echo
         echo "Vitrane / flipscreen3d: CPU $(ratio "$v_cpu" "$f_cpu"), wake-ups $(ratio "$v_sw" "$f_sw"), RSS $(ratio "$v_rss" "$f_rss")."
         echo "Vitrane / ripples: CPU $(ratio "$v_cpu" "$r_cpu"), wake-ups $(ratio "$v_sw" "$r_sw"), RSS $(ratio "$v_rss" "$r_rss")."
         echo
@@ -139,5 +124,26 @@ run_size() {
     echo "## Whole-program figures, $(date -u +%Y-%m-%d), $seconds s per program after $warmup s warm-up"
     echo
 } | tee "$report"
+# The loop's own cost: on a tiny screen drawing costs next to nothing, and
+# what remains is the idle passes (1 ms sleeps, message polling, input reads).
+run_loop_cost() {
+    start_display 160 120
+    wineserver -k 2>/dev/null || true
+    local figures
+    figures=$(measure_saver)
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    read -r cpu wakeups rss server <<<"$figures"
+    read -r frames median p99 fps <<<"$(interval_stats)"
+    {
+        echo "### The loop's own cost: 160 x 120 screen"
+        echo
+        echo "Vitrane: $cpu CPU s per s, $wakeups wake-ups per s, Wine server $server CPU s per s; $fps frames per second."
+        echo
+    } | tee -a "$report"
+}
+
 run_size 1024 768
 run_size 1920 1080
+run_loop_cost

@@ -1,0 +1,53 @@
+# Sourced by the whole-program benchmark scripts: builds the benchmark build
+# of the saver (which records its frame times), sets up Wine, and offers the
+# readings the scripts share.
+. scripts/packages.sh
+install_missing_packages "${vitrane_packages[@]}" procps "$@"
+
+bench_build=build/bench-windows
+cmake --preset windows -B "$bench_build" -DVITRANE_FRAME_RECORDER=ON -DVITRANE_BUILD_TESTS=OFF >/dev/null
+cmake --build "$bench_build" --target Vitrane -j "$(nproc)" >/dev/null
+saver="$PWD/$bench_build/Vitrane.scr"
+frames_file="$PWD/$bench_build/Vitrane-frames.txt"
+. scripts/wine-env.sh
+ensure_wine_prefix
+mkdir -p build/bench
+
+# Starts Xvfb of the given size on a free display, exports DISPLAY and sets
+# xvfb_pid.
+start_display() {
+    local display_number=$((90 + RANDOM % 100))
+    while [ -e "/tmp/.X11-unix/X$display_number" ]; do
+        display_number=$((display_number + 1))
+    done
+    Xvfb ":$display_number" -screen 0 "$1x$2x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$display_number"
+    sleep 1
+}
+
+# Wine starts the saver through a loader; prints the pid of the process whose
+# command line is the saver itself.
+saver_pid() {
+    local pid=""
+    for _ in $(seq 100); do
+        pid=$(pgrep -f -n 'Vitrane\.scr' || true)
+        [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] && break
+        sleep 0.1
+    done
+    echo "$pid"
+}
+
+# Ends the full-screen saver as a person would and waits for its record.
+stop_saver() {
+    xdotool keydown space
+    sleep 0.1
+    xdotool keyup space
+    wait "$1" 2>/dev/null || true
+    for _ in $(seq 50); do
+        [ -f "$frames_file" ] && break
+        sleep 0.1
+    done
+}
+
+rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
