@@ -24,6 +24,7 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
 
     vertices.Resize(columns, rows, Vec3{0.0f, 0.0f, 0.0f});
     texCoords.Resize(columns, rows, TexCoord{0.0f, 0.0f});
+    ComputeRingAngles();
 
     // The flat start uses a wider x step (0.42) than Rings rewrites each frame
     // (0.4); Crossed never rewrites x, so it keeps this one.
@@ -33,6 +34,24 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
             vertex.x = static_cast<float>(static_cast<double>(i) * 0.42f);
             vertex.y = static_cast<float>(static_cast<double>(j) * 0.2f);
             vertex.z = 1.0f;
+        }
+    }
+}
+
+// Each vertex's distance from the ring centre, scaled to radians, does not
+// change from frame to frame: it is worked out once, exactly as the wave
+// formula would every frame.
+void WaterGrid::ComputeRingAngles()
+{
+    const float cx = static_cast<float>(columns / 2);
+    const float cy = static_cast<float>(rows / 2);
+    ringAngles.Resize(columns, rows, 0.0);
+    for (int32_t i = 0; i < columns; ++i) {
+        for (int32_t j = 0; j < rows; ++j) {
+            const double d = static_cast<double>(i) - cx;
+            const double f = static_cast<double>(j) - cy;
+            // 1.5 under the root squeezes the rings along j only.
+            ringAngles.At(i, j) = std::sqrt(d * d + 1.5f * (f * f)) * 1.5f;
         }
     }
 }
@@ -51,11 +70,9 @@ void WaterGrid::Animate(float time)
             const double f = static_cast<double>(j) - cy;
             Vec3& vertex = vertices.At(i, j);
             if (waveMode == Rings) {
-                // 1.5 under the root squeezes the rings along j only.
-                const double radius = std::sqrt(d * d + 1.5f * (f * f));
                 vertex.x = static_cast<float>(i * 0.4);
                 vertex.y = static_cast<float>(j * 0.2);
-                vertex.z = static_cast<float>(std::sin(radius * 1.5f - phase) * 0.1f + 1.0f);
+                vertex.z = static_cast<float>(std::sin(ringAngles.At(i, j) - phase) * 0.1f + 1.0f);
             }
             if (waveMode == Crossed) {
                 vertex.z = static_cast<float>((std::sin(d - phase) + std::sin(f - phase)) * 0.1f + 1.0f);

@@ -50,4 +50,9 @@ public:
     int32_t waveMode = Rings;
     Grid2D<Vec3> vertices;
     Grid2D<TexCoord> texCoords;
+
+private:
+    void ComputeRingAngles();
+
+    Grid2D<double> ringAngles;  // radians of each vertex's ring, before the phase
 };
