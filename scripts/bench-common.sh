@@ -1,8 +1,9 @@
 # Sourced by the whole-program benchmark scripts: builds the benchmark build
 # of the saver (which records its frame times), sets up Wine, and offers the
-# readings the scripts share.
+# readings the scripts share. A script that needs more packages lists them in
+# bench_extra_packages first.
 . scripts/packages.sh
-install_missing_packages "${vitrane_packages[@]}" procps "$@"
+install_missing_packages "${vitrane_packages[@]}" procps ${bench_extra_packages[@]+"${bench_extra_packages[@]}"}
 
 bench_build=build/bench-windows
 cmake --preset windows -B "$bench_build" -DVITRANE_FRAME_RECORDER=ON -DVITRANE_BUILD_TESTS=OFF >/dev/null

@@ -14,7 +14,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 warmup=3
 hacks=/usr/libexec/xscreensaver
-. scripts/bench-common.sh xscreensaver-gl-extra xscreensaver-data-extra
+bench_extra_packages=(xscreensaver-gl-extra xscreensaver-data-extra)
+. scripts/bench-common.sh
 report=build/bench/saver-report.md
 ticks=$(getconf CLK_TCK)
 
@@ -36,7 +37,7 @@ measure() {
     c1=$(cpu_ticks "$pid"); s1=$(switches "$pid")
     [ -n "$server" ] && w1=$(cpu_ticks "$server")
     echo "$(per_second "$c0" "$c1" "$ticks")" "$(per_second "$s0" "$s1" 1 %.0f)" "$(rss_mib "$pid")" \
-         "$(per_second "$w0" "$w1" "$ticks")"
+         ${server:+"$(per_second "$w0" "$w1" "$ticks")"}
 }
 
 # (b - a) / unit / seconds, printed with the given format.
@@ -51,7 +52,7 @@ measure_saver() {
     local launcher=$!
     local pid
     pid=$(saver_pid)
-    measure "$pid" "$(pgrep -n -x wineserver)"
+    measure "$pid" "$(pgrep -n wineserver)"
     stop_saver "$launcher"
 }
 
