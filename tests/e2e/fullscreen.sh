@@ -15,16 +15,6 @@
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
-# All four corners of the screen black: the saver's black background, not
-# the desktop and not a white window, covers them.
-corners_black() {
-    local file w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT
-    file=$(e2e_screenshot corners)
-    [ "$(e2e_pixel "$file" 0 0)" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((w - 1)) 0)" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" 0 $((h - 1)))" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" $((w - 1)) $((h - 1)))" = "0,0,0" ]
-}
-
 check_full_screen() {
     local w=$1 h=$2
     local tag=${w}x${h}
@@ -41,7 +31,7 @@ check_full_screen() {
     fi
     e2e_pass "fullscreen_${tag}_window"
 
-    if ! e2e_wait_until 10 corners_black; then
+    if ! e2e_wait_until 10 e2e_corners_black; then
         e2e_fail "fullscreen_${tag}_covers_screen" "the screen's corners are not black (see corners.png)"
         return
     fi

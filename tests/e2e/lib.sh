@@ -34,6 +34,7 @@ E2E_FAILED=0
 E2E_JOBS=()
 E2E_JOB=""
 E2E_EXIT_CODE=""
+E2E_PROBE_EXPECTED=""
 E2E_DISPLAY_PID=""
 E2E_SCREEN_WIDTH=0
 E2E_SCREEN_HEIGHT=0
@@ -252,6 +253,12 @@ e2e_install_saver() {
     echo "$folder/Vitrane.scr"
 }
 
+# e2e_write_settings FOLDER PICTURE FLAG: a Vitrane.ini in FOLDER as the
+# settings dialog writes it, naming PICTURE with UseCustomPic FLAG.
+e2e_write_settings() {
+    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=%s\r\n' "$2" "$3" >"$1/Vitrane.ini"
+}
+
 # The Windows name of a file: Wine maps the Unix root to drive Z.
 e2e_winpath() {
     local path
@@ -329,6 +336,19 @@ e2e_probe() {
     e2e_run_wine 30 "$WINDOW_PROBE" "$@"
 }
 
+e2e_probe_prints() {
+    [ "$(e2e_probe "$@" 2>/dev/null | tr -d '\r')" = "$E2E_PROBE_EXPECTED" ]
+}
+
+# e2e_wait_probe SECONDS EXPECTED ARGS...: until window_probe ARGS prints
+# EXPECTED; false when it never does within the time.
+e2e_wait_probe() {
+    local seconds=$1
+    E2E_PROBE_EXPECTED=$2
+    shift 2
+    e2e_wait_until "$seconds" e2e_probe_prints "$@"
+}
+
 # A title as an anchored pattern for xdotool, which takes regular expressions.
 e2e_title_pattern() {
     printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')"
@@ -379,6 +399,17 @@ e2e_screenshot() {
 # e2e_pixel FILE X Y: "r,g,b" of one pixel, 8 bits a channel.
 e2e_pixel() {
     convert "$1" -format "%[fx:round(255*u.p{$2,$3}.r)],%[fx:round(255*u.p{$2,$3}.g)],%[fx:round(255*u.p{$2,$3}.b)]" info:
+}
+
+# All four corners of the screen black: the saver's black background, not
+# the desktop and not a white window, covers them. The screenshot is
+# corners.png.
+e2e_corners_black() {
+    local file w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT
+    file=$(e2e_screenshot corners)
+    [ "$(e2e_pixel "$file" 0 0)" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((w - 1)) 0)" = "0,0,0" ] &&
+        [ "$(e2e_pixel "$file" 0 $((h - 1)))" = "0,0,0" ] &&
+        [ "$(e2e_pixel "$file" $((w - 1)) $((h - 1)))" = "0,0,0" ]
 }
 
 # e2e_crop FILE GEOMETRY NAME: a part of a screenshot (WxH+X+Y) as a file of its own.

@@ -41,15 +41,6 @@ picture_paint_desktop() {
     [ "$corner" = "$PICTURE_RED" ] || e2e_abort "the quadrant desktop was not painted (top-left pixel $corner)"
 }
 
-# All four corners of the screen black: the saver's output covers the screen.
-picture_corners_black() {
-    local file w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT
-    file=$(e2e_screenshot corners)
-    [ "$(e2e_pixel "$file" 0 0)" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((w - 1)) 0)" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" 0 $((h - 1)))" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" $((w - 1)) $((h - 1)))" = "0,0,0" ]
-}
-
 # picture_start_saver NAME SAVER: starts the full-screen saver and waits until
 # it covers the screen; sets PICTURE_JOB. False, with a FAIL reported, when it
 # does not.
@@ -62,7 +53,7 @@ picture_start_saver() {
         e2e_fail "${name}_saver_shown" "no saver window within 20 s (exit code $(cat "$PICTURE_JOB/rc" 2>/dev/null || echo 'none, still running'))"
         return 1
     fi
-    if ! e2e_wait_until 10 picture_corners_black; then
+    if ! e2e_wait_until 10 e2e_corners_black; then
         e2e_fail "${name}_saver_shown" "the saver does not cover the screen (see corners.png)"
         return 1
     fi

@@ -14,8 +14,7 @@ e2e_start_display 1024 768
 install_saver_with_picture() {
     local saver
     saver=$(e2e_install_saver) || return 1
-    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=1\r\n' "$(e2e_winpath "$1")" \
-        >"$(dirname "$saver")/Vitrane.ini"
+    e2e_write_settings "$(dirname "$saver")" "$(e2e_winpath "$1")" 1
     echo "$saver"
 }
 

@@ -9,57 +9,13 @@
 # into a read-only folder or over a read-only file. A folder named
 # Vitrane.ini where the file belongs cannot be written by anyone.
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/settings_checks.sh"
 e2e_init "$@"
 [ -n "$WINDOW_PROBE" ] || e2e_abort "needs window_probe.exe"
 
-dialog_title="Vitrane"
 error_title="Error"
-id_ok=1
-id_cancel=2
-id_change_picture=1001
-id_custom_picture=1004
 # The static control that holds a message box's text.
 box_text_id=0xFFFF
-
-# write_ini FOLDER PICTURE FLAG: the settings file as the dialog writes it.
-write_ini() {
-    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=%s\r\n' "$2" "$3" >"$1/Vitrane.ini"
-}
-
-# ini_value FILE KEY: the key's value, or "(missing)".
-ini_value() {
-    awk -v key="$2" '
-        { sub(/\r$/, "") }
-        /^\[/ { in_section = ($0 == "[Vitrane settings]"); next }
-        in_section && index($0, key "=") == 1 { value = substr($0, length(key) + 2); found = 1 }
-        END { print found ? value : "(missing)" }' "$1"
-}
-
-probe_is() {
-    [ "$(e2e_probe "$@" 2>/dev/null | tr -d '\r')" = "${E2E_PROBE_EXPECTED}" ]
-}
-
-# wait_probe SECONDS EXPECTED ARGS...: until window_probe ARGS prints EXPECTED.
-wait_probe() {
-    local seconds=$1
-    E2E_PROBE_EXPECTED=$2
-    shift 2
-    e2e_wait_until "$seconds" probe_is "$@"
-}
-
-# start_settings NAME SAVER: runs "SAVER /c" and waits for its dialog; the
-# saver's job is in SETTINGS_JOB (the probes start jobs of their own). False
-# when no dialog came.
-start_settings() {
-    local name=$1 saver=$2
-    e2e_start_wine "$saver" /c
-    SETTINGS_JOB=$E2E_JOB
-    if ! e2e_probe --timeout 20000 wait "$dialog_title" >/dev/null; then
-        e2e_fail "${name}_dialog" "no \"$dialog_title\" window within 20 s (exit code $(cat "$SETTINGS_JOB/rc" 2>/dev/null || echo 'none, still running'))"
-        e2e_kill_job "$SETTINGS_JOB"
-        return 1
-    fi
-}
 
 # expect_end NAME JOB: the saver ends, with exit code 0, once its dialog closed.
 expect_end() {
@@ -76,17 +32,17 @@ expect_end() {
 # expect_choice NAME TICKED ENABLED: the check box and the button show these.
 expect_choice() {
     local name=$1 ticked=$2 enabled=$3
-    if wait_probe 5 "$ticked" checked "$dialog_title" "$id_custom_picture" &&
-        wait_probe 5 "$enabled" enabled "$dialog_title" "$id_change_picture"; then
+    if e2e_wait_probe 5 "$ticked" checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" &&
+        e2e_wait_probe 5 "$enabled" enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"; then
         e2e_pass "$name"
     else
-        e2e_fail "$name" "box checked $(e2e_probe checked "$dialog_title" "$id_custom_picture"), button enabled $(e2e_probe enabled "$dialog_title" "$id_change_picture"); expected $ticked and $enabled"
+        e2e_fail "$name" "box checked $(e2e_probe checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"), button enabled $(e2e_probe enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"); expected $ticked and $enabled"
     fi
 }
 
 # The dialog's buttons as "id enabled text", one a line, in window order.
 dialog_buttons() {
-    e2e_probe list "$dialog_title" | tr -d '\r' |
+    e2e_probe list "$SETTINGS_DIALOG_TITLE" | tr -d '\r' |
         awk -F'"' '$2 == "Button" { split($1, f, " "); print f[1], f[3], $4 }'
 }
 
@@ -94,7 +50,7 @@ check_dialog_and_ok() {
     local saver folder job
     saver=$(e2e_install_saver)
     folder=$(dirname "$saver")
-    start_settings settings_shown "$saver" || return
+    settings_start_dialog settings_shown "$saver" || return
     job=$SETTINGS_JOB
     e2e_pass settings_shown_dialog
     e2e_screenshot settings-dialog >/dev/null
@@ -109,28 +65,28 @@ check_dialog_and_ok() {
     fi
     expect_choice settings_shown_unticked_without_file 0 0
 
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_tick_enables_change 1 1
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_clear_disables_change 0 0
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_tick_again 1 1
 
-    e2e_probe click "$dialog_title" "$id_ok" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_OK" >/dev/null
     expect_end settings_ok_ends "$job"
     if [ -f "$folder/Vitrane.ini" ] &&
-        [ "$(ini_value "$folder/Vitrane.ini" UseCustomPic)" = 1 ] &&
-        [ "$(ini_value "$folder/Vitrane.ini" CustomPicture)" = "" ]; then
+        [ "$(settings_ini_value "$folder/Vitrane.ini" UseCustomPic)" = 1 ] &&
+        [ "$(settings_ini_value "$folder/Vitrane.ini" CustomPicture)" = "" ]; then
         e2e_pass settings_ok_saves
     else
         e2e_fail settings_ok_saves "Vitrane.ini: $(tr '\r\n' '  ' <"$folder/Vitrane.ini" 2>/dev/null || echo missing)"
     fi
 
     # The next start shows what was saved.
-    start_settings settings_reopened "$saver" || return
+    settings_start_dialog settings_reopened "$saver" || return
     job=$SETTINGS_JOB
     expect_choice settings_reopened_ticked 1 1
-    e2e_probe close "$dialog_title" >/dev/null
+    e2e_probe close "$SETTINGS_DIALOG_TITLE" >/dev/null
     expect_end settings_reopened_close_box_ends "$job"
 }
 
@@ -140,16 +96,16 @@ check_leave_unsaved() {
     local name=$1 how=$2 saver folder job before
     saver=$(e2e_install_saver)
     folder=$(dirname "$saver")
-    write_ini "$folder" 'D:\Pictures\lake.jpg' 0
+    e2e_write_settings "$folder" 'D:\Pictures\lake.jpg' 0
     before=$(md5sum <"$folder/Vitrane.ini")
-    start_settings "$name" "$saver" || return
+    settings_start_dialog "$name" "$saver" || return
     job=$SETTINGS_JOB
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice "${name}_ticked" 1 1
     if [ "$how" = cancel ]; then
-        e2e_probe click "$dialog_title" "$id_cancel" >/dev/null
+        e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CANCEL" >/dev/null
     else
-        e2e_probe close "$dialog_title" >/dev/null
+        e2e_probe close "$SETTINGS_DIALOG_TITLE" >/dev/null
     fi
     expect_end "${name}_ends" "$job"
     e2e_expect "${name}_writes_nothing" "Vitrane.ini changed: $(tr '\r\n' '  ' <"$folder/Vitrane.ini")" \
@@ -161,11 +117,11 @@ check_save_failure() {
     saver=$(e2e_install_saver)
     folder=$(dirname "$saver")
     mkdir "$folder/Vitrane.ini"
-    start_settings settings_save_failure "$saver" || return
+    settings_start_dialog settings_save_failure "$saver" || return
     job=$SETTINGS_JOB
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_save_failure_ticked 1 1
-    e2e_probe click "$dialog_title" "$id_ok" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_OK" >/dev/null
 
     if ! e2e_probe --timeout 10000 wait "$error_title" >/dev/null; then
         e2e_fail settings_save_failure_reported "no \"$error_title\" box within 10 s (exit code $(cat "$job/rc" 2>/dev/null || echo 'none, still running'))"
@@ -185,14 +141,14 @@ check_save_failure() {
     e2e_probe click "$error_title" 1 >/dev/null
     e2e_probe --timeout 5000 gone "$error_title" >/dev/null
 
-    if e2e_job_running "$job" && e2e_probe --timeout 2000 wait "$dialog_title" >/dev/null; then
+    if e2e_job_running "$job" && e2e_probe --timeout 2000 wait "$SETTINGS_DIALOG_TITLE" >/dev/null; then
         e2e_pass settings_save_failure_keeps_dialog
     else
         e2e_fail settings_save_failure_keeps_dialog "the dialog closed after a save that failed"
         return
     fi
     expect_choice settings_save_failure_keeps_choice 1 1
-    e2e_probe click "$dialog_title" "$id_cancel" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CANCEL" >/dev/null
     expect_end settings_save_failure_cancel_ends "$job"
     e2e_expect settings_save_failure_file_untouched "Vitrane.ini is no longer a folder" test -d "$folder/Vitrane.ini"
 }

@@ -10,15 +10,11 @@
 # The pictures are single colours that the test desktop does not have, so a
 # screenshot tells at once which source the surface shows.
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/settings_checks.sh"
 e2e_init "$@"
 [ -n "$WINDOW_PROBE" ] || e2e_abort "needs window_probe.exe"
 
-dialog_title="Vitrane"
 open_title="Open"
-id_ok=1
-id_cancel=2
-id_change_picture=1001
-id_custom_picture=1004
 
 lake_colour="160,32,240"
 sea_colour="16,176,160"
@@ -30,18 +26,6 @@ make_picture() {
     convert -size 64x64 "xc:rgb($2)" -type TrueColor "BMP3:$1"
 }
 
-write_ini() {
-    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=%s\r\n' "$2" "$3" >"$1/Vitrane.ini"
-}
-
-ini_value() {
-    awk -v key="$2" '
-        { sub(/\r$/, "") }
-        /^\[/ { in_section = ($0 == "[Vitrane settings]"); next }
-        in_section && index($0, key "=") == 1 { value = substr($0, length(key) + 2); found = 1 }
-        END { print found ? value : "(missing)" }' "$1"
-}
-
 # near_colour_share FILE R,G,B: the per mille of pixels within a few steps of
 # the colour (texture filtering may round a channel by one or two).
 near_colour_share() {
@@ -49,37 +33,42 @@ near_colour_share() {
         -colorspace gray -threshold 3% -format '%[fx:round((1 - mean) * 1000)]\n' info:
 }
 
-probe_is() {
-    [ "$(e2e_probe "$@" 2>/dev/null | tr -d '\r')" = "$PROBE_EXPECTED" ]
+# install_lake_saver FLAG: a saver copy with lake.bmp beside it, stored in
+# its settings as ".\lake.bmp" with UseCustomPic FLAG; prints the saver's path.
+install_lake_saver() {
+    local saver folder
+    saver=$(e2e_install_saver) || return 1
+    folder=$(dirname "$saver")
+    make_picture "$folder/lake.bmp" "$lake_colour"
+    e2e_write_settings "$folder" '.\lake.bmp' "$1"
+    echo "$saver"
 }
 
-wait_probe() {
-    local seconds=$1
-    PROBE_EXPECTED=$2
-    shift 2
-    e2e_wait_until "$seconds" probe_is "$@"
-}
-
-# start_settings NAME SAVER: "SAVER /c" with its dialog shown; the saver's
-# job is in SETTINGS_JOB.
-start_settings() {
-    e2e_start_wine "$2" /c
-    SETTINGS_JOB=$E2E_JOB
-    if ! e2e_probe --timeout 20000 wait "$dialog_title" >/dev/null; then
-        e2e_fail "${1}_dialog" "no \"$dialog_title\" window within 20 s"
+# tick_custom_picture NAME: ticks "Custom picture". False, with the saver
+# ended and NAME_tick failed, when the box does not become ticked.
+tick_custom_picture() {
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
+    if ! e2e_wait_probe 5 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"; then
+        e2e_fail "${1}_tick" "the box did not become ticked"
         e2e_kill_job "$SETTINGS_JOB"
         return 1
     fi
 }
 
-tick_custom_picture() {
-    e2e_probe click "$dialog_title" "$id_custom_picture" >/dev/null
-    wait_probe 5 1 checked "$dialog_title" "$id_custom_picture"
+# open_file_dialog NAME: "Change a picture..." brings up the file dialog.
+# False, with the saver ended and NAME_file_dialog failed, when it does not.
+open_file_dialog() {
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE" >/dev/null
+    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
+        e2e_fail "${1}_file_dialog" "no \"$open_title\" window within 15 s"
+        e2e_kill_job "$SETTINGS_JOB"
+        return 1
+    fi
 }
 
 # press_ok NAME: OK, and the saver ends with exit code 0.
 press_ok() {
-    e2e_probe click "$dialog_title" "$id_ok" >/dev/null
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_OK" >/dev/null
     if e2e_wait_job "$SETTINGS_JOB" 10 && [ "$E2E_EXIT_CODE" = 0 ]; then
         e2e_pass "${1}_ok_ends"
     else
@@ -92,8 +81,8 @@ press_ok() {
 # expect_saved NAME FOLDER PICTURE FLAG
 expect_saved() {
     local file=$2/Vitrane.ini picture flag
-    picture=$(ini_value "$file" CustomPicture)
-    flag=$(ini_value "$file" UseCustomPic)
+    picture=$(settings_ini_value "$file" CustomPicture)
+    flag=$(settings_ini_value "$file" UseCustomPic)
     if [ "$picture" = "$3" ] && [ "$flag" = "$4" ]; then
         e2e_pass "${1}_saved"
     else
@@ -137,16 +126,10 @@ expect_full_screen_shows() {
 
 check_tick_keeps_stored_picture() {
     local name=settings_tick_and_ok saver folder
-    saver=$(e2e_install_saver)
+    saver=$(install_lake_saver 0)
     folder=$(dirname "$saver")
-    make_picture "$folder/lake.bmp" "$lake_colour"
-    write_ini "$folder" '.\lake.bmp' 0
-    start_settings "$name" "$saver" || return
-    if ! tick_custom_picture; then
-        e2e_fail "${name}_tick" "the box did not become ticked"
-        e2e_kill_job "$SETTINGS_JOB"
-        return
-    fi
+    settings_start_dialog "$name" "$saver" || return
+    tick_custom_picture "$name" || return
     press_ok "$name" || return
     expect_saved "$name" "$folder" '.\lake.bmp' 1
     expect_full_screen_shows "$name" "$saver" "$lake_colour"
@@ -168,18 +151,9 @@ check_chosen_picture() {
     sea=$E2E_WORK/pictures/sea.bmp
     mkdir -p "$(dirname "$sea")"
     make_picture "$sea" "$sea_colour"
-    start_settings "$name" "$saver" || return
-    if ! tick_custom_picture; then
-        e2e_fail "${name}_tick" "the box did not become ticked"
-        e2e_kill_job "$SETTINGS_JOB"
-        return
-    fi
-    e2e_probe click "$dialog_title" "$id_change_picture" >/dev/null
-    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
-        e2e_fail "${name}_file_dialog" "no \"$open_title\" window within 15 s"
-        e2e_kill_job "$SETTINGS_JOB"
-        return
-    fi
+    settings_start_dialog "$name" "$saver" || return
+    tick_custom_picture "$name" || return
+    open_file_dialog "$name" || return
     e2e_pass "${name}_file_dialog"
     local filter
     filter=$(e2e_probe list "$open_title" | tr -d '\r' | awk -F'"' '$2 == "ComboBox" && $4 ~ /^All pictures/ { print $4 }')
@@ -196,7 +170,7 @@ check_chosen_picture() {
         return
     fi
     e2e_expect "${name}_keeps_box_ticked" "the box was cleared after a file was chosen" \
-        wait_probe 5 1 checked "$dialog_title" "$id_custom_picture"
+        e2e_wait_probe 5 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"
     press_ok "$name" || return
     expect_saved "$name" "$folder" "$path" 1
     expect_full_screen_shows "$name" "$saver" "$sea_colour"
@@ -204,17 +178,10 @@ check_chosen_picture() {
 
 check_file_dialog_cancelled() {
     local name=settings_file_dialog_cancel saver folder
-    saver=$(e2e_install_saver)
+    saver=$(install_lake_saver 1)
     folder=$(dirname "$saver")
-    make_picture "$folder/lake.bmp" "$lake_colour"
-    write_ini "$folder" '.\lake.bmp' 1
-    start_settings "$name" "$saver" || return
-    e2e_probe click "$dialog_title" "$id_change_picture" >/dev/null
-    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
-        e2e_fail "${name}_file_dialog" "no \"$open_title\" window within 15 s"
-        e2e_kill_job "$SETTINGS_JOB"
-        return
-    fi
+    settings_start_dialog "$name" "$saver" || return
+    open_file_dialog "$name" || return
     # The dialog is handed the stored path; Wine's opens in its folder (the
     # current one, for a relative path) with the file's name in the box.
     local shown
@@ -223,10 +190,10 @@ check_file_dialog_cancelled() {
     lake.bmp | '.\lake.bmp') e2e_pass "${name}_starts_from_stored" ;;
     *) e2e_fail "${name}_starts_from_stored" "file-name box holds \"$shown\"" ;;
     esac
-    e2e_probe click "$open_title" "$id_cancel" >/dev/null
+    e2e_probe click "$open_title" "$SETTINGS_ID_CANCEL" >/dev/null
     e2e_probe --timeout 5000 gone "$open_title" >/dev/null
-    if wait_probe 5 0 checked "$dialog_title" "$id_custom_picture" &&
-        wait_probe 5 0 enabled "$dialog_title" "$id_change_picture"; then
+    if e2e_wait_probe 5 0 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" &&
+        e2e_wait_probe 5 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"; then
         e2e_pass "${name}_turns_off"
     else
         e2e_fail "${name}_turns_off" "the box stayed ticked or the button enabled"

@@ -94,55 +94,6 @@ std::vector<uint8_t> TestResource(int id)
     return std::vector<uint8_t>(bytes, bytes + SizeofResource(module, found));
 }
 
-ScratchFolder::ScratchFolder()
-{
-    static int counter = 0;
-    char temp[MAX_PATH] = {};
-    (void)GetTempPathA(MAX_PATH, temp);
-    path = std::string(temp) + "vitrane-picture-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
-    (void)CreateDirectoryA(path.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        (void)DeleteFileA(file->c_str());
-    }
-    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
-        (void)RemoveDirectoryA(folder->c_str());
-    }
-    (void)RemoveDirectoryA(path.c_str());
-}
-
-std::string ScratchFolder::Write(const std::string& name, const std::vector<uint8_t>& bytes)
-{
-    const std::string full = path + "\\" + name;
-    HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        (void)WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        (void)CloseHandle(file);
-        files.push_back(full);
-    }
-    return full;
-}
-
-std::string ScratchFolder::Write(const std::string& name, const std::string& text)
-{
-    return Write(name, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::string ScratchFolder::MakeFolder(const std::string& name)
-{
-    const std::string full = path + "\\" + name;
-    if (CreateDirectoryA(full.c_str(), nullptr)) {
-        folders.push_back(full);
-    }
-    return full;
-}
-
 Rgb TextureImage::At(int x, int y) const
 {
     const size_t at = (static_cast<size_t>(y) * width + x) * 4;

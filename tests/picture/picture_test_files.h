@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// Helpers of the picture tests: pictures made in memory, files in a scratch
-// folder, and textures read back from GL. Their own namespace keeps them apart
-// from the other modules' helpers in the same test program.
+// Helpers of the picture tests: pictures made in memory and textures read
+// back from GL; the files themselves go into a ScratchFolder. Their own
+// namespace keeps them apart from the other modules' helpers in the same test
+// program.
 namespace picture_test {
 
 struct Rgb {
@@ -43,27 +44,6 @@ std::vector<uint8_t> MakeBmpFile(int width, int height, const std::vector<Rgb>& 
 
 // The bytes of an RCDATA resource of the test program.
 std::vector<uint8_t> TestResource(int id);
-
-// A fresh folder under the temp path, removed with the files written into it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& Path() const { return path; }
-    // Writes a file under the folder (name may hold subfolders already made
-    // with MakeFolder) and returns its full path.
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes);
-    std::string Write(const std::string& name, const std::string& text);
-    std::string MakeFolder(const std::string& name);
-
-private:
-    std::string path;
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
-};
 
 // A texture's level 0 as GL holds it, rows bottom-up, read back as RGBA.
 struct TextureImage {

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "water/win32_water_surface.h"
 #include "win32_gl_fixture.h"
+#include "win32_scratch_folder.h"
 
 namespace {
 
@@ -219,7 +220,7 @@ TEST_F(PictureTextures, OnlyPureBlackPixelsGetAlphaZero)
 TEST_F(PictureTextures, PathJustUnderTheLimitStillLoads)
 {
     // Folder and file names padded so that the whole path is 259 characters.
-    const std::string folderName(199 - folder.Path().size(), 'f');
+    const std::string folderName(200 - folder.Path().size(), 'f');
     const std::string fileName(259 - 200 - 1 - 4, 'p');
     const std::string name = folderName + "\\" + fileName + ".bmp";
     ASSERT_EQ(200u, folder.MakeFolder(folderName).size());
@@ -247,14 +248,14 @@ TEST_F(PictureTextures, UnloadableFilesEndAtTheBuiltInPicture)
         const char* name;
         std::string path;
     } cases[] = {
-        {"missing file", folder.Path() + "\\missing.bmp"},
+        {"missing file", folder.Path() + "missing.bmp"},
         {"a directory", folder.MakeFolder("folder.jpg")},
         {"empty file", folder.Write("empty.jpg", std::string())},
         {"JPEG cut in its header", folder.Write("cut-header.jpg", jpegCutInHeader)},
         {"JPEG cut in its scan", folder.Write("cut-scan.jpg", jpegCutInScan)},
         {"random bytes", folder.Write("noise.jpg", noise)},
         {"text file", folder.Write("notes.txt", std::string("Not a picture at all.\r\n"))},
-        {"path of 300 characters", folder.Path() + "\\" + std::string(300, 'x') + ".bmp"},
+        {"path of 300 characters", folder.Path() + std::string(300, 'x') + ".bmp"},
         {"path of 260 characters", std::string("C:\\") + std::string(253, 'x') + ".bmp"},
         {"empty path", std::string()},
     };
@@ -356,7 +357,7 @@ TEST_F(PictureTextures, SetTextureChoosesTheSourceAndFallsBackToTheBuiltInPictur
     HBITMAP bitmap = MakeBitmap(0, 64, 32, QuadrantColour);
     ASSERT_NE(nullptr, bitmap);
     const std::string picture = QuadrantBmp(16, 16);
-    const std::string missing = folder.Path() + "\\missing.jpg";
+    const std::string missing = folder.Path() + "missing.jpg";
     const struct {
         const char* name;
         const char* path;

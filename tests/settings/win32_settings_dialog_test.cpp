@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
+#include "win32_scratch_folder.h"
 #include "win32_settings_test_support.h"
 
 namespace {

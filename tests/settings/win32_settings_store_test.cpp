@@ -3,6 +3,7 @@
 #include <string>
 
 #include "settings/win32_settings_store.h"
+#include "win32_scratch_folder.h"
 #include "win32_settings_test_support.h"
 
 namespace {

@@ -1,0 +1,39 @@
+# shellcheck shell=bash
+# Shared by the settings scenarios (settings_dialog.sh, settings_picture.sh),
+# after lib.sh: the settings dialog's title and control ids, starting the
+# saver's settings mode, and reading the settings file it saves.
+#
+# The names below are for the scenarios that source this file.
+# shellcheck disable=SC2034
+
+SETTINGS_DIALOG_TITLE="Vitrane"
+# IDOK and IDCANCEL, the same in every dialog (the file dialog too).
+SETTINGS_ID_OK=1
+SETTINGS_ID_CANCEL=2
+SETTINGS_ID_CHANGE_PICTURE=1001
+SETTINGS_ID_CUSTOM_PICTURE=1004
+SETTINGS_JOB=""
+
+# settings_ini_value FILE KEY: the key's value in the section the saver
+# keeps, or "(missing)".
+settings_ini_value() {
+    awk -v key="$2" '
+        { sub(/\r$/, "") }
+        /^\[/ { in_section = ($0 == "[Vitrane settings]"); next }
+        in_section && index($0, key "=") == 1 { value = substr($0, length(key) + 2); found = 1 }
+        END { print found ? value : "(missing)" }' "$1"
+}
+
+# settings_start_dialog NAME SAVER: runs "SAVER /c" and waits for its dialog;
+# the saver's job is in SETTINGS_JOB (the probes start jobs of their own).
+# False, with NAME_dialog failed, when no dialog came.
+settings_start_dialog() {
+    local name=$1 saver=$2
+    e2e_start_wine "$saver" /c
+    SETTINGS_JOB=$E2E_JOB
+    if ! e2e_probe --timeout 20000 wait "$SETTINGS_DIALOG_TITLE" >/dev/null; then
+        e2e_fail "${name}_dialog" "no \"$SETTINGS_DIALOG_TITLE\" window within 20 s (exit code $(cat "$SETTINGS_JOB/rc" 2>/dev/null || echo 'none, still running'))"
+        e2e_kill_job "$SETTINGS_JOB"
+        return 1
+    fi
+}
