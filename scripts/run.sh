@@ -20,12 +20,21 @@ fi
 screenshot="$PWD/build/vitrane-screenshot.png"
 seconds=${VITRANE_RUN_SECONDS:-5}
 echo "No X display: running $saver on a virtual 1024x768 display for $seconds s."
+# The saver shows the desktop under its water, and a virtual display's desktop
+# is black: give it a colourful picture first.
+wallpaper="$PWD/build/vitrane-wallpaper.png"
+convert -size 1024x768 -seed 7 plasma:fractal "$wallpaper"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    display -window root "$4" &
+    wallpaper_pid=$!
+    sleep 1
     wine "$1" /s &
     saver_pid=$!
     sleep "$2"
     import -window root "$3"
     kill "$saver_pid" 2>/dev/null
     wineserver -k
-' run "$saver" "$seconds" "$screenshot"
+    kill "$wallpaper_pid" 2>/dev/null
+    true
+' run "$saver" "$seconds" "$screenshot" "$wallpaper"
 echo "Screenshot: $screenshot"
