@@ -14,6 +14,15 @@ static const float BendFactor = 0.1f;
 static const double TexOffsetU = -0.02;
 static const double TexOffsetV = -0.1;
 
+// A vertex index's distance from the centre of its row or column, in grid
+// steps. Truncating division puts the centre half a step past the middle on an
+// even count; the ripples are centred there on purpose.
+static double OffsetFromCentre(int32_t index, int32_t count)
+{
+    const float centre = static_cast<float>(count / 2);
+    return static_cast<double>(index) - centre;
+}
+
 void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
 {
     waveMode = mode;
@@ -43,13 +52,11 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
 // formula would every frame.
 void WaterGrid::ComputeRingAngles()
 {
-    const float cx = static_cast<float>(columns / 2);
-    const float cy = static_cast<float>(rows / 2);
     ringAngles.Resize(columns, rows, 0.0);
     for (int32_t i = 0; i < columns; ++i) {
         for (int32_t j = 0; j < rows; ++j) {
-            const double d = static_cast<double>(i) - cx;
-            const double f = static_cast<double>(j) - cy;
+            const double d = OffsetFromCentre(i, columns);
+            const double f = OffsetFromCentre(j, rows);
             // 1.5 under the root squeezes the rings along j only.
             ringAngles.At(i, j) = std::sqrt(d * d + 1.5f * (f * f)) * 1.5f;
         }
@@ -58,16 +65,10 @@ void WaterGrid::ComputeRingAngles()
 
 void WaterGrid::Animate(float time)
 {
-    // Truncating division puts the centre half a step past the middle on an
-    // even count; the ripples are centred there on purpose.
-    const float cx = static_cast<float>(columns / 2);
-    const float cy = static_cast<float>(rows / 2);
     const double phase = static_cast<double>(time) * 0.2f;
 
     for (int32_t i = 0; i < columns; ++i) {
         for (int32_t j = 0; j < rows; ++j) {
-            const double d = static_cast<double>(i) - cx;
-            const double f = static_cast<double>(j) - cy;
             Vec3& vertex = vertices.At(i, j);
             if (waveMode == Rings) {
                 vertex.x = static_cast<float>(i * 0.4);
@@ -75,6 +76,8 @@ void WaterGrid::Animate(float time)
                 vertex.z = static_cast<float>(std::sin(ringAngles.At(i, j) - phase) * 0.1f + 1.0f);
             }
             if (waveMode == Crossed) {
+                const double d = OffsetFromCentre(i, columns);
+                const double f = OffsetFromCentre(j, rows);
                 vertex.z = static_cast<float>((std::sin(d - phase) + std::sin(f - phase)) * 0.1f + 1.0f);
             }
         }
