@@ -6,6 +6,7 @@
 
 static const int kLargestPowerOfTwo = 30; // 1 << 31 overflows an int
 static const int64_t kHimetricPerInch = 2540;
+static const int64_t kLargestDecodedPixels = int64_t(1) << 28;
 
 int NearestPowerOfTwo(int n)
 {
@@ -58,6 +59,32 @@ int BitmapTextureSide(int side, int maxTextureSide)
         fitted *= 2;
     }
     return fitted;
+}
+
+static int MonitorHeldSide(int pixels, int monitorSide, int maxTextureSide)
+{
+    const int side = PictureTextureSide(pixels, maxTextureSide);
+    if (monitorSide < 1) {
+        return side;
+    }
+    const int monitorLimit = NearestPowerOfTwo(monitorSide);
+    return side < monitorLimit ? side : monitorLimit;
+}
+
+PixelSize PictureTextureSize(PixelSize picture, PixelSize largestMonitor, int maxTextureSide)
+{
+    const int width = MonitorHeldSide(picture.width, largestMonitor.width, maxTextureSide);
+    const int height = MonitorHeldSide(picture.height, largestMonitor.height, maxTextureSide);
+    if (width == 0 || height == 0) {
+        return PixelSize{0, 0};
+    }
+    return PixelSize{width, height};
+}
+
+bool DecodablePictureSize(PixelSize picture)
+{
+    return picture.width >= 1 && picture.height >= 1 &&
+           static_cast<int64_t>(picture.width) * picture.height <= kLargestDecodedPixels;
 }
 
 PixelSize SnapshotSize(int screenWidth, int screenHeight)

@@ -28,6 +28,18 @@ struct PixelSize {
     int height;
 };
 
+// The texture size for a picture file of `picture` pixels (upright): each side
+// by PictureTextureSide, then held to the nearest power of two of the largest
+// monitor's side, since the surface never shows more than a monitor does. A
+// monitor side below 1 (unknown) holds nothing. {0, 0} when the picture or
+// the context has no size.
+PixelSize PictureTextureSize(PixelSize picture, PixelSize largestMonitor, int maxTextureSide);
+
+// Whether a decoder may be asked for a picture that claims this size: every
+// side 1 or more and at most 2^28 pixels (16384 x 16384) in all. A header can
+// claim far more than the file holds, and decoders allocate from the claim.
+bool DecodablePictureSize(PixelSize picture);
+
 // The desktop snapshot's size for a screen: each side rounded to the nearest
 // power of two. {0, 0} when the screen reports no size.
 PixelSize SnapshotSize(int screenWidth, int screenHeight);

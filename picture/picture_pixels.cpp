@@ -29,3 +29,43 @@ void ShrinkPixels(uint8_t* pixels, int width, int height, int newWidth, int newH
         }
     }
 }
+
+bool OrientationSwapsSides(int orientation)
+{
+    return orientation >= 5 && orientation <= 8;
+}
+
+// Where the upright picture's pixel (x, y), counted from its top-left corner,
+// lies in the stored picture.
+static void StoredPosition(int orientation, int width, int height, int x, int y, int& storedX,
+                           int& storedY)
+{
+    switch (orientation) {
+    case 2: storedX = width - 1 - x; storedY = y; break;
+    case 3: storedX = width - 1 - x; storedY = height - 1 - y; break;
+    case 4: storedX = x; storedY = height - 1 - y; break;
+    case 5: storedX = y; storedY = x; break;
+    case 6: storedX = y; storedY = height - 1 - x; break;
+    case 7: storedX = width - 1 - y; storedY = height - 1 - x; break;
+    case 8: storedX = width - 1 - y; storedY = x; break;
+    default: storedX = x; storedY = y; break;
+    }
+}
+
+void OrientPixelsBottomUp(const uint8_t* source, int width, int height, int orientation,
+                          uint8_t* destination)
+{
+    const bool swapped = OrientationSwapsSides(orientation);
+    const int uprightWidth = swapped ? height : width;
+    const int uprightHeight = swapped ? width : height;
+    for (int y = 0; y < uprightHeight; ++y) {
+        uint8_t* row = destination + static_cast<size_t>(uprightHeight - 1 - y) * uprightWidth * 4;
+        for (int x = 0; x < uprightWidth; ++x) {
+            int storedX = 0;
+            int storedY = 0;
+            StoredPosition(orientation, width, height, x, y, storedX, storedY);
+            std::memcpy(row + static_cast<size_t>(x) * 4,
+                        source + (static_cast<size_t>(storedY) * width + storedX) * 4, 4);
+        }
+    }
+}

@@ -9,6 +9,8 @@
 
 #include "picture/picture_math.h"
 #include "picture/picture_pixels.h"
+#include "picture/win32_monitor_size.h"
+#include "picture/win32_picture_decoder.h"
 #include "res/resource.h"
 #include "water/win32_water_surface.h"
 
@@ -66,13 +68,14 @@ static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
 // axis runs upward: the source rectangle starts at the top edge and has a
 // negative height.
 static bool UploadPicture(GLuint* texture, IPicture* picture, HDC memory,
-                          OLE_XSIZE_HIMETRIC hmWidth, OLE_YSIZE_HIMETRIC hmHeight)
+                          OLE_XSIZE_HIMETRIC hmWidth, OLE_YSIZE_HIMETRIC hmHeight,
+                          PixelSize largestMonitor)
 {
-    const int maxSide = MaxTextureSide();
-    const int width = PictureTextureSide(
-        HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)), maxSide);
-    const int height = PictureTextureSide(
-        HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY)), maxSide);
+    const PixelSize pixels = {HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)),
+                              HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY))};
+    const PixelSize size = PictureTextureSize(pixels, largestMonitor, MaxTextureSide());
+    const int width = size.width;
+    const int height = size.height;
     if (width == 0 || height == 0) {
         return false;
     }
@@ -104,7 +107,8 @@ static bool UploadPicture(GLuint* texture, IPicture* picture, HDC memory,
     return drawn;
 }
 
-static bool UploadPictureAtScreenResolution(GLuint* texture, IPicture* picture)
+static bool UploadPictureAtScreenResolution(GLuint* texture, IPicture* picture,
+                                            PixelSize largestMonitor)
 {
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
@@ -120,7 +124,8 @@ static bool UploadPictureAtScreenResolution(GLuint* texture, IPicture* picture)
     if (memory == nullptr) {
         return false;
     }
-    const bool uploaded = UploadPicture(texture, picture, memory, hmWidth, hmHeight);
+    const bool uploaded =
+        UploadPicture(texture, picture, memory, hmWidth, hmHeight, largestMonitor);
     (void)DeleteDC(memory);
     return uploaded;
 }
@@ -150,24 +155,48 @@ static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
     return pixels;
 }
 
+// The OLE picture loader: what the imaging component cannot decode (metafiles,
+// for instance) may still be drawn through it.
+static bool LoadThroughOle(GLuint* texture, wchar_t* widePath, PixelSize largestMonitor)
+{
+    IPicture* picture = nullptr;
+    const HRESULT opened = OleLoadPicturePath(widePath, nullptr, 0, 0, IID_IPicture,
+                                              reinterpret_cast<void**>(&picture));
+    if (FAILED(opened) || picture == nullptr) {
+        return false;
+    }
+    const bool loaded = UploadPictureAtScreenResolution(texture, picture, largestMonitor);
+    (void)picture->Release();
+    return loaded;
+}
+
 BOOL LoadTextureFromFile(GLuint* texture, const char* path)
 {
     wchar_t widePath[MAX_PATH] = {};
     if (!WidenPath(path, widePath)) {
         return FALSE;
     }
-    // The OLE picture loader is built on COM (it may bind the path through a
-    // URL moniker, and decodes through codec objects), so the thread needs an
-    // apartment for as long as the picture lives. S_FALSE means there was one
-    // already; it still wants its CoUninitialize.
+    // Both decoders are built on COM (the OLE loader may bind the path through
+    // a URL moniker), so the thread needs an apartment for as long as they
+    // work. S_FALSE means there was one already; it still wants its
+    // CoUninitialize.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IPicture* picture = nullptr;
+    const PixelSize largestMonitor = LargestMonitorSize();
+    DecodedPicture decoded;
     bool loaded = false;
-    const HRESULT opened = OleLoadPicturePath(widePath, nullptr, 0, 0, IID_IPicture,
-                                              reinterpret_cast<void**>(&picture));
-    if (SUCCEEDED(opened) && picture != nullptr) {
-        loaded = UploadPictureAtScreenResolution(texture, picture);
-        (void)picture->Release();
+    switch (DecodePictureFile(widePath, largestMonitor, MaxTextureSide(), decoded)) {
+    case PictureDecode::Decoded:
+        BgrxToRgba(decoded.pixels.get(),
+                   static_cast<size_t>(decoded.size.width) * decoded.size.height);
+        CreateTexture(texture, GL_RGBA, decoded.size.width, decoded.size.height, GL_RGBA,
+                      decoded.pixels.get());
+        loaded = true;
+        break;
+    case PictureDecode::NotDecodable:
+        loaded = LoadThroughOle(texture, widePath, largestMonitor);
+        break;
+    case PictureDecode::Refused:
+        break;
     }
     if (SUCCEEDED(com)) {
         CoUninitialize();

@@ -9,9 +9,11 @@
 // it bound to GL_TEXTURE_2D, writes its name through `texture` and returns
 // TRUE. On failure it returns FALSE having created and written nothing.
 
-// A picture file that the system's OLE picture loader decodes (BMP, JPEG),
-// as RGBA with power-of-two sides; pure black pixels get alpha 0. Paths of
-// MAX_PATH characters or more are refused.
+// A picture file that the Windows Imaging Component decodes (BMP, JPEG, PNG,
+// GIF, TIFF, ICO and any codec installed), else the OLE picture loader, as
+// RGBA with power-of-two sides no larger than the largest monitor needs,
+// upright as its EXIF orientation says; pure black pixels get alpha 0. Paths
+// of MAX_PATH characters or more are refused.
 BOOL LoadTextureFromFile(GLuint* texture, const char* path);
 
 // A 24-bit bitmap resource of the executable, at its own size.

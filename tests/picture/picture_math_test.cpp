@@ -143,3 +143,38 @@ TEST(SnapshotSize, NoScreenGivesNoSnapshot)
 }
 
 } // namespace
+
+TEST(PictureTextureSize, HeldToTheLargestMonitorAndTheContext)
+{
+    const struct {
+        PixelSize picture;
+        PixelSize monitor;
+        int maxSide;
+        PixelSize expected;
+    } cases[] = {
+        {{6000, 4000}, {1920, 1080}, 8192, {2048, 1024}},
+        {{6000, 4000}, {1024, 768}, 8192, {1024, 1024}},
+        {{6000, 4000}, {3840, 2160}, 2048, {2048, 2048}}, // the context's limit
+        {{800, 600}, {1920, 1080}, 8192, {1024, 512}},    // smaller: today's rule
+        {{1449, 100}, {1920, 1080}, 8192, {2048, 128}},
+        {{4000, 3000}, {0, 0}, 4096, {4096, 4096}},       // monitor unknown
+        {{0, 600}, {1920, 1080}, 8192, {0, 0}},
+        {{800, 600}, {1920, 1080}, 0, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const PixelSize size = PictureTextureSize(c.picture, c.monitor, c.maxSide);
+        EXPECT_EQ(c.expected.width, size.width) << c.picture.width << " x " << c.picture.height;
+        EXPECT_EQ(c.expected.height, size.height) << c.picture.width << " x " << c.picture.height;
+    }
+}
+
+TEST(DecodablePictureSize, RefusesEmptyAndGiantClaims)
+{
+    EXPECT_TRUE(DecodablePictureSize({6000, 4000}));
+    EXPECT_TRUE(DecodablePictureSize({16384, 16384}));
+    EXPECT_TRUE(DecodablePictureSize({1, 1 << 28}));
+    EXPECT_FALSE(DecodablePictureSize({16384, 16385}));
+    EXPECT_FALSE(DecodablePictureSize({100000, 100000}));
+    EXPECT_FALSE(DecodablePictureSize({0, 100}));
+    EXPECT_FALSE(DecodablePictureSize({100, -1}));
+}

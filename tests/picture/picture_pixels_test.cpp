@@ -75,4 +75,47 @@ TEST(ShrinkPixels, KeepsEveryKthRowAndColumnInPlace)
     }
 }
 
+TEST(OrientPixelsBottomUp, EveryOrientationStandsUpright)
+{
+    // Stored 3 x 2, one byte of each pixel naming it; the rows below are the
+    // upright picture top-down as a person sees it.
+    const uint8_t stored[2][3] = {{1, 2, 3}, {4, 5, 6}};
+    const struct {
+        int orientation;
+        int width;
+        std::vector<uint8_t> upright;
+    } cases[] = {
+        {1, 3, {1, 2, 3, 4, 5, 6}},
+        {2, 3, {3, 2, 1, 6, 5, 4}},
+        {3, 3, {6, 5, 4, 3, 2, 1}},
+        {4, 3, {4, 5, 6, 1, 2, 3}},
+        {5, 2, {1, 4, 2, 5, 3, 6}},
+        {6, 2, {4, 1, 5, 2, 6, 3}},
+        {7, 2, {6, 3, 5, 2, 4, 1}},
+        {8, 2, {3, 6, 2, 5, 1, 4}},
+        {0, 3, {1, 2, 3, 4, 5, 6}},
+        {9, 3, {1, 2, 3, 4, 5, 6}},
+    };
+    std::vector<uint8_t> source;
+    for (const auto& row : stored) {
+        for (uint8_t name : row) {
+            source.insert(source.end(), {name, uint8_t(name + 10), uint8_t(name + 20), 255});
+        }
+    }
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.width == 2, OrientationSwapsSides(c.orientation));
+        std::vector<uint8_t> result(source.size(), 0);
+        OrientPixelsBottomUp(source.data(), 3, 2, c.orientation, result.data());
+        std::vector<uint8_t> expected;
+        const int height = 6 / c.width;
+        for (int y = height - 1; y >= 0; --y) {
+            for (int x = 0; x < c.width; ++x) {
+                const uint8_t name = c.upright[static_cast<size_t>(y * c.width + x)];
+                expected.insert(expected.end(), {name, uint8_t(name + 10), uint8_t(name + 20), 255});
+            }
+        }
+        EXPECT_EQ(expected, result) << "orientation " << c.orientation;
+    }
+}
+
 } // namespace

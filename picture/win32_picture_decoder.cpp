@@ -1,0 +1,196 @@
+#include "picture/win32_picture_decoder.h"
+
+#include <wincodec.h>
+
+#include <climits>
+#include <new>
+#include <utility>
+
+#include "picture/exif_orientation.h"
+#include "picture/picture_pixels.h"
+
+// A JPEG's APP1 segment, where EXIF lives, holds at most 64 KiB and comes
+// first or right after a small APP0; its orientation sits near its start.
+static const DWORD kExifHeadBytes = 64 * 1024;
+static const UINT kBytesPerPixel = 4;
+
+// Holds one reference to a COM object and releases it when it goes.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef()
+    {
+        if (object != nullptr) {
+            (void)object->Release();
+        }
+    }
+    T** Out() { return &object; }
+    T* Get() const { return object; }
+    T* operator->() const { return object; }
+
+private:
+    T* object = nullptr;
+};
+
+static int OrientationFromMetadata(IWICBitmapFrameDecode* frame, const wchar_t* query)
+{
+    ComRef<IWICMetadataQueryReader> reader;
+    if (FAILED(frame->GetMetadataQueryReader(reader.Out()))) {
+        return 0;
+    }
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    int orientation = 0;
+    if (SUCCEEDED(reader->GetMetadataByName(query, &value)) && value.vt == VT_UI2 &&
+        value.uiVal >= 1 && value.uiVal <= 8) {
+        orientation = value.uiVal;
+    }
+    (void)PropVariantClear(&value);
+    return orientation;
+}
+
+// Reads only the file's first bytes: a photo of many megabytes need not pass
+// through memory twice.
+static int OrientationFromFileHead(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[kExifHeadBytes]);
+    DWORD read = 0;
+    const bool readOk = head != nullptr && ReadFile(file, head.get(), kExifHeadBytes, &read, nullptr);
+    (void)CloseHandle(file);
+    return readOk ? ExifOrientation(head.get(), read) : 0;
+}
+
+// JPEG and TIFF files carry an EXIF orientation. Wine's metadata reader
+// answers for a TIFF but not for the EXIF segment of a JPEG, so the file's
+// own bytes are read when the reader has no answer.
+static int PictureOrientation(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* frame,
+                              const wchar_t* path)
+{
+    GUID container = {};
+    if (FAILED(decoder->GetContainerFormat(&container))) {
+        return 1;
+    }
+    const bool jpeg = IsEqualGUID(container, GUID_ContainerFormatJpeg);
+    const bool tiff = IsEqualGUID(container, GUID_ContainerFormatTiff);
+    if (!jpeg && !tiff) {
+        return 1;
+    }
+    int orientation =
+        OrientationFromMetadata(frame, jpeg ? L"/app1/ifd/{ushort=274}" : L"/ifd/{ushort=274}");
+    if (orientation == 0) {
+        orientation = OrientationFromFileHead(path);
+    }
+    return orientation == 0 ? 1 : orientation;
+}
+
+// Formats a scaler reads as whole pixels of a few bytes: scaling such a frame
+// before converting it lets the decoder scale while it decodes. Palette
+// indices or packed bits must be converted first, or the scaler would blend
+// indices.
+static bool ScalesBeforeConverting(IWICBitmapFrameDecode* frame)
+{
+    WICPixelFormatGUID format = {};
+    if (FAILED(frame->GetPixelFormat(&format))) {
+        return false;
+    }
+    return IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) ||
+           IsEqualGUID(format, GUID_WICPixelFormat32bppBGR) ||
+           IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA);
+}
+
+static bool Scale(IWICBitmapScaler* scaler, IWICBitmapSource*& source, PixelSize size)
+{
+    if (FAILED(scaler->Initialize(source, static_cast<UINT>(size.width),
+                                  static_cast<UINT>(size.height), WICBitmapInterpolationModeFant))) {
+        return false;
+    }
+    source = scaler;
+    return true;
+}
+
+static bool ConvertToBgra(IWICFormatConverter* converter, IWICBitmapSource*& source)
+{
+    if (FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+        return false;
+    }
+    source = converter;
+    return true;
+}
+
+// The frame as `size` pixels of 32-bit BGRA, top-down, into `pixels`.
+static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                             PixelSize stored, PixelSize size, uint8_t* pixels)
+{
+    ComRef<IWICBitmapScaler> scaler;
+    ComRef<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateBitmapScaler(scaler.Out())) ||
+        FAILED(factory->CreateFormatConverter(converter.Out()))) {
+        return false;
+    }
+    const bool scale = size.width != stored.width || size.height != stored.height;
+    const bool scaleFirst = scale && ScalesBeforeConverting(frame);
+    const bool scaleLast = scale && !scaleFirst;
+    IWICBitmapSource* source = frame;
+    if ((scaleFirst && !Scale(scaler.Get(), source, size)) ||
+        !ConvertToBgra(converter.Get(), source) ||
+        (scaleLast && !Scale(scaler.Get(), source, size))) {
+        return false;
+    }
+    const UINT stride = static_cast<UINT>(size.width) * kBytesPerPixel;
+    const UINT bytes = stride * static_cast<UINT>(size.height);
+    return SUCCEEDED(source->CopyPixels(nullptr, stride, bytes, pixels));
+}
+
+PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                                DecodedPicture& picture)
+{
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapFrameDecode> frame;
+    UINT width = 0;
+    UINT height = 0;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Out()))) ||
+        FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, decoder.Out())) ||
+        FAILED(decoder->GetFrame(0, frame.Out())) || FAILED(frame->GetSize(&width, &height))) {
+        return PictureDecode::NotDecodable;
+    }
+    if (width > INT_MAX || height > INT_MAX ||
+        !DecodablePictureSize({static_cast<int>(width), static_cast<int>(height)})) {
+        return PictureDecode::Refused;
+    }
+    const PixelSize stored = {static_cast<int>(width), static_cast<int>(height)};
+
+    const int orientation = PictureOrientation(decoder.Get(), frame.Get(), path);
+    const bool swapped = OrientationSwapsSides(orientation);
+    const PixelSize uprightSize = swapped ? PixelSize{stored.height, stored.width} : stored;
+    const PixelSize size = PictureTextureSize(uprightSize, largestMonitor, maxTextureSide);
+    if (size.width == 0 || size.height == 0) {
+        return PictureDecode::Refused;
+    }
+    // Decoded in the file's own orientation, at the texture's sides as they
+    // lie before turning.
+    const PixelSize decoded = swapped ? PixelSize{size.height, size.width} : size;
+    const size_t pixelBytes = static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
+    std::unique_ptr<uint8_t[]> decodedPixels(new (std::nothrow) uint8_t[pixelBytes]);
+    std::unique_ptr<uint8_t[]> uprightPixels(new (std::nothrow) uint8_t[pixelBytes]);
+    if (decodedPixels == nullptr || uprightPixels == nullptr ||
+        !CopyScaledPixels(factory.Get(), frame.Get(), stored, decoded, decodedPixels.get())) {
+        return PictureDecode::NotDecodable;
+    }
+    OrientPixelsBottomUp(decodedPixels.get(), decoded.width, decoded.height, orientation,
+                         uprightPixels.get());
+    picture.pixels = std::move(uprightPixels);
+    picture.size = size;
+    return PictureDecode::Decoded;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "picture/picture_math.h"
+
+enum class PictureDecode {
+    Decoded,
+    NotDecodable, // no decoder took the file, or decoding failed: another loader may try
+    Refused,      // the file claims a size no loader should allocate for
+};
+
+struct DecodedPicture {
+    // size.width x size.height pixels of blue, green, red, alpha, upright as
+    // the file's EXIF orientation says, rows bottom-up.
+    std::unique_ptr<uint8_t[]> pixels;
+    PixelSize size = {0, 0};
+};
+
+// Decodes the first frame (or page) of a picture file through the Windows
+// Imaging Component, scaled while decoding straight to its texture size
+// (PictureTextureSize with the largest monitor and the context's limit). The
+// thread must have a COM apartment.
+PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                                DecodedPicture& picture);

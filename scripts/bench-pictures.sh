@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Picture-file benchmark: Vitrane.scr full screen under Wine on a virtual
+# display of 1920 x 1080, with a photo of ordinary sizes as its custom picture.
+# For each photo: the time from process start to the first frame shown, and
+# the saver's peak resident memory (VmHWM), as the median and the worst of a
+# few runs. Other programs on the machine shift the times: the report gives
+# the load averages beside them.
+#
+#   scripts/bench-pictures.sh [runs per photo, default 3]
+#
+# The report goes to build/bench/pictures-report.md and to standard output.
+set -eu
+cd "$(dirname "$0")/.."
+runs=${1:-3}
+. scripts/bench-common.sh
+report=build/bench/pictures-report.md
+pictures=build/bench/pictures
+mkdir -p "$pictures"
+# How long a run lasts before the saver is ended: the first frame must have
+# been shown by then (well before, with a decoder that scales while decoding).
+settle_seconds=10
+
+# make_photo FILE WIDTH HEIGHT: a photo-like picture (a plasma cloud, so that
+# compression works as on a real photo); kept between runs.
+make_photo() {
+    [ -s "$1" ] && return
+    convert -seed 11 -size "$2x$3" plasma:fractal -quality 90 "$1"
+}
+
+# The saver under Wine shows its Windows path; other helpers' savers may run
+# at the same time, so match this build's own.
+this_saver_pid() {
+    local pattern pid=""
+    pattern=$(printf '%s' "$bench_build/Vitrane.scr" | sed 's/[^A-Za-z0-9-]/./g')
+    for _ in $(seq 100); do
+        pid=$(pgrep -f -n "$pattern" || true)
+        [ -n "$pid" ] && [ -r "/proc/$pid/status" ] && break
+        sleep 0.1
+    done
+    echo "$pid"
+}
+
+# run_photo FILE: prints "first_frame_ms peak_mib" of one run.
+run_photo() {
+    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=1\r\n' "$(winepath -w "$1")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    rm -f "$frames_file"
+    wine "$saver" /s >/dev/null 2>&1 &
+    local launcher=$! pid peak_kib
+    pid=$(this_saver_pid)
+    sleep "$settle_seconds"
+    peak_kib=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+    stop_saver "$launcher"
+    awk -v k="$peak_kib" '/^first_frame_ms/ { printf "%.0f %.1f\n", $2, k / 1024 }' "$frames_file"
+}
+
+# Median and largest of a column of numbers.
+summary() {
+    sort -n | awk '{ v[NR] = $1 } END { printf "%s (worst %s)", v[int((NR + 1) / 2)], v[NR] }'
+}
+
+bench_photo() {
+    local label=$1 file=$2 results
+    results=$(for _ in $(seq "$runs"); do run_photo "$file"; done)
+    echo "| $label | $(cut -d' ' -f1 <<<"$results" | summary) | $(cut -d' ' -f2 <<<"$results" | summary) |"
+}
+
+make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
+make_photo "$pictures/photo-4000x3000.png" 4000 3000
+
+start_display 1920 1080
+wineserver -k 2>/dev/null || true
+{
+    echo "## Picture files, $(date -u +%Y-%m-%d), 1920 x 1080 screen, median of $runs runs"
+    echo
+    echo "Load averages before: $(uptime | sed 's/.*load average: //')"
+    echo
+    echo "| custom picture | first frame, ms after process start | peak resident memory, MiB |"
+    echo "| --- | --- | --- |"
+    bench_photo "6000 x 4000 JPEG" "$pictures/photo-6000x4000.jpg"
+    bench_photo "1920 x 1080 JPEG" "$pictures/photo-1920x1080.jpg"
+    bench_photo "4000 x 3000 PNG" "$pictures/photo-4000x3000.png"
+    echo
+    echo "Load averages after: $(uptime | sed 's/.*load average: //')"
+    echo
+} | tee "$report"
+wineserver -k 2>/dev/null || true
+kill "$xvfb_pid" 2>/dev/null || true
+wait "$xvfb_pid" 2>/dev/null || true

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "picture/exif_orientation.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Put16(Bytes& b, uint16_t v, bool big)
+{
+    const Bytes bytes = big ? Bytes{uint8_t(v >> 8), uint8_t(v)} : Bytes{uint8_t(v), uint8_t(v >> 8)};
+    b.insert(b.end(), bytes.begin(), bytes.end());
+}
+
+void Put32(Bytes& b, uint32_t v, bool big)
+{
+    Put16(b, uint16_t(big ? v >> 16 : v), big);
+    Put16(b, uint16_t(big ? v : v >> 16), big);
+}
+
+// A TIFF structure whose first directory holds a width tag, then `tag` of
+// `type` with `value`.
+Bytes Tiff(bool big, uint16_t value, uint16_t tag = 274, uint16_t type = 3, uint32_t ifd = 8)
+{
+    Bytes b = big ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
+    Put16(b, 42, big);
+    Put32(b, ifd, big);
+    Put16(b, 2, big);
+    for (uint16_t t : {uint16_t(256), tag}) {
+        Put16(b, t, big);
+        Put16(b, t == 256 ? 3 : type, big);
+        Put32(b, 1, big);
+        Put16(b, t == 256 ? 640 : value, big);
+        Put16(b, 0, big);
+    }
+    Put32(b, 0, big);
+    return b;
+}
+
+// A JPEG start: SOI, a JFIF APP0, the EXIF APP1 holding `tiff`, a scan.
+Bytes Jpeg(const Bytes& tiff, const std::string& header = std::string("Exif\0\0", 6))
+{
+    Bytes b = {0xFF, 0xD8, 0xFF, 0xE0, 0, 7, 'J', 'F', 'I', 'F', 0};
+    b.insert(b.end(), {0xFF, 0xE1});
+    Put16(b, uint16_t(2 + header.size() + tiff.size()), true);
+    b.insert(b.end(), header.begin(), header.end());
+    b.insert(b.end(), tiff.begin(), tiff.end());
+    b.insert(b.end(), {0xFF, 0xDA, 0, 2, 0x12, 0x34});
+    return b;
+}
+
+int Orientation(const Bytes& b)
+{
+    // A copy of exactly the given size, so that ASan sees any read past it.
+    auto* copy = new uint8_t[b.size() + (b.empty() ? 1 : 0)];
+    std::copy(b.begin(), b.end(), copy);
+    const int orientation = ExifOrientation(copy, b.size());
+    delete[] copy;
+    return orientation;
+}
+
+TEST(ExifOrientation, ReadFromJpegAndTiffInEitherByteOrder)
+{
+    for (bool big : {false, true}) {
+        for (uint16_t value = 1; value <= 8; ++value) {
+            EXPECT_EQ(value, Orientation(Jpeg(Tiff(big, value)))) << big << " " << value;
+        }
+        EXPECT_EQ(6, Orientation(Tiff(big, 6)));
+    }
+}
+
+TEST(ExifOrientation, NoValidTagGivesZero)
+{
+    Bytes cutAtExif = Jpeg(Tiff(true, 6));
+    cutAtExif.resize(16);
+    Bytes lengthBeyondEnd = Jpeg(Tiff(false, 6));
+    lengthBeyondEnd[14] = 0xFF; // APP1 claims 65 KiB: read as far as it goes
+    const struct {
+        const char* name;
+        Bytes bytes;
+        int expected;
+    } cases[] = {
+        {"APP1 longer than the data", lengthBeyondEnd, 6},
+        {"no orientation tag", Jpeg(Tiff(false, 6, 275)), 0},
+        {"value out of range", Jpeg(Tiff(false, 9)), 0},
+        {"value zero", Jpeg(Tiff(true, 0)), 0},
+        {"wrong type", Jpeg(Tiff(false, 6, 274, 4)), 0},
+        {"not Exif", Jpeg(Tiff(false, 6), std::string("Exig\0\0", 6)), 0},
+        {"directory beyond the end", Jpeg(Tiff(false, 6, 274, 3, 0xFFFFFFF0u)), 0},
+        {"directory inside the header", Jpeg(Tiff(false, 6, 274, 3, 1)), 0},
+        {"cut inside the EXIF header", cutAtExif, 0},
+        {"empty", {}, 0},
+        {"JPEG start only", {0xFF, 0xD8}, 0},
+        {"segment length below 2", {0xFF, 0xD8, 0xFF, 0xE1, 0, 1, 0, 0}, 0},
+        {"not a marker", {0xFF, 0xD8, 0x00, 0xE1, 0, 8, 'E', 'x'}, 0},
+        {"bad TIFF magic", {'I', 'I', 43, 0, 8, 0, 0, 0}, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, Orientation(c.bytes)) << c.name;
+    }
+    // Every cut of a good file ends without reading past it.
+    const Bytes good = Jpeg(Tiff(true, 3));
+    for (size_t size = 0; size < good.size(); ++size) {
+        const int orientation = Orientation(Bytes(good.begin(), good.begin() + long(size)));
+        EXPECT_TRUE(orientation == 0 || orientation == 3) << size;
+    }
+    EXPECT_EQ(0, ExifOrientation(nullptr, 10));
+}
+
+TEST(ExifOrientation, DirectoryCountBeyondTheDataStopsAtTheEnd)
+{
+    Bytes tiff = Tiff(false, 6, 275);
+    tiff[8] = 0xFF;
+    tiff[9] = 0xFF; // 65535 entries claimed
+    EXPECT_EQ(0, Orientation(tiff));
+}
+
+} // namespace
