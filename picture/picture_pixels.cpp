@@ -41,14 +41,38 @@ static void StoredPosition(int orientation, int width, int height, int x, int y,
                            int& storedY)
 {
     switch (orientation) {
-    case 2: storedX = width - 1 - x; storedY = y; break;
-    case 3: storedX = width - 1 - x; storedY = height - 1 - y; break;
-    case 4: storedX = x; storedY = height - 1 - y; break;
-    case 5: storedX = y; storedY = x; break;
-    case 6: storedX = y; storedY = height - 1 - x; break;
-    case 7: storedX = width - 1 - y; storedY = height - 1 - x; break;
-    case 8: storedX = width - 1 - y; storedY = x; break;
-    default: storedX = x; storedY = y; break;
+    case 2:
+        storedX = width - 1 - x;
+        storedY = y;
+        break;
+    case 3:
+        storedX = width - 1 - x;
+        storedY = height - 1 - y;
+        break;
+    case 4:
+        storedX = x;
+        storedY = height - 1 - y;
+        break;
+    case 5:
+        storedX = y;
+        storedY = x;
+        break;
+    case 6:
+        storedX = y;
+        storedY = height - 1 - x;
+        break;
+    case 7:
+        storedX = width - 1 - y;
+        storedY = height - 1 - x;
+        break;
+    case 8:
+        storedX = width - 1 - y;
+        storedY = x;
+        break;
+    default:
+        storedX = x;
+        storedY = y;
+        break;
     }
 }
 

@@ -24,5 +24,5 @@ void ShrinkPixels(uint8_t* pixels, int width, int height, int newWidth, int newH
 void OrientPixelsBottomUp(const uint8_t* source, int width, int height, int orientation,
                           uint8_t* destination);
 
-// The sides of the upright picture: swapped for orientations 5 to 8.
+// True for orientations 5 to 8, whose upright picture is height x width.
 bool OrientationSwapsSides(int orientation);

@@ -17,15 +17,17 @@ PICTURE_YELLOW="255,208,64"
 # The built-in picture's face.
 PICTURE_FACE_YELLOW="255,214,10"
 
-# picture_make_quadrants FILE WIDTH HEIGHT: the quadrant picture, in the format
-# that FILE's prefix or extension names (BMP3:x.bmp, x.jpg, x.png).
+# picture_make_quadrants FILE WIDTH HEIGHT [OPTIONS...]: the quadrant picture,
+# in the format that FILE's prefix or extension names (BMP3:x.bmp, x.jpg,
+# x.png), with ImageMagick's OPTIONS applied last (-rotate 90, for instance).
 picture_make_quadrants() {
     local file=$1 w=$2 h=$3
+    shift 3
     local hw=$((w / 2)) hh=$((h / 2))
     convert \
         \( -size "${hw}x${hh}" xc:"rgb($PICTURE_RED)" xc:"rgb($PICTURE_GREEN)" +append \) \
         \( -size "${hw}x${hh}" xc:"rgb($PICTURE_BLUE)" xc:"rgb($PICTURE_YELLOW)" +append \) \
-        -append -quality 95 -sampling-factor 1x1 -strip "$file"
+        -append -quality 95 -sampling-factor 1x1 -strip "$@" "$file"
 }
 
 # picture_paint_desktop: the X root window shows the quadrant picture at the
@@ -57,8 +59,17 @@ picture_start_saver() {
         e2e_fail "${name}_saver_shown" "the saver does not cover the screen (see corners.png)"
         return 1
     fi
+    # The window shows black while a large picture is still being decoded.
+    if ! e2e_wait_until 15 picture_surface_drawn; then
+        e2e_fail "${name}_saver_shown" "no surface drawn within 15 s (see surface.png)"
+        return 1
+    fi
     # A few frames, so that the screenshot shows the surface drawn.
     sleep 0.5
+}
+
+picture_surface_drawn() {
+    [ "$(e2e_bbox "$(e2e_screenshot surface)")" != none ]
 }
 
 # picture_stop_saver: a key press ends the saver.

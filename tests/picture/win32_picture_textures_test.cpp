@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/picture_math.h"
 #include "picture/win32_picture_textures.h"
 #include "picture_test_data.h"
 #include "picture_test_files.h"
@@ -152,6 +153,8 @@ TEST_F(PictureTextures, MissingResourceCreatesNothing)
 
 TEST_F(PictureTextures, PictureFileSidesRoundToPowersOfTwoAndStayUpright)
 {
+    // Wider than the screen: held to the screen's side, not the context's.
+    const int screenSide = NearestPowerOfTwo(GetSystemMetrics(SM_CXSCREEN));
     const struct {
         int width;
         int height;
@@ -162,6 +165,7 @@ TEST_F(PictureTextures, PictureFileSidesRoundToPowersOfTwoAndStayUpright)
         {640, 480, 512, 512},
         {800, 600, 1024, 512},
         {64, 64, 64, 64},
+        {3000, 100, screenSide, 128},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
@@ -243,6 +247,13 @@ TEST_F(PictureTextures, UnloadableFilesEndAtTheBuiltInPicture)
     }
     const std::vector<uint8_t> jpegCutInScan(jpeg.begin(), jpeg.end() - 40);
     const std::vector<uint8_t> jpegCutInHeader(jpeg.begin(), jpeg.begin() + 100);
+    std::vector<uint8_t> giantBmp = MakeBmpFile(4, 4, QuadrantColour);
+    std::vector<uint8_t> emptyBmp = giantBmp;
+    for (size_t field : {18, 22}) { // width, height: 100000 claimed, 0 claimed
+        giantBmp.erase(giantBmp.begin() + field, giantBmp.begin() + field + 3);
+        giantBmp.insert(giantBmp.begin() + field, {0xA0, 0x86, 0x01});
+        emptyBmp[field] = 0;
+    }
 
     const struct {
         const char* name;
@@ -254,6 +265,8 @@ TEST_F(PictureTextures, UnloadableFilesEndAtTheBuiltInPicture)
         {"JPEG cut in its header", folder.Write("cut-header.jpg", jpegCutInHeader)},
         {"JPEG cut in its scan", folder.Write("cut-scan.jpg", jpegCutInScan)},
         {"random bytes", folder.Write("noise.jpg", noise)},
+        {"BMP claiming 100000 x 100000 pixels", folder.Write("giant.bmp", giantBmp)},
+        {"BMP of 0 x 0 pixels", folder.Write("empty.bmp", emptyBmp)},
         {"text file", folder.Write("notes.txt", std::string("Not a picture at all.\r\n"))},
         {"path of 300 characters", folder.Path() + std::string(300, 'x') + ".bmp"},
         {"path of 260 characters", std::string("C:\\") + std::string(253, 'x') + ".bmp"},
