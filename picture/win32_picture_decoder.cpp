@@ -150,8 +150,18 @@ static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode*
     return SUCCEEDED(source->CopyPixels(nullptr, stride, bytes, pixels));
 }
 
-PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
-                                DecodedPicture& picture)
+// The decoder's output before turning: the frame at the texture's sides as
+// they lie in the file, 32-bit BGRA, rows top-down.
+struct StoredPicture {
+    std::unique_ptr<uint8_t[]> pixels;
+    PixelSize size = {0, 0};
+    int orientation = 1;
+};
+
+// Every decoder object is gone when this returns: a photo's decoder may hold
+// the whole decoded photo, and the turned copy need not sit beside it.
+static PictureDecode DecodeStoredPicture(const wchar_t* path, PixelSize largestMonitor,
+                                         int maxTextureSide, StoredPicture& picture)
 {
     ComRef<IWICImagingFactory> factory;
     ComRef<IWICBitmapDecoder> decoder;
@@ -171,26 +181,41 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
     }
     const PixelSize stored = {static_cast<int>(width), static_cast<int>(height)};
 
-    const int orientation = PictureOrientation(decoder.Get(), frame.Get(), path);
-    const bool swapped = OrientationSwapsSides(orientation);
+    picture.orientation = PictureOrientation(decoder.Get(), frame.Get(), path);
+    const bool swapped = OrientationSwapsSides(picture.orientation);
     const PixelSize uprightSize = swapped ? PixelSize{stored.height, stored.width} : stored;
     const PixelSize size = PictureTextureSize(uprightSize, largestMonitor, maxTextureSide);
     if (size.width == 0 || size.height == 0) {
         return PictureDecode::Refused;
     }
-    // Decoded in the file's own orientation, at the texture's sides as they
-    // lie before turning.
-    const PixelSize decoded = swapped ? PixelSize{size.height, size.width} : size;
-    const size_t pixelBytes = static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
-    std::unique_ptr<uint8_t[]> decodedPixels(new (std::nothrow) uint8_t[pixelBytes]);
-    std::unique_ptr<uint8_t[]> uprightPixels(new (std::nothrow) uint8_t[pixelBytes]);
-    if (decodedPixels == nullptr || uprightPixels == nullptr ||
-        !CopyScaledPixels(factory.Get(), frame.Get(), stored, decoded, decodedPixels.get())) {
+    picture.size = swapped ? PixelSize{size.height, size.width} : size;
+    picture.pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.width) * size.height *
+                                                    kBytesPerPixel]);
+    if (picture.pixels == nullptr ||
+        !CopyScaledPixels(factory.Get(), frame.Get(), stored, picture.size, picture.pixels.get())) {
         return PictureDecode::NotDecodable;
     }
-    OrientPixelsBottomUp(decodedPixels.get(), decoded.width, decoded.height, orientation,
-                         uprightPixels.get());
-    picture.pixels = std::move(uprightPixels);
-    picture.size = size;
+    return PictureDecode::Decoded;
+}
+
+PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                                DecodedPicture& picture)
+{
+    StoredPicture stored;
+    const PictureDecode result = DecodeStoredPicture(path, largestMonitor, maxTextureSide, stored);
+    if (result != PictureDecode::Decoded) {
+        return result;
+    }
+    const PixelSize size = stored.size;
+    const bool swapped = OrientationSwapsSides(stored.orientation);
+    std::unique_ptr<uint8_t[]> upright(
+        new (std::nothrow) uint8_t[static_cast<size_t>(size.width) * size.height * kBytesPerPixel]);
+    if (upright == nullptr) {
+        return PictureDecode::NotDecodable;
+    }
+    OrientPixelsBottomUp(stored.pixels.get(), size.width, size.height, stored.orientation,
+                         upright.get());
+    picture.pixels = std::move(upright);
+    picture.size = swapped ? PixelSize{size.height, size.width} : size;
     return PictureDecode::Decoded;
 }
