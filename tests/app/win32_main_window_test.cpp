@@ -42,6 +42,29 @@ TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
     scene.output.Clear();
 }
 
+bool QuitWasPosted()
+{
+    MSG message = {};
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheForeground)
+{
+    scene.output.fullScreen = true;
+    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
+    EXPECT_FALSE(QuitWasPosted()) << "deactivated before it was ever active";
+
+    scene.output.fullScreen = false;
+    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, TRUE, 0), 0);
+    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
+    EXPECT_FALSE(QuitWasPosted()) << "not full screen";
+
+    scene.output.fullScreen = true;
+    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
+    EXPECT_TRUE(QuitWasPosted());
+    scene.output.Clear();
+}
+
 TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 {
     RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");
