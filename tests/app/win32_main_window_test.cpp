@@ -42,26 +42,16 @@ TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
     scene.output.Clear();
 }
 
-bool QuitWasPosted()
-{
-    MSG message = {};
-    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-}
-
 TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheForeground)
 {
-    scene.output.fullScreen = true;
-    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
-    EXPECT_FALSE(QuitWasPosted()) << "deactivated before it was ever active";
-
-    scene.output.fullScreen = false;
-    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, TRUE, 0), 0);
-    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
-    EXPECT_FALSE(QuitWasPosted()) << "not full screen";
-
-    scene.output.fullScreen = true;
-    EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, FALSE, 0), 0);
-    EXPECT_TRUE(QuitWasPosted());
+    // full screen, activated (1) or deactivated (0), quit expected
+    const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    for (const auto& step : steps) {
+        scene.output.fullScreen = step[0] == 1;
+        EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, step[1], 0), 0);
+        MSG message = {};
+        EXPECT_EQ(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, step[2] == 1);
+    }
     scene.output.Clear();
 }
 

@@ -180,58 +180,46 @@ e2e_seconds_to_ms() {
 
 # ---------------------------------------------------------------- display
 
-# e2e_start_x_server LOG SERVER ARGS...: starts an X server on a free display
-# number; sets E2E_SERVER_PID and E2E_SERVER_DISPLAY. -displayfd lets the
-# server take the first free number itself, which leaves no race with other
-# servers starting at the same time; -noreset keeps it from resetting, and
-# losing the painted desktop, whenever its last client leaves.
-e2e_start_x_server() {
-    local log=$1
-    shift
-    local number_file=$E2E_WORK/display-number
-    rm -f "$number_file"
-    "$@" -displayfd 5 -nolisten tcp -noreset 5>"$number_file" >"$log" 2>&1 &
-    E2E_SERVER_PID=$!
-    if ! e2e_wait_until 10 test -s "$number_file"; then
-        kill "$E2E_SERVER_PID" 2>/dev/null
-        return 1
-    fi
-    E2E_SERVER_DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
-}
-
-# e2e_start_display WIDTH HEIGHT: a new Xvfb, made the current DISPLAY and
-# painted with the test desktop. A display started before by this script is
-# stopped first.
+# e2e_start_display WIDTH HEIGHT: a new Xvfb on a free display number, made
+# the current DISPLAY and painted with the test desktop. A display started
+# before by this script is stopped first.
 e2e_start_display() {
     local width=$1 height=$2
     e2e_stop_display
-    e2e_start_x_server "$E2E_WORK/xvfb.log" Xvfb -screen 0 "${width}x${height}x24" ||
+    local number_file=$E2E_WORK/display-number
+    rm -f "$number_file"
+    # -displayfd lets the server take the first free number itself, which
+    # leaves no race with other servers starting at the same time.
+    # -noreset: the server would otherwise reset, and lose the painted
+    # desktop, whenever its last client leaves.
+    Xvfb -displayfd 5 -screen 0 "${width}x${height}x24" -nolisten tcp -noreset 5>"$number_file" \
+        >"$E2E_WORK/xvfb.log" 2>&1 &
+    E2E_DISPLAY_PID=$!
+    if ! e2e_wait_until 10 test -s "$number_file"; then
         e2e_abort "Xvfb did not start: $(tail -3 "$E2E_WORK/xvfb.log")"
-    E2E_DISPLAY_PID=$E2E_SERVER_PID
-    export DISPLAY=$E2E_SERVER_DISPLAY
+    fi
+    DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    export DISPLAY
     E2E_SCREEN_WIDTH=$width
     E2E_SCREEN_HEIGHT=$height
     e2e_paint_desktop
 }
 
-# e2e_start_two_monitors: two monitors side by side, 800 x 600 (the primary)
-# at 0,0 and 640 x 480 at 800,0, top edges aligned. Xvfb alone gives Wine one
-# monitor; a nested Xephyr with two Xinerama heads and RandR off gives it two.
-# DISPLAY is the Xephyr's; its root, 1440 x 600, is painted with the test
-# desktop (the part below the smaller monitor is on no monitor).
+# e2e_start_two_monitors: two monitors side by side for Wine, 800 x 600 (the
+# primary) at 0,0 and 640 x 480 at 800,0: Xvfb alone gives Wine one monitor,
+# a nested Xephyr with two Xinerama heads and RandR off gives it two. DISPLAY
+# becomes the Xephyr's, whose root (1440 x 600) the scenario paints itself.
 e2e_start_two_monitors() {
-    e2e_stop_display
-    e2e_start_x_server "$E2E_WORK/xvfb.log" Xvfb -screen 0 1600x700x24 ||
-        e2e_abort "Xvfb did not start: $(tail -3 "$E2E_WORK/xvfb.log")"
-    E2E_OUTER_DISPLAY_PID=$E2E_SERVER_PID
-    export DISPLAY=$E2E_SERVER_DISPLAY
-    e2e_start_x_server "$E2E_WORK/xephyr.log" Xephyr -extension RANDR +xinerama -screen 800x600 -screen 640x480 ||
-        e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
-    E2E_DISPLAY_PID=$E2E_SERVER_PID
-    DISPLAY=$E2E_SERVER_DISPLAY
+    e2e_start_display 1600 700
+    E2E_OUTER_DISPLAY_PID=$E2E_DISPLAY_PID
+    local number_file=$E2E_WORK/nested-display-number
+    Xephyr -displayfd 5 -extension RANDR +xinerama -screen 800x600 -screen 640x480 -nolisten tcp -noreset \
+        5>"$number_file" >"$E2E_WORK/xephyr.log" 2>&1 &
+    E2E_DISPLAY_PID=$!
+    e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
+    DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     E2E_SCREEN_WIDTH=1440
     E2E_SCREEN_HEIGHT=600
-    e2e_paint_desktop
 }
 
 # Ends the display after every Windows program on it, and waits for the
@@ -443,8 +431,8 @@ e2e_corners_black() {
     e2e_area_corners_black "$(e2e_screenshot corners)" 0 0 "$E2E_SCREEN_WIDTH" "$E2E_SCREEN_HEIGHT"
 }
 
-# e2e_area_corners_black FILE X Y WIDTH HEIGHT: the four corners of that
-# rectangle of the screenshot (a monitor) are black.
+# e2e_area_corners_black FILE X Y WIDTH HEIGHT: the corners of that rectangle
+# (a monitor) of the screenshot FILE are black.
 e2e_area_corners_black() {
     local file=$1 x=$2 y=$3 w=$4 h=$5
     [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&

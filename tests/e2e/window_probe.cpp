@@ -220,27 +220,20 @@ void ActOnWindow(const std::string& command, HWND window)
     }
 }
 
-// Another application taking the foreground, as a user switching to it does.
+// Another application coming to the front, as when the user switches to it.
 int BringOwnWindowToFront(const char* title, DWORD keepMs)
 {
     HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr) {
-        return exitNotFound;
-    }
-    (void)SetForegroundWindow(window);
-    bool wasInFront = false;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < keepMs) {
+                                  nullptr, nullptr, nullptr);
+    bool inFront = window != nullptr && SetForegroundWindow(window) && GetForegroundWindow() == window;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < keepMs; Sleep(20)) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             (void)DispatchMessageA(&message);
         }
-        wasInFront = wasInFront || GetForegroundWindow() == window;
-        Sleep(20);
     }
     (void)DestroyWindow(window);
-    return wasInFront ? exitDone : exitNotFound;
+    return inFront ? exitDone : exitNotFound;
 }
 
 }  // namespace

@@ -75,26 +75,25 @@ TEST(GLWindowTest, WindowedSetupTakesTheClientAreaAndMakesAContextCurrent)
     DestroyWindow(window);
 }
 
-TEST(GLWindowTest, FullScreenSetupCoversEveryMonitorOnTopWithoutAFrame)
+TEST(GLWindowTest, FullScreenSetupCoversTheDesktopWindowWithoutAFrame)
 {
     HWND window = CreateTestWindow(WS_OVERLAPPEDWINDOW, 1, 1);
     ASSERT_NE(window, nullptr);
-    const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT desktop = {};
+    GetWindowRect(GetDesktopWindow(), &desktop);
 
     GLWindow output;
     output.Clear();
     ASSERT_TRUE(output.Setup(window, true));
     EXPECT_TRUE(output.IsFullScreen());
-    EXPECT_EQ(output.width, screen.right - screen.left);
-    EXPECT_EQ(output.height, screen.bottom - screen.top);
+    EXPECT_EQ(output.width, desktop.right);
+    EXPECT_EQ(output.height, desktop.bottom);
     RECT placed = {};
     GetWindowRect(window, &placed);
-    EXPECT_EQ(placed.left, screen.left);
-    EXPECT_EQ(placed.top, screen.top);
-    EXPECT_EQ(placed.right, screen.right);
-    EXPECT_EQ(placed.bottom, screen.bottom);
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.top, 0);
+    EXPECT_EQ(placed.right, desktop.right);
+    EXPECT_EQ(placed.bottom, desktop.bottom);
     EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU), 0);
