@@ -9,8 +9,11 @@
 . "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
 
-# "name x y width height" and the colours of the quadrants the desktop shows.
-MONITORS=("primary 0 0 800 600 $PICTURE_QUADRANTS" "second 800 0 640 480 $PICTURE_QUADRANTS_SECOND")
+# "name x y width height" and the colours of the quadrants the desktop shows
+# there: on the second monitor the quadrant picture turned a quarter, which no
+# mirroring of the first monitor's piece gives.
+MONITORS=("primary 0 0 800 600 $PICTURE_RED $PICTURE_GREEN $PICTURE_BLUE $PICTURE_YELLOW"
+    "second 800 0 640 480 $PICTURE_GREEN $PICTURE_YELLOW $PICTURE_RED $PICTURE_BLUE")
 
 monitors_corners_black() {
     local file entry x y w h
@@ -21,8 +24,9 @@ monitors_corners_black() {
     done
 }
 
-# run_saver TAG SAVER [COLOURS]: /s, then per monitor the surface where the
-# camera puts it, showing that monitor's piece or the COLOURS quadrants.
+# run_saver TAG SAVER [whole]: /s, then per monitor the surface where the
+# camera puts it, showing that monitor's piece of the desktop, or with "whole"
+# the whole quadrant picture.
 run_saver() {
     local tag=$1 shot entry name x y w h colours piece
     e2e_start_wine "$2" /s
@@ -35,7 +39,8 @@ run_saver() {
     for entry in "${MONITORS[@]}"; do
         read -r name x y w h colours <<<"$entry"
         piece=$(e2e_crop "$shot" "${w}x${h}+${x}+${y}" "$tag-$name")
-        picture_check_upright "${tag}_${name}_upright" "$piece" "${3:-$colours}"
+        [ "${3:-}" = whole ] && colours=""
+        picture_check_upright "${tag}_${name}_upright" "$piece" "$colours"
         e2e_check_surface_box "${tag}_${name}_surface_box" "$piece" "$w" "$h"
         e2e_check_surface_rings "${tag}_${name}_surface_rings" "$piece" "$w" "$h"
     done
@@ -49,11 +54,10 @@ expect_end() {
 e2e_start_two_monitors
 desktop=$E2E_WORK/monitors.png
 convert -size 1440x600 xc:white "$desktop"
-for entry in "${MONITORS[@]}"; do
-    read -r name x y w h colours <<<"$entry"
-    picture_make_quadrants "$E2E_WORK/$name.png" "$w" "$h" "$colours"
-    convert "$desktop" "$E2E_WORK/$name.png" -geometry "+$x+$y" -composite "$desktop"
-done
+picture_make_quadrants "$E2E_WORK/primary.png" 800 600
+picture_make_quadrants "$E2E_WORK/second.png" 480 640
+convert "$desktop" "$E2E_WORK/primary.png" -composite \( "$E2E_WORK/second.png" -rotate -90 \) \
+    -geometry +800+0 -composite "$desktop"
 timeout 10 display -window root "$desktop" >/dev/null 2>&1
 
 e2e_move_mouse 400 300
@@ -71,7 +75,7 @@ picture_make_quadrants "BMP3:$picture" 256 192 || e2e_abort "could not make the 
 saver=$(e2e_install_saver)
 e2e_write_settings "$(dirname "$saver")" "$(e2e_winpath "$picture")" 1
 e2e_move_mouse 1100 200
-run_saver monitors_picture "$saver" "$PICTURE_QUADRANTS"
+run_saver monitors_picture "$saver" whole
 e2e_nudge_mouse 1 0
 expect_end monitors_ends_on_move_on_second_monitor
 e2e_finish

@@ -17,22 +17,14 @@ PICTURE_YELLOW="255,208,64"
 # The built-in picture's face.
 PICTURE_FACE_YELLOW="255,214,10"
 
-# The quadrants' colours from top left to bottom right. A second monitor gets
-# them in an order that no flip of the first order gives, so that a monitor
-# showing the other one's piece, upside down or mirrored, is told apart.
-PICTURE_QUADRANTS="$PICTURE_RED $PICTURE_GREEN $PICTURE_BLUE $PICTURE_YELLOW"
-PICTURE_QUADRANTS_SECOND="$PICTURE_GREEN $PICTURE_YELLOW $PICTURE_RED $PICTURE_BLUE"
-
-# picture_make_quadrants FILE WIDTH HEIGHT [COLOURS]: the quadrant picture, in
-# the format that FILE's prefix or extension names (BMP3:x.bmp, x.jpg, x.png),
-# in PICTURE_QUADRANTS colours unless told.
+# picture_make_quadrants FILE WIDTH HEIGHT: the quadrant picture, in the format
+# that FILE's prefix or extension names (BMP3:x.bmp, x.jpg, x.png).
 picture_make_quadrants() {
     local file=$1 w=$2 h=$3
-    local hw=$((w / 2)) hh=$((h / 2)) tl tr bl br
-    read -r tl tr bl br <<<"${4:-$PICTURE_QUADRANTS}"
+    local hw=$((w / 2)) hh=$((h / 2))
     convert \
-        \( -size "${hw}x${hh}" xc:"rgb($tl)" xc:"rgb($tr)" +append \) \
-        \( -size "${hw}x${hh}" xc:"rgb($bl)" xc:"rgb($br)" +append \) \
+        \( -size "${hw}x${hh}" xc:"rgb($PICTURE_RED)" xc:"rgb($PICTURE_GREEN)" +append \) \
+        \( -size "${hw}x${hh}" xc:"rgb($PICTURE_BLUE)" xc:"rgb($PICTURE_YELLOW)" +append \) \
         -append -quality 95 -sampling-factor 1x1 -strip "$file"
 }
 
@@ -91,11 +83,11 @@ picture_colour_near() {
 }
 
 # picture_check_upright NAME FILE [COLOURS]: the surface in the screenshot FILE
-# shows the quadrant picture (of PICTURE_QUADRANTS colours unless told)
-# upright and not mirrored.
+# shows the quadrant picture (or one of these four colours, top left to bottom
+# right) upright and not mirrored.
 picture_check_upright() {
     local name=$1 file=$2 tl tr bl br
-    read -r tl tr bl br <<<"${3:-$PICTURE_QUADRANTS}"
+    read -r tl tr bl br <<<"${3:-$PICTURE_RED $PICTURE_GREEN $PICTURE_BLUE $PICTURE_YELLOW}"
     local box
     box=$(e2e_bbox "$file")
     if [ "$box" = none ]; then
@@ -107,8 +99,8 @@ picture_check_upright() {
     local x30=$((left + (right - left) * 3 / 10)) x70=$((left + (right - left) * 7 / 10))
     local y30=$((top + (bottom - top) * 3 / 10)) y70=$((top + (bottom - top) * 7 / 10))
     local wrong="" spot expected x y actual
-    for spot in "top_left $tl $x30 $y30" "top_right $tr $x70 $y30" \
-        "bottom_left $bl $x30 $y70" "bottom_right $br $x70 $y70"; do
+    for spot in "top_left $tl $x30 $y30" "top_right $tr $x70 $y30" "bottom_left $bl $x30 $y70" \
+        "bottom_right $br $x70 $y70"; do
         read -r spot expected x y <<<"$spot"
         actual=$(picture_mean_colour "$file" "$x" "$y")
         if ! picture_colour_near "$expected" "$actual"; then
