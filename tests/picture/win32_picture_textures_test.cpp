@@ -191,6 +191,22 @@ TEST_F(PictureTextures, JpegFileIsDecodedUpright)
     ExpectQuadrants(image, kUpright, kJpegTolerance);
 }
 
+TEST_F(PictureTextures, WhatTheImagingComponentCannotDecodeGoesThroughTheOleLoader)
+{
+    const std::string path = folder.Path() + "red.emf";
+    const RECT frame = {0, 0, 2000, 1000}; // HIMETRIC, 20 x 10 mm
+    HDC metafile = CreateEnhMetaFileA(nullptr, path.c_str(), &frame, nullptr);
+    ASSERT_NE(nullptr, metafile);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const RECT everything = {0, 0, 1000, 1000};
+    (void)FillRect(metafile, &everything, red);
+    (void)DeleteObject(red);
+    (void)DeleteEnhMetaFile(CloseEnhMetaFile(metafile));
+    GLuint texture = 0;
+    ASSERT_TRUE(LoadTextureFromFile(&texture, path.c_str()));
+    EXPECT_EQ(kRed, ReadTexture(texture).TopLeft());
+}
+
 TEST_F(PictureTextures, OnlyPureBlackPixelsGetAlphaZero)
 {
     // Top row: black, red of 1; bottom row: blue of 1, green of 1.
