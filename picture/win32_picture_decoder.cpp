@@ -13,6 +13,7 @@
 // first or right after a small APP0; its orientation sits near its start.
 static const DWORD kExifHeadBytes = 64 * 1024;
 static const UINT kBytesPerPixel = 4;
+static const int kRowsPerCopy = 64;
 
 // Holds one reference to a COM object and releases it when it goes.
 template <class T>
@@ -145,9 +146,19 @@ static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode*
         (scaleLast && !Scale(scaler.Get(), source, size))) {
         return false;
     }
+    // Wine's scaler and converter each allocate for the whole rectangle asked
+    // for, the scaler in source rows of the full photo's width: strips keep
+    // those buffers small.
     const UINT stride = static_cast<UINT>(size.width) * kBytesPerPixel;
-    const UINT bytes = stride * static_cast<UINT>(size.height);
-    return SUCCEEDED(source->CopyPixels(nullptr, stride, bytes, pixels));
+    for (int top = 0; top < size.height; top += kRowsPerCopy) {
+        const int rows = size.height - top < kRowsPerCopy ? size.height - top : kRowsPerCopy;
+        const WICRect strip = {0, top, size.width, rows};
+        if (FAILED(source->CopyPixels(&strip, stride, stride * static_cast<UINT>(rows),
+                                      pixels + static_cast<size_t>(top) * stride))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The decoder's output before turning: the frame at the texture's sides as
