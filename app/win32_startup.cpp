@@ -142,7 +142,8 @@ static bool StartMode(const std::string& commandLine)
 static void AddWaterSurface(HBITMAP desktopSnapshot)
 {
     WaterSurface* surface = new WaterSurface();
-    surface->Init(20, 30, Rings);
+    surface->Init(20, 30, waveStyle);
+    surface->speedPercent = speedPercent;
     const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
     surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
                         usePictureFile ? nullptr : desktopSnapshot);
