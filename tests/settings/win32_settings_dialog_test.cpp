@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "res/resource.h"
 #include "settings/win32_settings_dialog.h"
+#include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
 #include "win32_scratch_folder.h"
 #include "win32_settings_test_support.h"
@@ -92,6 +94,26 @@ BOOL WINAPI ScriptedChooser(LPOPENFILENAMEA request)
         return FALSE;
     }
     return FALSE;
+}
+
+// The scripted folder picker: each turn's folder, "" for a cancel.
+std::vector<std::string> folderTurns;
+
+bool ScriptedFolderChooser(HWND, std::string& folder)
+{
+    if (folderTurns.empty()) {
+        ADD_FAILURE() << "the folder picker was opened more often than the script says";
+        return false;
+    }
+    folder = folderTurns.front().empty() ? folder : folderTurns.front();
+    const bool chosen = !folderTurns.front().empty();
+    folderTurns.erase(folderTurns.begin());
+    return chosen;
+}
+
+bool NoPixelFormat(HDC)
+{
+    return false;
 }
 
 // ---- Running the dialog modally, as start-up does, with a script of steps
@@ -195,13 +217,56 @@ const DialogStep pressOk = [](HWND dialog) { Click(dialog, IDOK); };
 const DialogStep pressCancel = [](HWND dialog) { Click(dialog, IDCANCEL); };
 const DialogStep tickOrClear = [](HWND dialog) { Click(dialog, IDC_CUSTOM_PICTURE); };
 const DialogStep changePicture = [](HWND dialog) { Click(dialog, IDC_CHANGE_PICTURE); };
+const DialogStep chooseFolder = [](HWND dialog) { Click(dialog, IDC_CHOOSE_FOLDER); };
+const DialogStep pickCrossed = [](HWND dialog) { Click(dialog, IDC_WAVE_CROSSED); };
 
 DialogStep ExpectChoiceShown(bool on)
 {
     return [on](HWND dialog) {
         EXPECT_EQ(on, Ticked(dialog));
         EXPECT_EQ(on, ChangeEnabled(dialog));
+        EXPECT_EQ(on, IsWindowEnabled(GetDlgItem(dialog, IDC_CHOOSE_FOLDER)) != FALSE);
     };
+}
+
+DialogStep MoveSpeed(int position)
+{
+    return [position](HWND dialog) {
+        const HWND speed = GetDlgItem(dialog, IDC_SPEED);
+        (void)SendMessageA(speed, TBM_SETPOS, TRUE, position);
+        (void)SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(speed));
+    };
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    char text[300] = {};
+    (void)GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// The live preview: the dialog's own window of that class, over the inside
+// of the placeholder.
+HWND PreviewWindow(HWND dialog)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "VitraneSettingsPreview", nullptr)) != nullptr) {
+        if (GetWindow(window, GW_OWNER) == dialog) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// Every key OK writes, with the picture keys given and the rest as a
+// default dialog leaves them.
+Values AllKeys(Values picture)
+{
+    Values all = {{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""}};
+    for (const auto& entry : picture) {
+        all[entry.first] = entry.second;
+    }
+    return all;
 }
 
 class SettingsDialogTest : public testing::Test {
@@ -210,10 +275,20 @@ protected:
     {
         chooserTurns.clear();
         chooserRequests.clear();
+        folderTurns.clear();
         pictureChooser = ScriptedChooser;
+        savedFolderChooser = folderChooser;
+        folderChooser = ScriptedFolderChooser;
     }
 
-    void TearDown() override { pictureChooser = GetOpenFileNameA; }
+    void TearDown() override
+    {
+        pictureChooser = GetOpenFileNameA;
+        folderChooser = savedFolderChooser;
+        EXPECT_TRUE(folderTurns.empty()) << "the folder picker was opened less often than the script says";
+    }
+
+    FolderChooser savedFolderChooser = nullptr;
 
     std::string IniFile() const { return folder.Path() + "Vitrane.ini"; }
 
@@ -248,17 +323,25 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
         int x, y, width, height;
     };
     const Control controls[] = {
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 206, 68, 38, 21},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 166, 68, 38, 21},
-        {IDC_CHANGE_PICTURE, "Button", "Change a picture...", BS_PUSHBUTTON, WS_TABSTOP, 165, 19, 79, 21},
-        {IDC_CUSTOM_PICTURE, "Button", "Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 172, 7, 64, 10},
-        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 81, 130, 8},
-        {-1, "Static", nullptr, SS_BITMAP, 0, 36, 7, 68, 63},
+        {-1, "Button", "Picture", BS_GROUPBOX, 0, 176, 4, 109, 66},
+        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 184, 16, 95, 10},
+        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, WS_TABSTOP, 184, 30, 93, 14},
+        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, WS_TABSTOP, 184, 48, 93, 14},
+        {-1, "Button", "Water", BS_GROUPBOX, 0, 176, 74, 109, 56},
+        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP, 184, 86, 44, 10},
+        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0, 230, 86, 50, 10},
+        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP, 184, 101, 40, 8},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP, 180, 110, 101, 16},
+        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 184, 136, 48, 14},
+        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 237, 136, 48, 14},
+        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, SS_REALSIZECONTROL, 7, 7, 160, 112},
+        {IDC_PREVIEW_NAME, "Static", "Desktop", SS_LEFT, SS_PATHELLIPSIS | SS_NOPREFIX, 7, 123, 160, 8},
+        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 140, 160, 8},
     };
     LoadSettings(folder.Path());
     RunSettingsDialog({
         [&](HWND dialog) {
-            RECT client = {0, 0, 251, 96};
+            RECT client = {0, 0, 292, 156};
             (void)MapDialogRect(dialog, &client);
             RECT shown;
             (void)GetClientRect(dialog, &shown);
@@ -291,18 +374,24 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
                 (void)MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
                 EXPECT_EQ(expected.left, placed.left);
                 EXPECT_EQ(expected.top, placed.top);
-                if (c.type != SS_BITMAP) {
-                    // A bitmap static takes the size of its bitmap instead.
-                    EXPECT_EQ(expected.right, placed.right - placed.left);
-                    EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
-                }
+                // The bitmap too keeps the control's size: it scales with the dialog.
+                EXPECT_EQ(expected.right, placed.right - placed.left);
+                EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
                 child = GetWindow(child, GW_HWNDNEXT);
             }
             EXPECT_EQ(nullptr, child) << "more controls than expected";
         },
         [](HWND dialog) {
-            HWND illustration = GetWindow(GetDlgItem(dialog, IDC_CUSTOM_PICTURE), GW_HWNDNEXT);
-            illustration = GetWindow(illustration, GW_HWNDNEXT);
+            const HWND illustration = GetDlgItem(dialog, IDC_PREVIEW);
+            const HWND preview = PreviewWindow(dialog);
+            ASSERT_NE(nullptr, preview);
+            EXPECT_TRUE(IsWindowVisible(preview));
+            RECT inside;
+            (void)GetClientRect(illustration, &inside);
+            (void)MapWindowPoints(illustration, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+            RECT covered;
+            (void)GetWindowRect(preview, &covered);
+            EXPECT_TRUE(EqualRect(&inside, &covered));
             EXPECT_TRUE(GetWindowLongPtrA(illustration, GWL_EXSTYLE) & WS_EX_STATICEDGE);
             const HANDLE image = reinterpret_cast<HANDLE>(SendMessageA(illustration, STM_GETIMAGE, IMAGE_BITMAP, 0));
             BITMAP bitmap = {};
@@ -341,7 +430,7 @@ TEST_F(SettingsDialogTest, TickingEnablesAndClearingDisablesTheChangeButton)
                         pressOk,
                     }));
     // No file was chosen: the stored picture stays, in its relative form.
-    EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
@@ -367,7 +456,7 @@ TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
         LoadSettings(caseFolder.Path());
         EXPECT_EQ(IDOK, RunSettingsDialog({pressOk}));
         bool exists = false;
-        EXPECT_EQ(c.saved, SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
+        EXPECT_EQ(AllKeys(c.saved), SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
     }
 }
 
@@ -375,7 +464,7 @@ TEST_F(SettingsDialogTest, OkWithoutASettingsFileSavesNoPictureAndTheFlagOff)
 {
     LoadSettings(folder.Path());
     EXPECT_EQ(IDOK, RunSettingsDialog({ExpectChoiceShown(false), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", ""}, {"UseCustomPic", "0"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", ""}, {"UseCustomPic", "0"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, TheFileDialogAsksForAnExistingPictureStartingFromTheStoredOne)
@@ -409,7 +498,7 @@ TEST_F(SettingsDialogTest, AChosenFileIsSavedWithTheFlag)
     StoreAndLoad(".\\lake.jpg", "1");
     chooserTurns = {{ChooserOutcome::Choose, "E:\\Photos\\sea.jpeg"}};
     EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, ExpectChoiceShown(true), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\Photos\\sea.jpeg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\Photos\\sea.jpeg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, AFileDialogThatChoosesNothingTurnsThePictureOffAndKeepsThePath)
@@ -433,7 +522,7 @@ TEST_F(SettingsDialogTest, AFileDialogThatChoosesNothingTurnsThePictureOffAndKee
                             pressOk,
                         }));
         bool exists = false;
-        EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
+        EXPECT_EQ(AllKeys({{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
                   SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
     }
 }
@@ -446,7 +535,7 @@ TEST_F(SettingsDialogTest, AFailedFileDialogAfterAChoiceKeepsTheChoice)
                                        tickOrClear, pressOk}));
     ASSERT_EQ(2u, chooserRequests.size());
     EXPECT_EQ("E:\\sea.jpg", chooserRequests[1].initialFile);
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, ChoosingTwiceSavesTheSecondChoice)
@@ -457,7 +546,7 @@ TEST_F(SettingsDialogTest, ChoosingTwiceSavesTheSecondChoice)
     ASSERT_EQ(2u, chooserRequests.size());
     EXPECT_EQ("D:\\lake.jpg", chooserRequests[0].initialFile);
     EXPECT_EQ("E:\\first.jpg", chooserRequests[1].initialFile);
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\second.bmp"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\second.bmp"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, AChoiceThenAClearedBoxSavesThePathWithTheFlagOff)
@@ -465,7 +554,7 @@ TEST_F(SettingsDialogTest, AChoiceThenAClearedBoxSavesThePathWithTheFlagOff)
     StoreAndLoad("D:\\lake.jpg", "1");
     chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
     EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, tickOrClear, ExpectChoiceShown(false), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "0"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "0"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, EnterIsOk)
@@ -474,7 +563,7 @@ TEST_F(SettingsDialogTest, EnterIsOk)
     EXPECT_EQ(IDOK, RunSettingsDialog({tickOrClear,
                                        [](HWND dialog) { (void)SetFocus(GetDlgItem(dialog, IDOK)); },
                                        [](HWND dialog) { PressKey(dialog, VK_RETURN); }}));
-    EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, LeavingWithoutOkWritesNothing)
@@ -497,7 +586,9 @@ TEST_F(SettingsDialogTest, LeavingWithoutOkWritesNothing)
         LoadSettings(caseFolder.Path());
         chooserRequests.clear();
         chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
-        EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, changePicture, c.leave}));
+        folderTurns = {"E:\\Photos"};
+        EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, changePicture, chooseFolder, pickCrossed, MoveSpeed(0),
+                                               c.leave}));
         bool exists = false;
         EXPECT_EQ(stored, ReadBytes(file, &exists));
     }
@@ -595,6 +686,79 @@ TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
                         }));
     EXPECT_NE(std::string::npos, reported.find(IniFile())) << reported;
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(IniFile().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Each choice is saved on OK, read back at the next start and shown by the
+// reopened dialog; the line under the preview names the chosen picture.
+TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
+{
+    struct Case {
+        const char* name;
+        std::string storedExtra;
+        std::vector<DialogStep> steps;
+        std::vector<std::string> folders;
+        Values saved;  // beside CustomPicture=D:\lake.jpg and UseCustomPic=1
+        const char* label;
+        DialogStep shown;
+    };
+    const DialogStep showsCrossed = [](HWND dialog) {
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED));
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_WAVE_RINGS));
+    };
+    const auto showsSpeed = [](LRESULT position) {
+        return [position](HWND dialog) { EXPECT_EQ(position, SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0)); };
+    };
+    const Case cases[] = {
+        {"crossed", "", {pickCrossed}, {}, {{"WaveStyle", "1"}}, "D:\\lake.jpg", showsCrossed},
+        {"twice as fast", "", {MoveSpeed(8)}, {}, {{"Speed", "200"}}, "D:\\lake.jpg", showsSpeed(8)},
+        {"half speed", "", {MoveSpeed(0)}, {}, {{"Speed", "50"}}, "D:\\lake.jpg", showsSpeed(0)},
+        {"speed between positions kept", "Speed=130\r\n", {}, {}, {{"Speed", "130"}}, "D:\\lake.jpg", showsSpeed(6)},
+        {"folder clears the file", "", {chooseFolder}, {"E:\\Photos"},
+         {{"PictureFolder", "E:\\Photos"}, {"CustomPicture", ""}}, "E:\\Photos", [](HWND) {}},
+        {"file clears the folder", "PictureFolder=E:\\Photos\r\n", {changePicture}, {},
+         {{"PictureFolder", ""}, {"CustomPicture", "E:\\sea.jpg"}}, "E:\\sea.jpg", [](HWND) {}},
+        {"cancelled folder picker keeps the folder", "PictureFolder=E:\\Photos\r\n", {chooseFolder}, {""},
+         {{"PictureFolder", "E:\\Photos"}}, "E:\\Photos", [](HWND) {}},
+        {"desktop", "", {tickOrClear}, {}, {{"UseCustomPic", "0"}}, "Desktop", ExpectChoiceShown(false)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        const std::string file = caseFolder.Path() + "Vitrane.ini";
+        WriteBytes(file, "[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=1\r\n" + c.storedExtra);
+        LoadSettings(caseFolder.Path());
+        chooserRequests.clear();
+        chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
+        folderTurns = c.folders;
+        std::vector<DialogStep> steps = c.steps;
+        steps.push_back([&](HWND dialog) { EXPECT_EQ(c.label, ControlText(dialog, IDC_PREVIEW_NAME)); });
+        steps.push_back(pressOk);
+        EXPECT_EQ(IDOK, RunSettingsDialog(steps));
+        Values expected = AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
+        for (const auto& entry : c.saved) {
+            expected[entry.first] = entry.second;
+        }
+        bool exists = false;
+        EXPECT_EQ(expected, SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
+
+        LoadSettings(caseFolder.Path());
+        RunSettingsDialog({c.shown, [&](HWND dialog) { EXPECT_EQ(c.label, ControlText(dialog, IDC_PREVIEW_NAME)); },
+                           pressCancel});
+    }
+}
+
+TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderShowsTheBuiltInBitmapAndTheDialogWorksOn)
+{
+    const PreviewPixelFormatSetter saved = previewPixelFormatSetter;
+    previewPixelFormatSetter = NoPixelFormat;
+    StoreAndLoad("D:\\lake.jpg", "0");
+    EXPECT_EQ(IDOK, RunSettingsDialog({[](HWND dialog) {
+                                           EXPECT_EQ(nullptr, PreviewWindow(dialog));
+                                           EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PREVIEW)));
+                                       },
+                                       pickCrossed, pressOk}));
+    previewPixelFormatSetter = saved;
+    EXPECT_EQ("1", Saved()["WaveStyle"]);
 }
 
 }  // namespace
