@@ -96,12 +96,22 @@ static void CoverPlaceholder()
     }
 }
 
+// Shown only after the dialog: a window manager, or Wine without one, stacks
+// a window above those mapped before it, owner or not.
+static void ShowOnceTheDialogShows()
+{
+    if (!IsWindowVisible(preview.window) && IsWindowVisible(GetWindow(preview.window, GW_OWNER))) {
+        (void)ShowWindow(preview.window, SW_SHOWNA);
+    }
+}
+
 static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_TIMER:
         if (preview.renderingContext != nullptr) {
             CoverPlaceholder();
+            ShowOnceTheDialogShows();
             DrawFrame();
         }
         return 0;
@@ -175,7 +185,6 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     // Before the dialog shows, so that the snapshot holds the desktop alone.
     preview.desktop = CaptureDesktop();
     CoverPlaceholder();
-    (void)ShowWindow(preview.window, SW_SHOWNA);
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
     return true;
 }

@@ -386,6 +386,7 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
             const HWND illustration = GetDlgItem(dialog, IDC_PREVIEW);
             const HWND preview = PreviewWindow(dialog);
             ASSERT_NE(nullptr, preview);
+            (void)SendMessageA(preview, WM_TIMER, 1, 0);  // a frame, without waiting for one
             EXPECT_TRUE(IsWindowVisible(preview));
             RECT inside;
             (void)GetClientRect(illustration, &inside);
