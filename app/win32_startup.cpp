@@ -15,6 +15,8 @@
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
 #include "res/resource.h"
+#include "settings/settings_file.h"
+#include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
 #include "water/win32_water_surface.h"
@@ -137,14 +139,35 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
+// The picture file this start shows; "" for the desktop snapshot or, with the
+// custom picture on, the built-in picture. A folder of pictures gives a new
+// pick each full-screen start, remembered so that the next one differs.
+static std::string ChosenPicturePath(bool rememberFolderPick)
+{
+    if (useCustomPicture != 1) {
+        return std::string();
+    }
+    if (pictureFolder.empty()) {
+        return customPicturePath;
+    }
+    const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
+    if (rememberFolderPick && !picked.empty()) {
+        // Not remembered, the next start may show the same picture: no reason
+        // to keep this one from showing.
+        std::string failedPath;
+        (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
+    }
+    return picked;
+}
+
 // The one water surface: owned by the process, since the scene only points
 // to it, and alive until the program ends.
-static void AddWaterSurface(HBITMAP desktopSnapshot)
+static void AddWaterSurface(HBITMAP desktopSnapshot, const std::string& picturePath)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, Rings);
-    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
-    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
+    const bool usePictureFile = !picturePath.empty();
+    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
                         usePictureFile ? nullptr : desktopSnapshot);
     scene.Add(surface);
 }
@@ -169,7 +192,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
     if (keepRunning) {
-        AddWaterSurface(desktopSnapshot);
+        AddWaterSurface(desktopSnapshot, ChosenPicturePath(scene.output.IsFullScreen()));
     }
     // The texture, if any, holds its own copy of the pixels.
     if (desktopSnapshot != nullptr) {

@@ -80,33 +80,33 @@ static void ChoosePicture(HWND dialog)
     TurnCustomPictureOff(dialog);
 }
 
-static bool SaveSettings()
+static bool SaveDialogChoices(std::string& failedPath)
 {
-    const std::string flag = FlagToText(dialogUseCustomPicture != 0);
-    return WritePrivateProfileStringA(settingsSection, customPictureKey, pictureFileBuffer,
-                                      iniPath.c_str()) &&
-           WritePrivateProfileStringA(settingsSection, useCustomPictureKey, flag.c_str(),
-                                      iniPath.c_str());
+    return SaveSettings({{customPictureKey, pictureFileBuffer},
+                         {useCustomPictureKey, FlagToText(dialogUseCustomPicture != 0)}},
+                        failedPath);
 }
 
-static void ReportSaveFailure(HWND dialog)
+static void ReportSaveFailure(HWND dialog, const std::string& failedPath)
 {
-    const std::string text = ConcatText("The settings could not be saved to\n", iniPath);
+    const std::string text = ConcatText("The settings could not be saved to\n", failedPath);
     (void)MessageBoxA(dialog, text.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 
 static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)
 {
     switch (id) {
-    case IDOK:
+    case IDOK: {
         // On failure the dialog stays open, so that the user sees nothing was
         // saved and can still cancel.
-        if (SaveSettings()) {
+        std::string failedPath;
+        if (SaveDialogChoices(failedPath)) {
             (void)EndDialog(dialog, IDOK);
         } else {
-            ReportSaveFailure(dialog);
+            ReportSaveFailure(dialog, failedPath);
         }
         return TRUE;
+    }
     case IDCANCEL:
         (void)EndDialog(dialog, IDCANCEL);
         return TRUE;
