@@ -17,6 +17,8 @@
 #include "render/win32_monitor_view.h"
 #include "render/win32_monitors.h"
 #include "res/resource.h"
+#include "settings/settings_file.h"
+#include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
 #include "water/win32_water_surface.h"
@@ -139,11 +141,32 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
+// The picture file this start shows; "" for the desktop snapshot or, with the
+// custom picture on, the built-in picture. A folder of pictures gives a new
+// pick each full-screen start, remembered so that the next one differs.
+static std::string ChosenPicturePath(bool rememberFolderPick)
+{
+    if (useCustomPicture != 1) {
+        return std::string();
+    }
+    if (pictureFolder.empty()) {
+        return customPicturePath;
+    }
+    const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
+    if (rememberFolderPick && !picked.empty()) {
+        // Not remembered, the next start may show the same picture: no reason
+        // to keep this one from showing.
+        std::string failedPath;
+        (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
+    }
+    return picked;
+}
+
 // One water surface, showing the monitor's piece of the desktop snapshot, or
-// the chosen picture; `sharedTexture`, when not 0, is a picture another
-// surface already holds. Owned by the process, since the scene only points to
-// it, and alive until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture)
+// the chosen picture (`picturePath`, when not empty); `sharedTexture`, when
+// not 0, is a picture another surface already holds. Owned by the process,
+// since the scene only points to it, and alive until the program ends.
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, const std::string& picturePath, GLuint sharedTexture)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, waveStyle);
@@ -152,19 +175,19 @@ static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTextur
         surface->texture = sharedTexture;
         return surface;
     }
-    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
-    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopPiece);
+    const bool usePictureFile = !picturePath.empty();
+    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr, usePictureFile ? nullptr : desktopPiece);
     return surface;
 }
 
 // Full screen: one surface per monitor, each in its own viewport, all driven
 // by the scene's one frame counter. Otherwise one surface over the whole
 // output, showing the primary monitor's piece.
-static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces)
+static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
+                             const std::string& picturePath)
 {
     if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), 0));
+        scene.Add(BuildWaterSurface(desktopPieces.front(), picturePath, 0));
         return;
     }
     // A picture file or the built-in picture is the same on every monitor:
@@ -172,7 +195,7 @@ static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std
     const bool samePictureEverywhere = useCustomPicture == 1;
     GLuint sharedTexture = 0;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture);
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], picturePath, sharedTexture);
         if (samePictureEverywhere) {
             sharedTexture = surface->texture;
         }
@@ -215,7 +238,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
     if (keepRunning) {
-        AddWaterSurfaces(monitors, desktopPieces);
+        AddWaterSurfaces(monitors, desktopPieces, ChosenPicturePath(scene.output.IsFullScreen()));
     }
     // The textures, if any, hold their own copies of the pixels.
     for (HBITMAP piece : desktopPieces) {

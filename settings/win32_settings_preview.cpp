@@ -4,7 +4,9 @@
 
 #include "picture/win32_desktop_capture.h"
 #include "render/frame_clock.h"
+#include "render/monitor_layout.h"
 #include "render/win32_gl_window.h"
+#include "render/win32_monitors.h"
 #include "water/win32_water_surface.h"
 
 static bool SetSaverPixelFormat(HDC dc)
@@ -182,8 +184,10 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     }
     InitGLState();
     preview.surface.Init(20, 30, 0);
-    // Before the dialog shows, so that the snapshot holds the desktop alone.
-    preview.desktop = CaptureDesktop();
+    // Before the dialog shows, so that the snapshot holds the desktop alone;
+    // the primary monitor's part, as the saver's own preview shows.
+    const MonitorPart primary = LayOutMonitors(VirtualScreen(), DisplayMonitors()).front();
+    preview.desktop = CaptureScreenArea(primary.piece, primary.snapshotSize);
     CoverPlaceholder();
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
     return true;

@@ -2,7 +2,9 @@
 # The custom picture: with a Vitrane.ini beside the saver that turns it on,
 # the water surface shows the picture file, upright and not mirrored, for a
 # BMP and a JPEG; a file that cannot be decoded shows the built-in picture,
-# the yellow face, and neither the file's nor the desktop's colours.
+# the yellow face, and neither the file's nor the desktop's colours. A folder
+# of two pictures (and a file that is no picture) shows the other picture at
+# the next start.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
@@ -48,6 +50,49 @@ check_broken_file() {
     picture_stop_saver
 }
 
+# folder_start_colour NAME SAVER: starts the saver and sets FOLDER_COLOUR to
+# "red" or "blue", whichever of the folder's pictures fills the surface, or
+# "none".
+folder_start_colour() {
+    local shot red blue
+    FOLDER_COLOUR=none
+    picture_start_saver "$1" "$2" || return
+    shot=$(e2e_screenshot "$1")
+    picture_stop_saver
+    red=$(picture_count_near "$shot" "$PICTURE_RED")
+    blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
+    if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then
+        FOLDER_COLOUR=red
+    elif [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then
+        FOLDER_COLOUR=blue
+    fi
+}
+
+check_picture_folder() {
+    local name=picture_folder folder saver first second
+    folder=$E2E_WORK/folder
+    mkdir -p "$folder"
+    convert -size 64x64 "xc:rgb($PICTURE_RED)" -type TrueColor "BMP3:$folder/red.bmp"
+    convert -size 64x64 "xc:rgb($PICTURE_BLUE)" -type TrueColor "BMP3:$folder/blue.bmp"
+    echo "not a picture" >"$folder/notes.txt"
+    saver=$(e2e_install_saver)
+    e2e_write_settings "$(dirname "$saver")" "" 1
+    printf 'PictureFolder=%s\r\n' "$(e2e_winpath "$folder")" >>"$(dirname "$saver")/Vitrane.ini"
+    folder_start_colour "${name}_first" "$saver"
+    first=$FOLDER_COLOUR
+    folder_start_colour "${name}_second" "$saver"
+    second=$FOLDER_COLOUR
+    if [ "$first" != none ] && [ "$second" != none ] && [ "$first" != "$second" ]; then
+        e2e_pass "${name}_changes_each_start"
+    else
+        e2e_fail "${name}_changes_each_start" "first start showed $first, second $second"
+    fi
+    # The pick is remembered beside the other settings, so the next start
+    # differs not by chance.
+    e2e_expect "${name}_remembers_pick" "no LastFolderPicture naming $second.bmp" \
+        grep -qiF "LastFolderPicture=$(e2e_winpath "$folder/$second.bmp")" "$(dirname "$saver")/Vitrane.ini"
+}
+
 pictures=$E2E_WORK/pictures
 mkdir -p "$pictures"
 picture_make_quadrants "BMP3:$pictures/quadrants.bmp" 256 192 || e2e_abort "could not make the BMP"
@@ -58,4 +103,5 @@ head -c $(($(stat -c %s "$pictures/quadrants.jpg") / 2)) "$pictures/quadrants.jp
 check_picture_file bmp "$pictures/quadrants.bmp"
 check_picture_file jpeg "$pictures/quadrants.jpg"
 check_broken_file "$pictures/broken.jpg"
+check_picture_folder
 e2e_finish

@@ -280,6 +280,7 @@ protected:
         pictureChooser = ScriptedChooser;
         savedFolderChooser = folderChooser;
         folderChooser = ScriptedFolderChooser;
+        UseUserDataFolder(userData.Path() + "Roaming");
     }
 
     void TearDown() override
@@ -311,6 +312,7 @@ protected:
     }
 
     ScratchFolder folder;
+    ScratchFolder userData;
 };
 
 TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
@@ -663,9 +665,12 @@ TEST_F(SettingsDialogTest, TheProcedureClaimsOnlyTheCommandsItActsOn)
 
 TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
 {
-    // A folder where the settings file should be: no write can succeed,
-    // whatever rights the user has.
+    // A folder where the settings file should be, and a file where the
+    // per-user folder should be: no write can succeed, whatever rights the
+    // user has.
     ASSERT_TRUE(CreateDirectoryA(IniFile().c_str(), nullptr));
+    const std::string roaming = userData.MakeFolder("Roaming");
+    WriteBytes(roaming + "\\Vitrane", "");
     LoadSettings(folder.Path());
     std::string reported;
     EXPECT_EQ(IDCANCEL, RunSettingsDialog({
@@ -686,7 +691,7 @@ TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
                             ExpectChoiceShown(true),
                             pressCancel,
                         }));
-    EXPECT_NE(std::string::npos, reported.find(IniFile())) << reported;
+    EXPECT_NE(std::string::npos, reported.find(roaming + "\\Vitrane\\Vitrane.ini")) << reported;
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(IniFile().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 

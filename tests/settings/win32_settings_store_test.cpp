@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <map>
 #include <string>
+#include <vector>
 
 #include "settings/win32_settings_store.h"
 #include "win32_scratch_folder.h"
@@ -19,7 +23,11 @@ void SpoilSettings()
 
 class LoadSettingsTest : public testing::Test {
 protected:
-    void SetUp() override { SpoilSettings(); }
+    void SetUp() override
+    {
+        SpoilSettings();
+        UseUserDataFolder(userData.Path() + "Roaming");
+    }
 
     void Store(const std::string& fileText) { WriteBytes(folder.Path() + "Vitrane.ini", fileText); }
 
@@ -29,7 +37,17 @@ protected:
               "\r\nUseCustomPic=" + useCustomPic + "\r\n");
     }
 
+    // Where the user's own file goes: userData\Roaming\Vitrane\Vitrane.ini.
+    std::string UserFile() const { return userData.Path() + "Roaming\\Vitrane\\Vitrane.ini"; }
+    void StoreForUser(const std::string& fileText)
+    {
+        (void)userData.MakeFolder("Roaming");
+        (void)userData.MakeFolder("Roaming\\Vitrane");
+        WriteBytes(UserFile(), fileText);
+    }
+
     ScratchFolder folder;
+    ScratchFolder userData;
 };
 
 TEST_F(LoadSettingsTest, TheFileLiesInTheProgramDirectory)
@@ -145,6 +163,112 @@ TEST_F(LoadSettingsTest, ACutRelativeValueStillDropsOnlyItsFirstTwoCharacters)
     StoreValues(longPath, "0");
     LoadSettings(folder.Path());
     EXPECT_EQ(folder.Path() + std::string(252, 'p'), customPicturePath);
+}
+
+TEST_F(LoadSettingsTest, EachKeyTheUsersFileHoldsWinsOverTheFileBesideTheProgram)
+{
+    Store("[Vitrane settings]\r\nCustomPicture=.\\lake.jpg\r\nUseCustomPic=1\r\nWaveStyle=1\r\n"
+          "Speed=150\r\nPictureFolder=D:\\Photos\r\nLastFolderPicture=D:\\Photos\\a.jpg\r\n");
+    LoadSettings(folder.Path());
+    EXPECT_EQ(UserFile(), userIniPath);
+    EXPECT_EQ(folder.Path() + "lake.jpg", customPicturePath);
+    EXPECT_EQ(1, useCustomPicture);
+    EXPECT_EQ(1, waveStyle);
+    EXPECT_EQ(150, speedPercent);
+    EXPECT_EQ("D:\\Photos", pictureFolder);
+    EXPECT_EQ("D:\\Photos\\a.jpg", lastFolderPicture);
+
+    // An empty value held is still the user's word; keys it lacks come from beside.
+    StoreForUser("[Vitrane settings]\r\nuseCUSTOMpic=0\r\nSpeed=\r\nLastFolderPicture=D:\\Photos\\b.jpg\r\n"
+                 "[Other]\r\nWaveStyle=0\r\n");
+    LoadSettings(folder.Path());
+    EXPECT_EQ(folder.Path() + "lake.jpg", customPicturePath);
+    EXPECT_EQ(0, useCustomPicture);
+    EXPECT_EQ(1, waveStyle);
+    EXPECT_EQ(100, speedPercent);
+    EXPECT_EQ("D:\\Photos", pictureFolder);
+    EXPECT_EQ("D:\\Photos\\b.jpg", lastFolderPicture);
+}
+
+class SaveSettingsTest : public LoadSettingsTest {
+protected:
+    bool Save(std::string& failedPath)
+    {
+        LoadSettings(folder.Path());
+        return SaveSettings({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}, failedPath);
+    }
+
+    std::map<std::string, std::string> Values(const std::string& file)
+    {
+        bool exists = false;
+        return SectionValues(ReadBytes(file, &exists), "Vitrane settings");
+    }
+
+    // Nothing but the settings file: no temporary copy stays behind.
+    std::vector<std::string> FilesIn(const std::string& folderPath)
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA((folderPath + "*").c_str(), &found);
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                names.push_back(found.cFileName);
+            }
+        } while (search != INVALID_HANDLE_VALUE && FindNextFileA(search, &found));
+        (void)FindClose(search);
+        return names;
+    }
+
+    const std::map<std::string, std::string> saved = {{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}};
+};
+
+TEST_F(SaveSettingsTest, AWritableProgramFolderKeepsTheFileBesideTheProgram)
+{
+    StoreValues(".\\lake.jpg", "0");
+    std::string failedPath;
+    ASSERT_TRUE(Save(failedPath));
+    EXPECT_EQ(saved, Values(folder.Path() + "Vitrane.ini"));
+    EXPECT_EQ(std::vector<std::string>{"Vitrane.ini"}, FilesIn(folder.Path()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(UserFile().c_str()));
+}
+
+TEST_F(SaveSettingsTest, AFileBesideThatCannotBeWrittenSendsTheSaveToTheUsersFile)
+{
+    StoreValues(".\\lake.jpg", "0");
+    const std::string beside = folder.Path() + "Vitrane.ini";
+    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_READONLY));
+    (void)userData.MakeFolder("Roaming");
+    std::string failedPath;
+    ASSERT_TRUE(Save(failedPath));
+    EXPECT_EQ(saved, Values(UserFile()));
+    EXPECT_EQ((std::map<std::string, std::string>{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
+              Values(beside));
+    EXPECT_EQ(std::vector<std::string>{"Vitrane.ini"}, FilesIn(folder.Path()));
+
+    // From then on the user's file is read first, and written even when the
+    // folder beside the program can be written again.
+    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(SaveSettings({{"UseCustomPic", "0"}}, failedPath));
+    LoadSettings(folder.Path());
+    EXPECT_EQ(0, useCustomPicture);
+    EXPECT_EQ("E:\\sea.jpg", customPicturePath);
+}
+
+TEST_F(SaveSettingsTest, NeitherPlaceWritableIsReportedWithTheFileTriedLast)
+{
+    (void)CreateDirectoryA((folder.Path() + "Vitrane.ini").c_str(), nullptr);
+    for (const bool perUserFolderKnown : {true, false}) {
+        SCOPED_TRACE(perUserFolderKnown);
+        ScratchFolder caseData;
+        // A file where the user's settings folder belongs.
+        WriteBytes(caseData.MakeFolder("Roaming") + "\\Vitrane", "");
+        UseUserDataFolder(perUserFolderKnown ? caseData.Path() + "Roaming" : "");
+        std::string failedPath;
+        EXPECT_FALSE(Save(failedPath));
+        EXPECT_EQ(perUserFolderKnown ? caseData.Path() + "Roaming\\Vitrane\\Vitrane.ini" : folder.Path() + "Vitrane.ini",
+                  failedPath);
+        EXPECT_TRUE(FilesIn(folder.Path()).empty());
+    }
 }
 
 }  // namespace
