@@ -13,6 +13,8 @@
 //   window_probe [--timeout MS] list    TITLE          one line per child window:
 //                                                      id visible enabled x y width height "class" "text"
 //   window_probe [--timeout MS] close   TITLE          post WM_CLOSE
+//   window_probe [--timeout MS] owner   TITLE          print the owner's handle (0 for none) and 1 or 0
+//                                                      for whether the owner is enabled
 //
 // IDs are decimal or 0x-prefixed hexadecimal; a message box's text is the
 // static control 0xFFFF. Exit codes: 0 done, 1 window or control not found in
@@ -141,7 +143,7 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close "
+                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|owner "
                  "TITLE [ID]\n");
     return exitUsage;
 }
@@ -157,7 +159,7 @@ constexpr Command commands[] = {
     {"wait", IdUse::None},        {"gone", IdUse::None},        {"text", IdUse::Required},
     {"click", IdUse::Required},    {"command", IdUse::Required}, {"checked", IdUse::Required},
     {"enabled", IdUse::Required},  {"rect", IdUse::Optional},    {"list", IdUse::None},
-    {"close", IdUse::None},
+    {"close", IdUse::None},       {"owner", IdUse::None},
 };
 
 bool ArgumentsFit(const Command& command, bool hasId)
@@ -211,6 +213,10 @@ void ActOnWindow(const std::string& command, HWND window)
         (void)PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (command == "rect") {
         PrintRect(window);
+    } else if (command == "owner") {
+        HWND owner = GetWindow(window, GW_OWNER);
+        std::printf("%llu %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
+                    IsWindowEnabled(owner) ? 1 : 0);
     }
 }
 
