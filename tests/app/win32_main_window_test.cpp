@@ -44,13 +44,11 @@ TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
 
 TEST(MainWindowTest, APreviewParentThatGoesEndsTheProgramWithExitCodeZero)
 {
-    HWND parent = CreateWindowExA(0, "STATIC", "preview parent", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr,
-                                  nullptr);
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
     WatchPreviewParent(parent);
     ASSERT_TRUE(DestroyWindow(parent));
     MSG message = {};
-    const DWORD start = GetTickCount();
-    while (message.message != WM_QUIT && GetTickCount() - start < 2000) {
+    for (const DWORD start = GetTickCount(); message.message != WM_QUIT && GetTickCount() - start < 2000;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
             DispatchMessageA(&message);
         }

@@ -364,16 +364,15 @@ e2e_wait_for_window() {
     e2e_wait_until "$2" e2e_window_shown "$1" >/dev/null
 }
 
-# e2e_record_maps: from now on, notes every top-level X window created or
-# mapped on the display (the X server reports each one, however briefly it
-# is shown). xev ends with the display.
+# e2e_record_maps: from now on, logs every top-level X window created or
+# mapped, however briefly. xev ends with the display.
 e2e_record_maps() {
     xev -root -event substructure >"$E2E_WORK/maps.log" 2>&1 &
 }
 
-# e2e_framed_maps_besides "(X,Y), width W, height H": the framed (not
-# override-redirect) top-level windows mapped since e2e_record_maps, as "id
-# geometry", other than those created with that geometry.
+# e2e_framed_maps_besides "(X,Y), width W, height H": "id geometry" of each
+# framed (not override-redirect) top-level window mapped since, but those
+# created with that geometry.
 e2e_framed_maps_besides() {
     awk -v keep="$1" '
         /^(Create|Map)Notify/ { kind = $1; next }

@@ -142,14 +142,12 @@ TEST(GLWindowTest, AttachToParentFillsTheParentsOuterSizeAndIsNotFullScreen)
 TEST(GLWindowTest, AttachingToAParentThatIsGoneFailsAndShowsNothing)
 {
     HWND parent = CreateTestWindow(WS_OVERLAPPEDWINDOW, 152, 112);
-    HWND window = CreateTestWindow(WS_OVERLAPPEDWINDOW, 1, 1);
-    ASSERT_TRUE(DestroyWindow(parent));
     GLWindow output;
-    output.Clear();
-    output.window = window;
+    output.window = CreateTestWindow(WS_OVERLAPPEDWINDOW, 1, 1);
+    ASSERT_TRUE(DestroyWindow(parent));
     EXPECT_FALSE(output.AttachToParent(parent));
-    EXPECT_FALSE(IsWindowVisible(window));
-    DestroyWindow(window);
+    EXPECT_FALSE(IsWindowVisible(output.window));
+    DestroyWindow(output.window);
 }
 
 }  // namespace
