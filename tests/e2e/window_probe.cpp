@@ -143,8 +143,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|owner "
-                 "TITLE [ID]\n");
+                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|"
+                 "owner TITLE [ID]\n");
     return exitUsage;
 }
 
