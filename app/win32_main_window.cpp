@@ -21,6 +21,11 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
     (void)RegisterClassExA(&windowClass);
 }
 
+// Set once the program has had the foreground. On a display with no window
+// manager the first activation can come late; losing the foreground before it
+// is nobody's doing and must not end the saver.
+static bool hadForeground = false;
+
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -29,6 +34,15 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_SIZE:
         scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_ACTIVATEAPP:
+        // Another program came to the front: the saver gives way to it, as
+        // the system's own screen saver does.
+        if (wParam != FALSE) {
+            hadForeground = true;
+        } else if (hadForeground && scene.output.IsFullScreen()) {
+            PostQuitMessage(0);
+        }
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

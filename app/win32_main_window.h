@@ -6,6 +6,7 @@
 // shows up as the failed window creation that follows.
 void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
 
-// Ends the program when the window is destroyed and hands every size change to
-// the GL output.
+// Ends the program when the window is destroyed, or when another program is
+// activated over the full-screen saver after it had the foreground; hands
+// every size change to the GL output.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -14,6 +14,8 @@
 #include "picture/win32_desktop_capture.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
+#include "render/win32_monitor_view.h"
+#include "render/win32_monitors.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
 #include "settings/win32_folder_pick.h"
@@ -152,24 +154,66 @@ static std::string ChosenPicturePath(bool rememberFolderPick)
     }
     const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
     if (rememberFolderPick && !picked.empty()) {
-        // Not remembered, the next start may show the same picture: no reason
-        // to keep this one from showing.
+        // Where nothing can be written, the next start may pick this picture
+        // again; that is no reason to show none now.
         std::string failedPath;
         (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
     }
     return picked;
 }
 
-// The one water surface: owned by the process, since the scene only points
-// to it, and alive until the program ends.
-static void AddWaterSurface(HBITMAP desktopSnapshot, const std::string& picturePath)
+// One water surface, showing the monitor's piece of the desktop snapshot, or
+// the chosen picture; `sharedTexture`, when not 0, is a picture another
+// surface already holds. Owned by the process, since the scene only points to
+// it, and alive until the program ends.
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, const std::string& picturePath)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, Rings);
+    if (sharedTexture != 0) {
+        surface->texture = sharedTexture;
+        return surface;
+    }
     const bool usePictureFile = !picturePath.empty();
     surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopSnapshot);
-    scene.Add(surface);
+                        usePictureFile ? nullptr : desktopPiece);
+    return surface;
+}
+
+// Full screen: one surface per monitor, each in its own viewport, all driven
+// by the scene's one frame counter. Otherwise one surface over the whole
+// output, showing the primary monitor's piece.
+static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
+                             const std::string& picturePath)
+{
+    if (!scene.output.IsFullScreen()) {
+        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, picturePath));
+        return;
+    }
+    // A picture file or the built-in picture is the same on every monitor:
+    // decoded once, its texture shared.
+    const bool samePictureEverywhere = useCustomPicture == 1;
+    GLuint sharedTexture = 0;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, picturePath);
+        if (samePictureEverywhere) {
+            sharedTexture = surface->texture;
+        }
+        scene.Add(new MonitorView(*surface, monitors[i].viewport));
+    }
+}
+
+// Each monitor's piece of the desktop as the user left it; none where the
+// capture failed or a picture is chosen.
+static std::vector<HBITMAP> CaptureDesktopPieces(const std::vector<MonitorPart>& monitors)
+{
+    std::vector<HBITMAP> pieces(monitors.size(), nullptr);
+    if (useCustomPicture == 0) {
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            pieces[i] = CaptureScreenArea(monitors[i].piece, monitors[i].snapshotSize);
+        }
+    }
+    return pieces;
 }
 
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
@@ -186,17 +230,21 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     LoadSettings(programDirectory);
 
     // Before anything of ours is shown, so the snapshot holds the desktop as
-    // the user left it.
-    HBITMAP desktopSnapshot = useCustomPicture == 0 ? CaptureDesktop() : nullptr;
+    // the user left it. The primary monitor comes first: the preview shows
+    // its piece.
+    const std::vector<MonitorPart> monitors = LayOutMonitors(VirtualScreen(), DisplayMonitors());
+    const std::vector<HBITMAP> desktopPieces = CaptureDesktopPieces(monitors);
 
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
     if (keepRunning) {
-        AddWaterSurface(desktopSnapshot, ChosenPicturePath(scene.output.IsFullScreen()));
+        AddWaterSurfaces(monitors, desktopPieces, ChosenPicturePath(scene.output.IsFullScreen()));
     }
-    // The texture, if any, holds its own copy of the pixels.
-    if (desktopSnapshot != nullptr) {
-        (void)DeleteObject(desktopSnapshot);
+    // The textures, if any, hold their own copies of the pixels.
+    for (HBITMAP piece : desktopPieces) {
+        if (piece != nullptr) {
+            (void)DeleteObject(piece);
+        }
     }
     if (!keepRunning) {
         return 0;

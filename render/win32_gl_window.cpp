@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "render/win32_monitors.h"
+
 static const LONG keepPopupAndVisible = WS_POPUP | WS_VISIBLE;  // 0x90000000
 static const double resizeNearPlane = 1.0;
 static const double farPlane = 100.0;
@@ -27,11 +29,13 @@ static RECT CoverScreen(HWND outputWindow)
 {
     // Strips caption, border, system menu and sizing frame.
     SetWindowLongA(outputWindow, GWL_STYLE, GetWindowLongA(outputWindow, GWL_STYLE) & keepPopupAndVisible);
-    RECT desktop = {};
-    (void)GetWindowRect(GetDesktopWindow(), &desktop);
-    (void)SetWindowPos(outputWindow, HWND_TOP, 0, 0, desktop.right, desktop.bottom, SWP_NOREDRAW);
+    // Every monitor, whose origin may lie left of or above the primary one's;
+    // topmost, so that no always-on-top window is drawn over the saver.
+    const ScreenRect screen = VirtualScreen();
+    (void)SetWindowPos(outputWindow, HWND_TOPMOST, screen.left, screen.top, screen.Width(), screen.Height(),
+                       SWP_NOREDRAW);
     ShowCursor(FALSE);
-    return desktop;
+    return RECT{screen.left, screen.top, screen.right, screen.bottom};
 }
 
 bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
@@ -59,6 +63,9 @@ bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
     width = area.right - area.left;
     height = area.bottom - area.top;
     ShowWindow(outputWindow, SW_SHOW);
+    if (fullScreen) {
+        (void)SetForegroundWindow(outputWindow);
+    }
     return true;
 }
 

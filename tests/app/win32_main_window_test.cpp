@@ -42,6 +42,19 @@ TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
     scene.output.Clear();
 }
 
+TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheForeground)
+{
+    // full screen, activated (1) or deactivated (0), quit expected
+    const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    for (const auto& step : steps) {
+        scene.output.fullScreen = step[0] == 1;
+        EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, step[1], 0), 0);
+        MSG message = {};
+        EXPECT_EQ(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, step[2] == 1);
+    }
+    scene.output.Clear();
+}
+
 TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 {
     RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");

@@ -94,6 +94,7 @@ TEST(GLWindowTest, FullScreenSetupCoversTheDesktopWindowWithoutAFrame)
     EXPECT_EQ(placed.top, 0);
     EXPECT_EQ(placed.right, desktop.right);
     EXPECT_EQ(placed.bottom, desktop.bottom);
+    EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU), 0);
 
