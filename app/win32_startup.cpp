@@ -169,8 +169,8 @@ static std::string ChosenPicturePath(bool rememberFolderPick)
     }
     const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
     if (rememberFolderPick && !picked.empty()) {
-        // Not remembered, the next start may show the same picture: no reason
-        // to keep this one from showing.
+        // Where nothing can be written, the next start may pick this picture
+        // again; that is no reason to show none now.
         std::string failedPath;
         (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
     }
@@ -178,10 +178,10 @@ static std::string ChosenPicturePath(bool rememberFolderPick)
 }
 
 // One water surface, showing the monitor's piece of the desktop snapshot, or
-// the chosen picture (`picturePath`, when not empty); `sharedTexture`, when
-// not 0, is a picture another surface already holds. Owned by the process,
-// since the scene only points to it, and alive until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, const std::string& picturePath, GLuint sharedTexture)
+// the chosen picture; `sharedTexture`, when not 0, is a picture another
+// surface already holds. Owned by the process, since the scene only points to
+// it, and alive until the program ends.
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, const std::string& picturePath)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, waveStyle);
@@ -191,7 +191,8 @@ static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, const std::string& 
         return surface;
     }
     const bool usePictureFile = !picturePath.empty();
-    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr, usePictureFile ? nullptr : desktopPiece);
+    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
+                        usePictureFile ? nullptr : desktopPiece);
     return surface;
 }
 
@@ -202,7 +203,7 @@ static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std
                              const std::string& picturePath)
 {
     if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), picturePath, 0));
+        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, picturePath));
         return;
     }
     // A picture file or the built-in picture is the same on every monitor:
@@ -210,7 +211,7 @@ static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std
     const bool samePictureEverywhere = useCustomPicture == 1;
     GLuint sharedTexture = 0;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], picturePath, sharedTexture);
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, picturePath);
         if (samePictureEverywhere) {
             sharedTexture = surface->texture;
         }

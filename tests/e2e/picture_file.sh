@@ -50,47 +50,37 @@ check_broken_file() {
     picture_stop_saver
 }
 
-# folder_start_colour NAME SAVER: starts the saver and sets FOLDER_COLOUR to
-# "red" or "blue", whichever of the folder's pictures fills the surface, or
-# "none".
+# folder_start_colour NAME SAVER: sets FOLDER_COLOUR to the folder picture,
+# red or blue, that fills the surface at this start ("none" when neither does).
 folder_start_colour() {
-    local shot red blue
-    FOLDER_COLOUR=none
-    picture_start_saver "$1" "$2" || return
-    shot=$(e2e_screenshot "$1")
-    picture_stop_saver
-    red=$(picture_count_near "$shot" "$PICTURE_RED")
-    blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
-    if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then
-        FOLDER_COLOUR=red
-    elif [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then
-        FOLDER_COLOUR=blue
+    local shot red=0 blue=0
+    if picture_start_saver "$1" "$2"; then
+        shot=$(e2e_screenshot "$1")
+        red=$(picture_count_near "$shot" "$PICTURE_RED")
+        blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
     fi
+    picture_stop_saver
+    FOLDER_COLOUR=none
+    if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then FOLDER_COLOUR=red; fi
+    if [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then FOLDER_COLOUR=blue; fi
 }
 
 check_picture_folder() {
-    local name=picture_folder folder saver first second
-    folder=$E2E_WORK/folder
-    mkdir -p "$folder"
+    local folder=$E2E_WORK/folder saver first
+    mkdir -p "$folder" && echo "no picture" >"$folder/notes.txt"
     convert -size 64x64 "xc:rgb($PICTURE_RED)" -type TrueColor "BMP3:$folder/red.bmp"
     convert -size 64x64 "xc:rgb($PICTURE_BLUE)" -type TrueColor "BMP3:$folder/blue.bmp"
-    echo "not a picture" >"$folder/notes.txt"
     saver=$(e2e_install_saver)
-    e2e_write_settings "$(dirname "$saver")" "" 1
-    printf 'PictureFolder=%s\r\n' "$(e2e_winpath "$folder")" >>"$(dirname "$saver")/Vitrane.ini"
-    folder_start_colour "${name}_first" "$saver"
+    printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\n' "$(e2e_winpath "$folder")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    folder_start_colour picture_folder_first "$saver"
     first=$FOLDER_COLOUR
-    folder_start_colour "${name}_second" "$saver"
-    second=$FOLDER_COLOUR
-    if [ "$first" != none ] && [ "$second" != none ] && [ "$first" != "$second" ]; then
-        e2e_pass "${name}_changes_each_start"
-    else
-        e2e_fail "${name}_changes_each_start" "first start showed $first, second $second"
-    fi
-    # The pick is remembered beside the other settings, so the next start
-    # differs not by chance.
-    e2e_expect "${name}_remembers_pick" "no LastFolderPicture naming $second.bmp" \
-        grep -qiF "LastFolderPicture=$(e2e_winpath "$folder/$second.bmp")" "$(dirname "$saver")/Vitrane.ini"
+    folder_start_colour picture_folder_second "$saver"
+    e2e_expect picture_folder_changes_each_start "first start showed $first, second $FOLDER_COLOUR" \
+        test "$first" != none -a "$FOLDER_COLOUR" != none -a "$first" != "$FOLDER_COLOUR"
+    # Remembered, so that the second start differs not by chance.
+    e2e_expect picture_folder_remembers_pick "no LastFolderPicture naming $FOLDER_COLOUR.bmp" \
+        grep -qiF "LastFolderPicture=$(e2e_winpath "$folder/$FOLDER_COLOUR.bmp")" "$(dirname "$saver")/Vitrane.ini"
 }
 
 pictures=$E2E_WORK/pictures

@@ -8,39 +8,31 @@
 
 namespace {
 
-const std::vector<std::string> decodable = {".bmp", ".jpg", ".jpeg", ".png"};
-
-TEST(PickFolderPicture, OnlyDecodableFilesAndNothingFromAnEmptyFolder)
+TEST(PickFolderPicture, AnyDecodablePictureButThePreviousOne)
 {
-    const std::vector<std::string> none = {"D:\\P\\notes.txt", "D:\\P\\jpg", "D:\\My.jpg\\raw", "D:\\P\\a.jpg.txt"};
-    for (uint32_t random : {0u, 1u, 7u}) {
-        EXPECT_EQ("", PickFolderPicture({}, decodable, "", random));
-        EXPECT_EQ("", PickFolderPicture(none, decodable, "", random));
-        std::vector<std::string> withOne = none;
-        withOne.push_back("D:\\P\\Lake.JPG");
-        EXPECT_EQ("D:\\P\\Lake.JPG", PickFolderPicture(withOne, decodable, "", random));
-        // The only picture is shown again, even though it was the last one.
-        EXPECT_EQ("D:\\P\\Lake.JPG", PickFolderPicture(withOne, decodable, "d:\\p\\lake.jpg", random));
-    }
-}
-
-TEST(PickFolderPicture, EveryPictureButThePreviousCanBePicked)
-{
-    const std::vector<std::string> files = {"D:\\P\\a.bmp", "D:\\P\\b.txt", "D:\\P\\c.png", "D:\\P\\d.jpeg"};
+    const std::vector<std::string> decodable = {".bmp", ".jpg", ".png"};
+    const std::vector<std::string> noPictures = {"D:\\P\\notes.txt", "D:\\P\\jpg", "D:\\My.jpg\\raw", "D:\\P\\a.jpg.txt"};
+    std::vector<std::string> onePicture = noPictures;
+    onePicture.push_back("D:\\P\\Lake.JPG");
+    const std::vector<std::string> three = {"D:\\P\\a.bmp", "D:\\P\\b.txt", "D:\\P\\c.png", "D:\\P\\d.jpg"};
     struct Case {
+        const std::vector<std::string>& files;
         const char* previous;
-        std::set<std::string> expected;
+        std::set<std::string> expected;  // what some random value picks
     };
     const Case cases[] = {
-        {"", {"D:\\P\\a.bmp", "D:\\P\\c.png", "D:\\P\\d.jpeg"}},
-        {"D:\\P\\C.PNG", {"D:\\P\\a.bmp", "D:\\P\\d.jpeg"}},
-        {"E:\\gone.jpg", {"D:\\P\\a.bmp", "D:\\P\\c.png", "D:\\P\\d.jpeg"}},
+        {{}, "", {""}},
+        {noPictures, "", {""}},
+        // The only picture shows again, though it was the last one.
+        {onePicture, "d:\\p\\lake.jpg", {"D:\\P\\Lake.JPG"}},
+        {three, "", {"D:\\P\\a.bmp", "D:\\P\\c.png", "D:\\P\\d.jpg"}},
+        {three, "D:\\P\\C.PNG", {"D:\\P\\a.bmp", "D:\\P\\d.jpg"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.previous);
         std::set<std::string> picked;
         for (uint32_t random = 0; random < 12; ++random) {
-            picked.insert(PickFolderPicture(files, decodable, c.previous, random));
+            picked.insert(PickFolderPicture(c.files, decodable, c.previous, random));
         }
         EXPECT_EQ(c.expected, picked);
     }

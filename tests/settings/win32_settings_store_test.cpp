@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
-#include <vector>
 
 #include "settings/win32_settings_store.h"
 #include "win32_scratch_folder.h"
@@ -165,110 +163,38 @@ TEST_F(LoadSettingsTest, ACutRelativeValueStillDropsOnlyItsFirstTwoCharacters)
     EXPECT_EQ(folder.Path() + std::string(252, 'p'), customPicturePath);
 }
 
-TEST_F(LoadSettingsTest, EachKeyTheUsersFileHoldsWinsOverTheFileBesideTheProgram)
+TEST_F(LoadSettingsTest, SavesBesideTheProgramElseInTheUsersFileWhoseKeysThenWin)
 {
-    Store("[Vitrane settings]\r\nCustomPicture=.\\lake.jpg\r\nUseCustomPic=1\r\nWaveStyle=1\r\n"
-          "Speed=150\r\nPictureFolder=D:\\Photos\r\nLastFolderPicture=D:\\Photos\\a.jpg\r\n");
+    const std::string beside = folder.Path() + "Vitrane.ini";
+    const std::string user = userData.MakeFolder("Roaming") + "\\Vitrane\\Vitrane.ini";
+    Store("[Vitrane settings]\r\nCustomPicture=.\\lake.jpg\r\nUseCustomPic=0\r\nWaveStyle=1\r\nSpeed=150\r\n");
     LoadSettings(folder.Path());
-    EXPECT_EQ(UserFile(), userIniPath);
+    EXPECT_EQ(user, userIniPath);
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"PictureFolder", "D:\\Photos"}}, failedPath));
+    bool exists = false;
+    const std::string administrators = ReadBytes(beside, &exists);
+    EXPECT_EQ("D:\\Photos", SectionValues(administrators, "Vitrane settings")["PictureFolder"]);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(user.c_str()));
+
+    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SaveSettings({{"UseCustomPic", "1"}, {"Speed", ""}}, failedPath));
+    EXPECT_EQ(administrators, ReadBytes(beside, &exists));
+    LoadSettings(folder.Path());
     EXPECT_EQ(folder.Path() + "lake.jpg", customPicturePath);
     EXPECT_EQ(1, useCustomPicture);
     EXPECT_EQ(1, waveStyle);
-    EXPECT_EQ(150, speedPercent);
+    EXPECT_EQ(100, speedPercent);  // the user's empty value wins too
     EXPECT_EQ("D:\\Photos", pictureFolder);
-    EXPECT_EQ("D:\\Photos\\a.jpg", lastFolderPicture);
 
-    // An empty value held is still the user's word; keys it lacks come from beside.
-    StoreForUser("[Vitrane settings]\r\nuseCUSTOMpic=0\r\nSpeed=\r\nLastFolderPicture=D:\\Photos\\b.jpg\r\n"
-                 "[Other]\r\nWaveStyle=0\r\n");
-    LoadSettings(folder.Path());
-    EXPECT_EQ(folder.Path() + "lake.jpg", customPicturePath);
-    EXPECT_EQ(0, useCustomPicture);
-    EXPECT_EQ(1, waveStyle);
-    EXPECT_EQ(100, speedPercent);
-    EXPECT_EQ("D:\\Photos", pictureFolder);
-    EXPECT_EQ("D:\\Photos\\b.jpg", lastFolderPicture);
-}
-
-class SaveSettingsTest : public LoadSettingsTest {
-protected:
-    bool Save(std::string& failedPath)
-    {
-        LoadSettings(folder.Path());
-        return SaveSettings({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}, failedPath);
-    }
-
-    std::map<std::string, std::string> Values(const std::string& file)
-    {
-        bool exists = false;
-        return SectionValues(ReadBytes(file, &exists), "Vitrane settings");
-    }
-
-    // Nothing but the settings file: no temporary copy stays behind.
-    std::vector<std::string> FilesIn(const std::string& folderPath)
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        const HANDLE search = FindFirstFileA((folderPath + "*").c_str(), &found);
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                names.push_back(found.cFileName);
-            }
-        } while (search != INVALID_HANDLE_VALUE && FindNextFileA(search, &found));
-        (void)FindClose(search);
-        return names;
-    }
-
-    const std::map<std::string, std::string> saved = {{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}};
-};
-
-TEST_F(SaveSettingsTest, AWritableProgramFolderKeepsTheFileBesideTheProgram)
-{
-    StoreValues(".\\lake.jpg", "0");
-    std::string failedPath;
-    ASSERT_TRUE(Save(failedPath));
-    EXPECT_EQ(saved, Values(folder.Path() + "Vitrane.ini"));
-    EXPECT_EQ(std::vector<std::string>{"Vitrane.ini"}, FilesIn(folder.Path()));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(UserFile().c_str()));
-}
-
-TEST_F(SaveSettingsTest, AFileBesideThatCannotBeWrittenSendsTheSaveToTheUsersFile)
-{
-    StoreValues(".\\lake.jpg", "0");
-    const std::string beside = folder.Path() + "Vitrane.ini";
-    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_READONLY));
-    (void)userData.MakeFolder("Roaming");
-    std::string failedPath;
-    ASSERT_TRUE(Save(failedPath));
-    EXPECT_EQ(saved, Values(UserFile()));
-    EXPECT_EQ((std::map<std::string, std::string>{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
-              Values(beside));
-    EXPECT_EQ(std::vector<std::string>{"Vitrane.ini"}, FilesIn(folder.Path()));
-
-    // From then on the user's file is read first, and written even when the
-    // folder beside the program can be written again.
+    // Once there, the user's file takes every save: written beside, the value
+    // would stay hidden behind it.
     ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_NORMAL));
-    ASSERT_TRUE(SaveSettings({{"UseCustomPic", "0"}}, failedPath));
+    ASSERT_TRUE(SaveSettings({{"WaveStyle", "0"}}, failedPath));
     LoadSettings(folder.Path());
-    EXPECT_EQ(0, useCustomPicture);
-    EXPECT_EQ("E:\\sea.jpg", customPicturePath);
-}
-
-TEST_F(SaveSettingsTest, NeitherPlaceWritableIsReportedWithTheFileTriedLast)
-{
-    (void)CreateDirectoryA((folder.Path() + "Vitrane.ini").c_str(), nullptr);
-    for (const bool perUserFolderKnown : {true, false}) {
-        SCOPED_TRACE(perUserFolderKnown);
-        ScratchFolder caseData;
-        // A file where the user's settings folder belongs.
-        WriteBytes(caseData.MakeFolder("Roaming") + "\\Vitrane", "");
-        UseUserDataFolder(perUserFolderKnown ? caseData.Path() + "Roaming" : "");
-        std::string failedPath;
-        EXPECT_FALSE(Save(failedPath));
-        EXPECT_EQ(perUserFolderKnown ? caseData.Path() + "Roaming\\Vitrane\\Vitrane.ini" : folder.Path() + "Vitrane.ini",
-                  failedPath);
-        EXPECT_TRUE(FilesIn(folder.Path()).empty());
-    }
+    EXPECT_EQ(0, waveStyle);
+    WIN32_FIND_DATAA leftOver;
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((folder.Path() + "*.tmp").c_str(), &leftOver));
 }
 
 }  // namespace
