@@ -107,6 +107,29 @@ static void ShowOnceTheDialogShows()
     }
 }
 
+// The texture and the context go while the window, and so the device
+// context they were made on, still exists.
+static void ReleaseWindowResources()
+{
+    (void)KillTimer(preview.window, frameTimer);
+    if (preview.renderingContext != nullptr) {
+        {
+            PreviewContextCurrent current;
+            if (preview.surface.texture != 0) {
+                glDeleteTextures(1, &preview.surface.texture);
+            }
+        }
+        (void)wglDeleteContext(preview.renderingContext);
+    }
+    if (preview.deviceContext != nullptr) {
+        (void)ReleaseDC(preview.window, preview.deviceContext);
+    }
+    preview.window = nullptr;
+    preview.deviceContext = nullptr;
+    preview.renderingContext = nullptr;
+    preview.surface.texture = 0;
+}
+
 static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -128,6 +151,9 @@ static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_ERASEBKGND:
         // GL paints every pixel; an erase in between would flicker.
         return 1;
+    case WM_DESTROY:
+        ReleaseWindowResources();
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -227,33 +253,16 @@ void ShowSettingsPreview(const PreviewChoice& choice)
 
 void StopSettingsPreview()
 {
-    if (preview.window != nullptr) {
-        (void)KillTimer(preview.window, frameTimer);
-    }
-    if (preview.renderingContext != nullptr) {
-        {
-            PreviewContextCurrent current;
-            if (preview.surface.texture != 0) {
-                glDeleteTextures(1, &preview.surface.texture);
-            }
-        }
-        (void)wglDeleteContext(preview.renderingContext);
-    }
-    if (preview.deviceContext != nullptr) {
-        (void)ReleaseDC(preview.window, preview.deviceContext);
-    }
+    // The window's WM_DESTROY releases what hangs on it. The dialog destroys
+    // the window itself before its own WM_DESTROY, as an owner does.
     if (preview.window != nullptr) {
         (void)DestroyWindow(preview.window);
     }
     if (preview.desktop != nullptr) {
         (void)DeleteObject(preview.desktop);
+        preview.desktop = nullptr;
     }
-    preview.window = nullptr;
     preview.placeholder = nullptr;
-    preview.deviceContext = nullptr;
-    preview.renderingContext = nullptr;
-    preview.desktop = nullptr;
-    preview.surface.texture = 0;
     preview.shownPicture.clear();
     preview.shownWaveStyle = -1;
     preview.shownSpeedPercent = -1;
