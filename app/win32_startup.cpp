@@ -97,9 +97,12 @@ static bool CreateMainWindow()
     return mainWindow != nullptr;
 }
 
-static bool IsPreviewParent(int32_t handleValue)
+// The window a handle from the command line names; none for 0 or for a
+// handle that names no window (any more).
+static HWND ExistingWindow(int32_t handleValue)
 {
-    return handleValue != 0 && IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(handleValue)));
+    HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(handleValue));
+    return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
 // Sets up the mode's output. False when the program has nothing to do and
@@ -110,14 +113,21 @@ static bool StartMode(const std::string& commandLine)
     switch (request.mode) {
     case Mode::Preview: {
         // No number, 0, or a handle that names no window: nothing to draw
-        // into, and nothing would ever end the hidden program.
-        if (!IsPreviewParent(request.previewParent)) {
+        // into, and nothing would ever end the hidden program. The parent may
+        // also go at any moment later (the display settings close a preview
+        // whenever the selection changes): attaching then fails, and once
+        // attached the watch ends the program.
+        HWND parent = ExistingWindow(request.window);
+        if (parent == nullptr) {
             return false;
         }
         ShowWindow(mainWindow, SW_HIDE);
         (void)scene.output.Setup(mainWindow, false);
         scene.InitGL();
-        scene.output.AttachToParent(reinterpret_cast<HWND>(static_cast<intptr_t>(request.previewParent)));
+        if (!scene.output.AttachToParent(parent)) {
+            return false;
+        }
+        WatchPreviewParent(parent);
         return true;
     }
     case Mode::Password:
@@ -128,11 +138,16 @@ static bool StartMode(const std::string& commandLine)
         (void)scene.output.Setup(mainWindow, true);
         scene.InitGL();
         return true;
-    case Mode::Settings:
+    case Mode::Settings: {
         ShowWindow(mainWindow, SW_HIDE);
-        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow, SettingsDlgProc, 0);
+        // Owned by the window that asked for it (the system's screen-saver
+        // page), the dialog is modal to that window.
+        HWND owner = ExistingWindow(request.window);
+        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner != nullptr ? owner : mainWindow,
+                              SettingsDlgProc, 0);
         PostQuitMessage(0);
         return true;
+    }
     case Mode::Invalid:
         MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
         PostQuitMessage(0);
