@@ -10,11 +10,10 @@ namespace {
 
 TEST(PickFolderPicture, AnyDecodablePictureButThePreviousOne)
 {
-    const std::vector<std::string> decodable = {".bmp", ".jpg", ".png"};
-    const std::vector<std::string> noPictures = {"D:\\P\\notes.txt", "D:\\P\\jpg", "D:\\My.jpg\\raw", "D:\\P\\a.jpg.txt"};
-    std::vector<std::string> onePicture = noPictures;
-    onePicture.push_back("D:\\P\\Lake.JPG");
-    const std::vector<std::string> three = {"D:\\P\\a.bmp", "D:\\P\\b.txt", "D:\\P\\c.png", "D:\\P\\d.jpg"};
+    const std::vector<std::string> none = {"P\\notes.txt", "P\\jpg", "My.jpg\\raw", "P\\a.jpg.txt"};
+    std::vector<std::string> one = none;
+    one.push_back("P\\Lake.JPG");
+    const std::vector<std::string> three = {"P\\a.bmp", "P\\b.txt", "P\\c.png", "P\\d.jpg"};
     struct Case {
         const std::vector<std::string>& files;
         const char* previous;
@@ -22,19 +21,17 @@ TEST(PickFolderPicture, AnyDecodablePictureButThePreviousOne)
     };
     const Case cases[] = {
         {{}, "", {""}},
-        {noPictures, "", {""}},
-        // The only picture shows again, though it was the last one.
-        {onePicture, "d:\\p\\lake.jpg", {"D:\\P\\Lake.JPG"}},
-        {three, "", {"D:\\P\\a.bmp", "D:\\P\\c.png", "D:\\P\\d.jpg"}},
-        {three, "D:\\P\\C.PNG", {"D:\\P\\a.bmp", "D:\\P\\d.jpg"}},
+        {none, "", {""}},
+        {one, "p\\lake.jpg", {"P\\Lake.JPG"}},  // the only picture shows again
+        {three, "", {"P\\a.bmp", "P\\c.png", "P\\d.jpg"}},
+        {three, "P\\C.PNG", {"P\\a.bmp", "P\\d.jpg"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.previous);
         std::set<std::string> picked;
         for (uint32_t random = 0; random < 12; ++random) {
-            picked.insert(PickFolderPicture(c.files, decodable, c.previous, random));
+            picked.insert(PickFolderPicture(c.files, {".bmp", ".jpg", ".png"}, c.previous, random));
         }
-        EXPECT_EQ(c.expected, picked);
+        EXPECT_EQ(c.expected, picked) << c.previous;
     }
 }
 
