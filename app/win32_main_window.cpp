@@ -3,6 +3,27 @@
 #include "app/win32_startup.h"
 #include "res/resource.h"
 
+// A few checks a second: the preview ends soon after its parent without
+// costing the frames anything.
+static const UINT parentCheckIntervalMs = 250;
+static HWND watchedParent = nullptr;
+
+// A timer of the thread, not of the main window: it keeps running whatever
+// becomes of that window, which the parent's destruction takes with it.
+static void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!IsWindow(watchedParent)) {
+        (void)KillTimer(nullptr, timer);
+        PostQuitMessage(0);
+    }
+}
+
+void WatchPreviewParent(HWND parent)
+{
+    watchedParent = parent;
+    (void)SetTimer(nullptr, 0, parentCheckIntervalMs, CheckPreviewParent);
+}
+
 void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
 {
     WNDCLASSEXA windowClass = {};

@@ -10,3 +10,7 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
 // activated over the full-screen saver after it had the foreground; hands
 // every size change to the GL output.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Ends the program (exit code 0) once the preview's parent window is gone.
+// Checked on a timer, which also wakes a main loop that waits for messages.
+void WatchPreviewParent(HWND parent);

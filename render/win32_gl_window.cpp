@@ -62,8 +62,11 @@ bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
     // before the context existed; the rectangle is the size that holds.
     width = area.right - area.left;
     height = area.bottom - area.top;
-    ShowWindow(outputWindow, SW_SHOW);
-    if (fullScreen) {
+    // A windowed output is still a top-level window here: it is shown once
+    // AttachToParent has made it a child, so that no frame ever shows it on
+    // the desktop.
+    if (fullScreenOutput) {
+        ShowWindow(outputWindow, SW_SHOW);
         (void)SetForegroundWindow(outputWindow);
     }
     return true;
@@ -94,17 +97,24 @@ bool GLWindow::SetupPixelFormat(HDC dc)
     return true;
 }
 
-void GLWindow::AttachToParent(HWND parent)
+bool GLWindow::AttachToParent(HWND parent)
 {
-    SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_VISIBLE);
-    (void)SetParent(window, parent);
+    // The child style first: SetParent leaves a popup's style alone. Still
+    // hidden, so nothing shows until it sits inside the parent.
+    SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    fullScreen = false;
+    // Both fail when the parent (another program's window) is gone by now.
     RECT parentArea = {};
-    (void)GetWindowRect(parent, &parentArea);
+    if (SetParent(window, parent) == nullptr || !GetWindowRect(parent, &parentArea)) {
+        return false;
+    }
     const int parentWidth = parentArea.right - parentArea.left;
     const int parentHeight = parentArea.bottom - parentArea.top;
     (void)SetWindowPos(window, HWND_TOP, 0, 0, parentWidth, parentHeight, SWP_NOREDRAW);
     Resize(parentWidth, parentHeight);
-    fullScreen = false;
+    // Not activated: the parent's window keeps the focus.
+    ShowWindow(window, SW_SHOWNA);
+    return true;
 }
 
 void GLWindow::Resize(int newWidth, int newHeight)

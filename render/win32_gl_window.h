@@ -12,10 +12,13 @@ class GLWindow {
 public:
     void Clear();
 
-    // True when the rendering context exists and is current.
+    // True when the rendering context exists and is current. A full-screen
+    // output is shown at once, a windowed one only by AttachToParent.
     bool Setup(HWND outputWindow, bool fullScreenOutput);
     bool SetupPixelFormat(HDC dc);
-    void AttachToParent(HWND parent);
+    // Makes the output a visible child filling the parent. False when the
+    // parent is gone.
+    bool AttachToParent(HWND parent);
     // Records the size; the GL state is only touched once a context exists.
     void Resize(int newWidth, int newHeight);
     bool IsFullScreen() const { return fullScreen; }

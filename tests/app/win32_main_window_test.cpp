@@ -55,6 +55,21 @@ TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheFore
     scene.output.Clear();
 }
 
+TEST(MainWindowTest, APreviewParentThatGoesEndsTheProgramWithExitCodeZero)
+{
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+    WatchPreviewParent(parent);
+    ASSERT_TRUE(DestroyWindow(parent));
+    MSG message = {};
+    for (const DWORD start = GetTickCount(); message.message != WM_QUIT && GetTickCount() - start < 2000;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
+            DispatchMessageA(&message);
+        }
+    }
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
 TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 {
     RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");

@@ -94,6 +94,7 @@ E2E_TOOLS=(
     "wineserver wine"
     "awk mawk"
     "xwininfo x11-utils"
+    "xev x11-utils"
     "timeout coreutils"
     "realpath coreutils"
 )
@@ -384,6 +385,26 @@ e2e_window_shown() {
 
 e2e_wait_for_window() {
     e2e_wait_until "$2" e2e_window_shown "$1" >/dev/null
+}
+
+# e2e_record_maps: from now on, logs every top-level X window created or
+# mapped, however briefly. xev ends with the display.
+e2e_record_maps() {
+    xev -root -event substructure >"$E2E_WORK/maps.log" 2>&1 &
+}
+
+# e2e_framed_maps_besides "(X,Y), width W, height H": "id geometry" of each
+# framed (not override-redirect) top-level window mapped since, but those
+# created with that geometry.
+e2e_framed_maps_besides() {
+    awk -v keep="$1" '
+        /^(Create|Map)Notify/ { kind = $1; next }
+        kind && match($0, /window 0x[0-9a-f]+/) {
+            id = substr($0, RSTART + 7, RLENGTH - 7)
+            if (kind == "CreateNotify") { at[id] = substr($0, index($0, "(")) }
+            else if (/override NO/ && at[id] != keep) { print id, at[id] }
+        }
+        { kind = "" }' "$E2E_WORK/maps.log"
 }
 
 # ---------------------------------------------------------------- input

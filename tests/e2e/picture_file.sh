@@ -5,7 +5,8 @@
 # EXIF orientation as cameras write them, and a TIFF with its own orientation
 # tag; a file that cannot be decoded, or whose header claims a giant size,
 # shows the built-in picture, the yellow face, and neither the file's nor the
-# desktop's colours.
+# desktop's colours. A folder of two pictures (and a file that is no picture)
+# shows the other picture at the next start.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
@@ -75,6 +76,39 @@ png_claiming_giant_size() {
     printf '\x00\x00\x10\x00IDAT\x78\x9c\x00\x00'
 }
 
+# folder_start_colour NAME SAVER: sets FOLDER_COLOUR to the folder picture,
+# red or blue, that fills the surface at this start ("none" when neither does).
+folder_start_colour() {
+    local shot red=0 blue=0
+    if picture_start_saver "$1" "$2"; then
+        shot=$(e2e_screenshot "$1")
+        red=$(picture_count_near "$shot" "$PICTURE_RED")
+        blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
+    fi
+    picture_stop_saver
+    FOLDER_COLOUR=none
+    if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then FOLDER_COLOUR=red; fi
+    if [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then FOLDER_COLOUR=blue; fi
+}
+
+check_picture_folder() {
+    local folder=$E2E_WORK/folder saver first
+    mkdir -p "$folder" && echo "no picture" >"$folder/notes.txt"
+    convert -size 64x64 "xc:rgb($PICTURE_RED)" -type TrueColor "BMP3:$folder/red.bmp"
+    convert -size 64x64 "xc:rgb($PICTURE_BLUE)" -type TrueColor "BMP3:$folder/blue.bmp"
+    saver=$(e2e_install_saver)
+    printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\n' "$(e2e_winpath "$folder")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    folder_start_colour picture_folder_first "$saver"
+    first=$FOLDER_COLOUR
+    folder_start_colour picture_folder_second "$saver"
+    e2e_expect picture_folder_changes_each_start "first start showed $first, second $FOLDER_COLOUR" \
+        test "$first" != none -a "$FOLDER_COLOUR" != none -a "$first" != "$FOLDER_COLOUR"
+    # Remembered, so that the second start differs not by chance.
+    e2e_expect picture_folder_remembers_pick "no LastFolderPicture naming $FOLDER_COLOUR.bmp" \
+        grep -qiF "LastFolderPicture=$(e2e_winpath "$folder/$FOLDER_COLOUR.bmp")" "$(dirname "$saver")/Vitrane.ini"
+}
+
 pictures=$E2E_WORK/pictures
 mkdir -p "$pictures"
 picture_make_quadrants "BMP3:$pictures/quadrants.bmp" 256 192 || e2e_abort "could not make the BMP"
@@ -105,4 +139,5 @@ check_picture_file jpeg_orientation_3 "$pictures/orientation3.jpg"
 check_picture_file tiff_orientation_8 "$pictures/orientation8.tif"
 check_broken_file broken "$pictures/broken.jpg"
 check_broken_file giant "$pictures/giant.png"
+check_picture_folder
 e2e_finish

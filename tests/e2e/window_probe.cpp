@@ -17,6 +17,8 @@
 //   window_probe [--timeout MS] front   TITLE          open a window of its own titled TITLE, bring it
 //                                                      to the foreground and keep it for MS; exit 0
 //                                                      when it was the foreground window
+//   window_probe [--timeout MS] owner   TITLE          print the owner's handle (0 for none) and 1 or 0
+//                                                      for whether the owner is enabled
 //
 // IDs are decimal or 0x-prefixed hexadecimal; a message box's text is the
 // static control 0xFFFF. Exit codes: 0 done, 1 window or control not found in
@@ -145,8 +147,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|topmost|front "
-                 "TITLE [ID]\n");
+                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|"
+                 "topmost|front|owner TITLE [ID]\n");
     return exitUsage;
 }
 
@@ -162,6 +164,7 @@ constexpr Command commands[] = {
     {"click", IdUse::Required},    {"command", IdUse::Required}, {"checked", IdUse::Required},
     {"enabled", IdUse::Required},  {"rect", IdUse::Optional},    {"list", IdUse::None},
     {"close", IdUse::None},        {"topmost", IdUse::None},     {"front", IdUse::None},
+    {"owner", IdUse::None},
 };
 
 bool ArgumentsFit(const Command& command, bool hasId)
@@ -217,6 +220,10 @@ void ActOnWindow(const std::string& command, HWND window)
         PrintRect(window);
     } else if (command == "topmost") {
         std::printf("%d\n", (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    } else if (command == "owner") {
+        HWND owner = GetWindow(window, GW_OWNER);
+        std::printf("%llu %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
+                    IsWindowEnabled(owner) ? 1 : 0);
     }
 }
 
