@@ -12,16 +12,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put16(Bytes& b, uint16_t v, bool big)
+void Put(Bytes& b, uint32_t v, int size, bool big)
 {
-    const Bytes bytes = big ? Bytes{uint8_t(v >> 8), uint8_t(v)} : Bytes{uint8_t(v), uint8_t(v >> 8)};
-    b.insert(b.end(), bytes.begin(), bytes.end());
-}
-
-void Put32(Bytes& b, uint32_t v, bool big)
-{
-    Put16(b, uint16_t(big ? v >> 16 : v), big);
-    Put16(b, uint16_t(big ? v : v >> 16), big);
+    for (int k = 0; k < size; ++k) {
+        b.push_back(uint8_t(v >> (8 * (big ? size - 1 - k : k))));
+    }
 }
 
 // A TIFF structure whose first directory holds a width tag, then `tag` of
@@ -29,17 +24,17 @@ void Put32(Bytes& b, uint32_t v, bool big)
 Bytes Tiff(bool big, uint16_t value, uint16_t tag = 274, uint16_t type = 3, uint32_t ifd = 8)
 {
     Bytes b = big ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
-    Put16(b, 42, big);
-    Put32(b, ifd, big);
-    Put16(b, 2, big);
+    Put(b, 42, 2, big);
+    Put(b, ifd, 4, big);
+    Put(b, 2, 2, big);
     for (uint16_t t : {uint16_t(256), tag}) {
-        Put16(b, t, big);
-        Put16(b, t == 256 ? 3 : type, big);
-        Put32(b, 1, big);
-        Put16(b, t == 256 ? 640 : value, big);
-        Put16(b, 0, big);
+        Put(b, t, 2, big);
+        Put(b, t == 256 ? 3 : type, 2, big);
+        Put(b, 1, 4, big);
+        Put(b, t == 256 ? 640 : value, 2, big);
+        Put(b, 0, 2, big);
     }
-    Put32(b, 0, big);
+    Put(b, 0, 4, big);
     return b;
 }
 
@@ -48,7 +43,7 @@ Bytes Jpeg(const Bytes& tiff, const std::string& header = std::string("Exif\0\0"
 {
     Bytes b = {0xFF, 0xD8, 0xFF, 0xE0, 0, 7, 'J', 'F', 'I', 'F', 0};
     b.insert(b.end(), {0xFF, 0xE1});
-    Put16(b, uint16_t(2 + header.size() + tiff.size()), true);
+    Put(b, uint32_t(2 + header.size() + tiff.size()), 2, true);
     b.insert(b.end(), header.begin(), header.end());
     b.insert(b.end(), tiff.begin(), tiff.end());
     b.insert(b.end(), {0xFF, 0xDA, 0, 2, 0x12, 0x34});
