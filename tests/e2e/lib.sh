@@ -447,18 +447,16 @@ e2e_pixel() {
 
 # All four corners of the screen black: the saver's black background, not
 # the desktop and not a white window, covers them. The screenshot is
-# corners.png.
+# corners.png. Given rectangles X,Y,WIDTH,HEIGHT (monitors): those of each.
 e2e_corners_black() {
-    e2e_area_corners_black "$(e2e_screenshot corners)" 0 0 "$E2E_SCREEN_WIDTH" "$E2E_SCREEN_HEIGHT"
-}
-
-# e2e_area_corners_black FILE X Y WIDTH HEIGHT: the corners of that rectangle
-# (a monitor) of the screenshot FILE are black.
-e2e_area_corners_black() {
-    local file=$1 x=$2 y=$3 w=$4 h=$5
-    [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" $((x + w - 1)) $((y + h - 1)))" = "0,0,0" ]
+    local file rect x y w h
+    file=$(e2e_screenshot corners)
+    for rect in "${@:-0,0,$E2E_SCREEN_WIDTH,$E2E_SCREEN_HEIGHT}"; do
+        IFS=, read -r x y w h <<<"$rect"
+        [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
+            [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
+            [ "$(e2e_pixel "$file" $((x + w - 1)) $((y + h - 1)))" = "0,0,0" ] || return 1
+    done
 }
 
 # e2e_crop FILE GEOMETRY NAME: a part of a screenshot (WxH+X+Y) as a file of its own.
