@@ -10,7 +10,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-typedef void (*SwapBuffersFunction)(void *display, unsigned long drawable);
+typedef void (*GlxSwapFunction)(void *display, unsigned long drawable);
+typedef unsigned int (*EglSwapFunction)(void *display, void *surface);
 
 static volatile uint64_t *OpenCounter(void)
 {
@@ -24,16 +25,36 @@ static volatile uint64_t *OpenCounter(void)
     return mapping == MAP_FAILED ? NULL : (volatile uint64_t *)mapping;
 }
 
-void glXSwapBuffers(void *display, unsigned long drawable)
+static void CountFrame(void)
 {
-    static SwapBuffersFunction next;
+    static int opened;
     static volatile uint64_t *counter;
-    if (next == NULL) {
-        next = (SwapBuffersFunction)dlsym(RTLD_NEXT, "glXSwapBuffers");
+    if (!opened) {
+        opened = 1;
         counter = OpenCounter();
     }
     if (counter != NULL) {
         ++*counter;
     }
+}
+
+/* Peers built on GLX or on EGL: whichever the peer calls is counted. */
+void glXSwapBuffers(void *display, unsigned long drawable)
+{
+    static GlxSwapFunction next;
+    if (next == NULL) {
+        next = (GlxSwapFunction)dlsym(RTLD_NEXT, "glXSwapBuffers");
+    }
+    CountFrame();
     next(display, drawable);
+}
+
+unsigned int eglSwapBuffers(void *display, void *surface)
+{
+    static EglSwapFunction next;
+    if (next == NULL) {
+        next = (EglSwapFunction)dlsym(RTLD_NEXT, "eglSwapBuffers");
+    }
+    CountFrame();
+    return next(display, surface);
 }

@@ -72,7 +72,7 @@ measure_saver() {
     local figures
     figures=$(measure "$pid" "$(wine_server_pid)")
     stop_saver "$launcher"
-    read -r _ _ _ _ fps <<<"$(interval_stats)"
+    read -r _ _ _ fps <<<"$(interval_stats)"
     echo "${figures% *} $fps"
 }
 
