@@ -13,11 +13,21 @@ uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime)
     return elapsed >= frameInterval ? 0 : frameInterval - elapsed;
 }
 
-// inputMayHaveChanged: a message was dispatched since the watch last looked.
-// The thread's keyboard state only changes as input messages are removed, so
-// between frames the watch looks again only after messages; after every frame
-// it looks anyway, which also catches a cursor moved without a message.
-static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, bool& inputMayHaveChanged)
+// Between looks of the input watch: messages dispatched, and frames drawn.
+struct InputWatchSchedule {
+    bool messagesDispatched = false;
+    uint32_t framesDrawn = 0;
+};
+
+// The thread's keyboard state only changes as this loop removes input
+// messages, and a key, a click or a move over the saver's window each bring
+// one, so the watch looks right after messages. It also looks every fourth
+// frame (64 ms): the cursor can move without a message reaching this thread,
+// for instance while another program holds the pointer. Under Wine each look
+// costs about six round trips to the Wine server and the X server.
+constexpr uint32_t framesBetweenInputLooks = 4;
+
+static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, InputWatchSchedule& schedule)
 {
     const uint32_t now = host.Milliseconds();
     const bool frameIsDue = FrameIsDue(now, lastFrameTime);
@@ -25,10 +35,12 @@ static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFra
         // Measured start to start: drawing time counts towards the next interval.
         lastFrameTime = now;
         host.DrawFrame();
+        ++schedule.framesDrawn;
     }
 
-    if (host.OutputIsFullScreen() && (frameIsDue || inputMayHaveChanged)) {
-        inputMayHaveChanged = false;
+    if (host.OutputIsFullScreen() &&
+        (schedule.messagesDispatched || schedule.framesDrawn >= framesBetweenInputLooks)) {
+        schedule = InputWatchSchedule();
         watch.Snapshot();
         if (watch.ActivityDetected()) {
             host.RequestQuit();
@@ -46,17 +58,17 @@ static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFra
 
 int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime)
 {
-    bool inputMayHaveChanged = false;
+    InputWatchSchedule schedule;
     for (;;) {
         int exitCode = 0;
         switch (host.PumpOneMessage(exitCode)) {
         case MessagePass::Quit:
             return exitCode;
         case MessagePass::Dispatched:
-            inputMayHaveChanged = true;
+            schedule.messagesDispatched = true;
             break;
         case MessagePass::QueueEmpty:
-            RunIdlePass(host, watch, lastFrameTime, inputMayHaveChanged);
+            RunIdlePass(host, watch, lastFrameTime, schedule);
             break;
         }
     }
