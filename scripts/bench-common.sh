@@ -30,7 +30,7 @@ start_display() {
 # Other builds may run their own Wine programs on this machine at the same
 # time; a process is ours when it runs in this prefix.
 in_our_prefix() {
-    tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"
+    tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"
 }
 
 # The newest process of ours whose command line matches the pattern.
@@ -56,7 +56,15 @@ saver_pid() {
     echo "$pid"
 }
 
-wine_server_pid() { our_pid '^[^ ]*wineserver'; }
+wine_server_pid() {
+    local pid=""
+    for _ in $(seq 20); do
+        pid=$(our_pid '^[^ ]*wineserver')
+        [ -n "$pid" ] && break
+        sleep 0.1
+    done
+    echo "$pid"
+}
 
 # Ends the full-screen saver as a person would and waits for its record.
 stop_saver() {
