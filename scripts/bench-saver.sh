@@ -8,15 +8,18 @@
 # frame-start intervals and the time from process start to the first frame
 # shown. Vitrane and flipscreen3d take turns for the given number of rounds
 # and each one's best round (least CPU) is reported, since the machine's load
-# varies; ripples runs once.
+# varies; ripples runs once. A second benchmark build of the saver (for
+# instance of an earlier commit, built with -DVITRANE_FRAME_RECORDER=ON) may be
+# given as a baseline: it takes its turn in the same rounds.
 #
-#   scripts/bench-saver.sh [seconds per program, default 20] [rounds, default 2]
+#   scripts/bench-saver.sh [seconds per program, default 20] [rounds, default 2] [baseline Vitrane.scr]
 #
 # The report goes to build/bench/saver-report.md and to standard output.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 rounds=${2:-2}
+baseline=${3:+$(realpath "$3")}
 warmup=3
 hacks=/usr/libexec/xscreensaver
 bench_extra_packages=(xscreensaver-gl-extra xscreensaver-data-extra gcc libc6-dev)
@@ -61,19 +64,22 @@ measure() {
          "$([ -n "$count_swaps" ] && per_second "$f0" "$f1" 1 %.1f || echo -)"
 }
 
-# Runs the saver full screen and measures it; prints what measure prints,
-# the frames per second taken from its frame record.
+# Runs the given saver full screen and measures it; prints what measure
+# prints, the frames per second taken from its frame record, then "frames
+# median_ms p99_ms first_frame_ms".
 measure_saver() {
+    frames_file="$(dirname "$1")/Vitrane-frames.txt"
     rm -f "$frames_file"
-    wine "$saver" /s >/dev/null 2>&1 &
+    wine "$1" /s >/dev/null 2>&1 &
     local launcher=$!
     local pid
     pid=$(saver_pid)
     local figures
     figures=$(measure "$pid" "$(wine_server_pid)")
     stop_saver "$launcher"
-    read -r _ _ _ fps <<<"$(interval_stats)"
-    echo "${figures% *} $fps"
+    local frames median p99 fps
+    read -r frames median p99 fps <<<"$(interval_stats)"
+    echo "${figures% *} $fps $frames $median $p99 $(awk '/^first_frame_ms/ { printf "%.0f", $2 }' "$frames_file")"
 }
 
 measure_peer() {
@@ -101,6 +107,18 @@ least_cpu() { sort -g -k1,1 | head -n 1; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 > 0) printf "%.2f", a / b; else print "-" }'; }
 per_frame() { awk -v w="$1" -v f="$2" 'BEGIN { if (f + 0 > 0) printf "%.1f", w / f; else print "-" }'; }
 
+saver_row() {
+    local cpu sw rss server fps
+    read -r cpu sw rss server fps _ <<<"$2"
+    echo "| $1 | $cpu | $sw | $fps | $(per_frame "$sw" "$fps") | $rss | $server |"
+}
+
+frames_line() {
+    local frames median p99 fps first
+    read -r _ _ _ _ fps frames median p99 first <<<"$2"
+    echo "$1 frames: $frames in its best round, $fps per second; frame-start interval median $median ms, 99th percentile $p99 ms; first frame $first ms after process start."
+}
+
 run_size() {
     local width=$1 height=$2
     start_display "$width" "$height"
@@ -112,16 +130,11 @@ run_size() {
     sleep 1
     wineserver -k 2>/dev/null || true
 
-    local vitrane_rounds="" flip_rounds="" round best_stats="" best_cpu="" first_frame=""
+    local vitrane_rounds="" baseline_rounds="" flip_rounds="" round
     for round in $(seq "$rounds"); do
-        local figures
-        figures=$(measure_saver)
-        vitrane_rounds+="$figures"$'\n'
-        # Keep the frame record of the best round so far.
-        if [ -z "$best_cpu" ] || awk -v a="${figures%% *}" -v b="$best_cpu" 'BEGIN { exit !(a < b) }'; then
-            best_cpu=${figures%% *}
-            best_stats=$(interval_stats)
-            first_frame=$(awk '/^first_frame_ms/ { print $2 }' "$frames_file")
+        vitrane_rounds+="$(measure_saver "$saver")"$'\n'
+        if [ -n "$baseline" ]; then
+            baseline_rounds+="$(measure_saver "$baseline")"$'\n'
         fi
         flip_rounds+="$(measure_peer flipscreen3d)"$'\n'
     done
@@ -133,32 +146,36 @@ run_size() {
     kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
 
-    read -r v_cpu v_sw v_rss v_server v_fps <<<"$(printf '%s' "$vitrane_rounds" | least_cpu)"
+    local vitrane_best baseline_best f_cpu f_sw f_rss f_fps r_cpu r_sw r_rss v_cpu v_sw v_rss
+    vitrane_best=$(printf '%s' "$vitrane_rounds" | least_cpu)
+    baseline_best=$(printf '%s' "$baseline_rounds" | least_cpu)
+    read -r v_cpu v_sw v_rss _ <<<"$vitrane_best"
     read -r f_cpu f_sw f_rss _ f_fps <<<"$(printf '%s' "$flip_rounds" | least_cpu)"
-    read -r r_cpu r_sw r_rss _ r_fps <<<"$ripples_figures"
-    read -r frames median p99 fps <<<"$best_stats"
+    read -r r_cpu r_sw r_rss _ <<<"$ripples_figures"
     {
         echo "### ${width} x ${height}"
         echo
         echo "Load averages before: $load_before"
         echo
-        echo "| program | CPU s per s | wake-ups per s | frames per s | wake-ups per frame | RSS MiB |"
-        echo "| --- | --- | --- | --- | --- | --- |"
-        echo "| Vitrane | $v_cpu | $v_sw | $v_fps | $(per_frame "$v_sw" "$v_fps") | $v_rss |"
-        echo "| flipscreen3d | $f_cpu | $f_sw | $f_fps | $(per_frame "$f_sw" "$f_fps") | $f_rss |"
-        echo "| ripples | $r_cpu | $r_sw | $r_fps | $(per_frame "$r_sw" "$r_fps") | $r_rss |"
-        echo
-        echo "The Wine server used $v_server CPU s per s on the saver's behalf (not counted above)."
+        echo "| program | CPU s per s | wake-ups per s | frames per s | wake-ups per frame | RSS MiB | Wine server CPU s per s |"
+        echo "| --- | --- | --- | --- | --- | --- | --- |"
+        saver_row Vitrane "$vitrane_best"
+        [ -n "$baseline" ] && saver_row "Vitrane baseline" "$baseline_best"
+        echo "| flipscreen3d | $f_cpu | $f_sw | $f_fps | $(per_frame "$f_sw" "$f_fps") | $f_rss | - |"
+        echo "| ripples | $r_cpu | $r_sw | - | - | $r_rss | - |"
         echo
         echo "Vitrane / flipscreen3d: CPU $(ratio "$v_cpu" "$f_cpu"), wake-ups $(ratio "$v_sw" "$f_sw"), RSS $(ratio "$v_rss" "$f_rss")."
         echo "Vitrane / ripples: CPU $(ratio "$v_cpu" "$r_cpu"), wake-ups $(ratio "$v_sw" "$r_sw"), RSS $(ratio "$v_rss" "$r_rss")."
+        [ -n "$baseline" ] && echo "Vitrane baseline / flipscreen3d: CPU $(ratio "${baseline_best%% *}" "$f_cpu")."
         echo
-        echo "Vitrane frames: $frames in the best run, $fps per second; frame-start interval median $median ms, 99th percentile $p99 ms; first frame ${first_frame} ms after process start (desktop snapshot taken)."
+        frames_line Vitrane "$vitrane_best"
+        [ -n "$baseline" ] && frames_line "Vitrane baseline" "$baseline_best"
         echo
-        echo "Every round (CPU, wake-ups, RSS, server CPU, fps):"
+        echo "Every round (CPU, wake-ups, RSS, Wine server CPU, fps, frames, median, p99, first frame):"
         echo
-        printf '%s' "$vitrane_rounds" | sed 's/^/    Vitrane      /'
-        printf '%s' "$flip_rounds" | sed 's/^/    flipscreen3d /'
+        printf '%s' "$vitrane_rounds" | sed 's/^/    Vitrane          /'
+        printf '%s' "$baseline_rounds" | sed 's/^/    Vitrane baseline /'
+        printf '%s' "$flip_rounds" | sed 's/^/    flipscreen3d     /'
         echo
     } | tee -a "$report"
 }
@@ -168,18 +185,23 @@ run_size() {
 run_loop_cost() {
     start_display 160 120
     wineserver -k 2>/dev/null || true
-    local all="" round
+    local all="" all_baseline="" round
     for round in $(seq "$rounds"); do
-        all+="$(measure_saver)"$'\n'
+        all+="$(measure_saver "$saver")"$'\n'
+        if [ -n "$baseline" ]; then
+            all_baseline+="$(measure_saver "$baseline")"$'\n'
+        fi
     done
     wineserver -k 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
-    read -r cpu wakeups rss server fps <<<"$(printf '%s' "$all" | least_cpu)"
     {
         echo "### The loop's own cost: 160 x 120 screen"
         echo
-        echo "Vitrane: $cpu CPU s per s, $wakeups wake-ups per s ($(per_frame "$wakeups" "$fps") per frame), Wine server $server CPU s per s; $fps frames per second."
+        echo "| program | CPU s per s | wake-ups per s | frames per s | wake-ups per frame | RSS MiB | Wine server CPU s per s |"
+        echo "| --- | --- | --- | --- | --- | --- | --- |"
+        saver_row Vitrane "$(printf '%s' "$all" | least_cpu)"
+        [ -n "$baseline" ] && saver_row "Vitrane baseline" "$(printf '%s' "$all_baseline" | least_cpu)"
         echo
     } | tee -a "$report"
 }
