@@ -13,15 +13,18 @@ enum class Mode {
 
 struct StartRequest {
     Mode mode;
-    // Preview only: the parent window's handle as written on the command line,
-    // 0 when the text holds no number.
-    int32_t previewParent;
+    // The window handle as written after the switch, 0 when the text holds no
+    // number: the preview's parent, or the window that owns the settings
+    // dialog (the system's screen-saver page passes "/c:HWND").
+    int32_t window;
 };
 
 // Reads the mode letter at index 1 of the text after the program name; the
-// character before it (normally '/' or '-') is not examined. For the preview,
-// the parent handle is read after the first three characters, so "/p 1234"
-// and "/p:1234" both give 1234.
+// character before it (normally '/' or '-') is not examined. For the preview
+// and the settings, the handle is read after the first three characters, so
+// "/p 1234" and "/p:1234" both give 1234. A command line with no switch at
+// all (empty or only blanks) asks for the settings: that is what the shell's
+// Configure passes.
 StartRequest ParseCommandLine(const std::string& commandLine);
 
 // The executable's folder with its trailing backslash; a path with no

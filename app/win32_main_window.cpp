@@ -3,6 +3,27 @@
 #include "app/win32_startup.h"
 #include "res/resource.h"
 
+// A few checks a second: the preview ends soon after its parent without
+// costing the frames anything.
+static const UINT parentCheckIntervalMs = 250;
+static HWND watchedParent = nullptr;
+
+// A timer of the thread, not of the main window: it keeps running whatever
+// becomes of that window, which the parent's destruction takes with it.
+static void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!IsWindow(watchedParent)) {
+        (void)KillTimer(nullptr, timer);
+        PostQuitMessage(0);
+    }
+}
+
+void WatchPreviewParent(HWND parent)
+{
+    watchedParent = parent;
+    (void)SetTimer(nullptr, 0, parentCheckIntervalMs, CheckPreviewParent);
+}
+
 void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
 {
     WNDCLASSEXA windowClass = {};
@@ -21,6 +42,11 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
     (void)RegisterClassExA(&windowClass);
 }
 
+// Set once the program has had the foreground. On a display with no window
+// manager the first activation can come late; losing the foreground before it
+// is nobody's doing and must not end the saver.
+static bool hadForeground = false;
+
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -29,6 +55,15 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_SIZE:
         scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_ACTIVATEAPP:
+        // Another program came to the front: the saver gives way to it, as
+        // the system's own screen saver does.
+        if (wParam != FALSE) {
+            hadForeground = true;
+        } else if (hadForeground && scene.output.IsFullScreen()) {
+            PostQuitMessage(0);
+        }
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -6,6 +6,11 @@
 // shows up as the failed window creation that follows.
 void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
 
-// Ends the program when the window is destroyed and hands every size change to
-// the GL output.
+// Ends the program when the window is destroyed, or when another program is
+// activated over the full-screen saver after it had the foreground; hands
+// every size change to the GL output.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Ends the program (exit code 0) once the preview's parent window is gone.
+// Checked on a timer, which also wakes a main loop that waits for messages.
+void WatchPreviewParent(HWND parent);

@@ -14,6 +14,8 @@
 #include "picture/win32_desktop_capture.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
+#include "render/win32_monitor_view.h"
+#include "render/win32_monitors.h"
 #include "res/resource.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
@@ -152,9 +154,12 @@ static bool CreateMainWindow()
     return mainWindow != nullptr;
 }
 
-static bool IsPreviewParent(int32_t handleValue)
+// The window a handle from the command line names; none for 0 or for a
+// handle that names no window (any more).
+static HWND ExistingWindow(int32_t handleValue)
 {
-    return handleValue != 0 && IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(handleValue)));
+    HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(handleValue));
+    return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
 // Sets up the mode's output. False when the program has nothing to do and
@@ -165,14 +170,21 @@ static bool StartMode(const std::string& commandLine)
     switch (request.mode) {
     case Mode::Preview: {
         // No number, 0, or a handle that names no window: nothing to draw
-        // into, and nothing would ever end the hidden program.
-        if (!IsPreviewParent(request.previewParent)) {
+        // into, and nothing would ever end the hidden program. The parent may
+        // also go at any moment later (the display settings close a preview
+        // whenever the selection changes): attaching then fails, and once
+        // attached the watch ends the program.
+        HWND parent = ExistingWindow(request.window);
+        if (parent == nullptr) {
             return false;
         }
         ShowWindow(mainWindow, SW_HIDE);
         (void)scene.output.Setup(mainWindow, false);
         scene.InitGL();
-        scene.output.AttachToParent(reinterpret_cast<HWND>(static_cast<intptr_t>(request.previewParent)));
+        if (!scene.output.AttachToParent(parent)) {
+            return false;
+        }
+        WatchPreviewParent(parent);
         return true;
     }
     case Mode::Password:
@@ -183,11 +195,16 @@ static bool StartMode(const std::string& commandLine)
         (void)scene.output.Setup(mainWindow, true);
         scene.InitGL();
         return true;
-    case Mode::Settings:
+    case Mode::Settings: {
         ShowWindow(mainWindow, SW_HIDE);
-        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow, SettingsDlgProc, 0);
+        // Owned by the window that asked for it (the system's screen-saver
+        // page), the dialog is modal to that window.
+        HWND owner = ExistingWindow(request.window);
+        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner != nullptr ? owner : mainWindow,
+                              SettingsDlgProc, 0);
         PostQuitMessage(0);
         return true;
+    }
     case Mode::Invalid:
         MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
         PostQuitMessage(0);
@@ -196,16 +213,57 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
-// The one water surface: owned by the process, since the scene only points
-// to it, and alive until the program ends.
-static void AddWaterSurface(HBITMAP desktopSnapshot)
+// One water surface, showing the monitor's piece of the desktop snapshot, or
+// the chosen picture; `sharedTexture`, when not 0, is a picture another
+// surface already holds. Owned by the process, since the scene only points to
+// it, and alive until the program ends.
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, Rings);
+    if (sharedTexture != 0) {
+        surface->texture = sharedTexture;
+        return surface;
+    }
     const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
     surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopSnapshot);
-    scene.Add(surface);
+                        usePictureFile ? nullptr : desktopPiece);
+    return surface;
+}
+
+// Full screen: one surface per monitor, each in its own viewport, all driven
+// by the scene's one frame counter. Otherwise one surface over the whole
+// output, showing the primary monitor's piece.
+static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces)
+{
+    if (!scene.output.IsFullScreen()) {
+        scene.Add(BuildWaterSurface(desktopPieces.front(), 0));
+        return;
+    }
+    // A picture file or the built-in picture is the same on every monitor:
+    // decoded once, its texture shared.
+    const bool samePictureEverywhere = useCustomPicture == 1;
+    GLuint sharedTexture = 0;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture);
+        if (samePictureEverywhere) {
+            sharedTexture = surface->texture;
+        }
+        scene.Add(new MonitorView(*surface, monitors[i].viewport));
+    }
+}
+
+// Each monitor's piece of the desktop as the user left it; none where the
+// capture failed or a picture is chosen.
+static std::vector<HBITMAP> CaptureDesktopPieces(const std::vector<MonitorPart>& monitors)
+{
+    std::vector<HBITMAP> pieces(monitors.size(), nullptr);
+    if (useCustomPicture == 0) {
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            pieces[i] = CaptureScreenArea(monitors[i].piece, monitors[i].snapshotSize);
+        }
+    }
+    return pieces;
 }
 
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
@@ -222,17 +280,21 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     LoadSettings(programDirectory);
 
     // Before anything of ours is shown, so the snapshot holds the desktop as
-    // the user left it.
-    HBITMAP desktopSnapshot = useCustomPicture == 0 ? CaptureDesktop() : nullptr;
+    // the user left it. The primary monitor comes first: the preview shows
+    // its piece.
+    const std::vector<MonitorPart> monitors = LayOutMonitors(VirtualScreen(), DisplayMonitors());
+    const std::vector<HBITMAP> desktopPieces = CaptureDesktopPieces(monitors);
 
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
     if (keepRunning) {
-        AddWaterSurface(desktopSnapshot);
+        AddWaterSurfaces(monitors, desktopPieces);
     }
-    // The texture, if any, holds its own copy of the pixels.
-    if (desktopSnapshot != nullptr) {
-        (void)DeleteObject(desktopSnapshot);
+    // The textures, if any, hold their own copies of the pixels.
+    for (HBITMAP piece : desktopPieces) {
+        if (piece != nullptr) {
+            (void)DeleteObject(piece);
+        }
     }
     if (!keepRunning) {
         return 0;

@@ -2,8 +2,8 @@
 
 #include "picture/picture_math.h"
 
-// Copies the whole screen into `bitmap`, stretched independently in x and y.
-static void CopyScreen(HDC screen, HBITMAP bitmap, PixelSize screenSize, PixelSize bitmapSize)
+// Copies the area into `bitmap`, stretched independently in x and y.
+static void CopyScreen(HDC screen, HBITMAP bitmap, const ScreenRect& area, PixelSize bitmapSize)
 {
     HDC memory = CreateCompatibleDC(screen);
     if (memory == nullptr) {
@@ -13,32 +13,31 @@ static void CopyScreen(HDC screen, HBITMAP bitmap, PixelSize screenSize, PixelSi
     // Drop surplus rows and columns when shrinking instead of HALFTONE's
     // averaging: faster, and the picture goes under wobbling water anyway.
     (void)SetStretchBltMode(memory, COLORONCOLOR);
-    (void)StretchBlt(memory, 0, 0, bitmapSize.width, bitmapSize.height, screen, 0, 0,
-                     screenSize.width, screenSize.height, SRCCOPY);
+    (void)StretchBlt(memory, 0, 0, bitmapSize.width, bitmapSize.height, screen, area.left, area.top, area.Width(),
+                     area.Height(), SRCCOPY);
     // The caller gets the bitmap selected into no device context, ready for
     // GetDIBits.
     (void)SelectObject(memory, previous);
     (void)DeleteDC(memory);
 }
 
-HBITMAP CaptureDesktop()
+HBITMAP CaptureScreenArea(const ScreenRect& area, PixelSize size)
 {
-    const PixelSize screenSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    const PixelSize bitmapSize = SnapshotSize(screenSize.width, screenSize.height);
-    if (bitmapSize.width == 0 || bitmapSize.height == 0) {
+    if (size.width <= 0 || size.height <= 0) {
         return nullptr;
     }
-    HWND desktop = GetDesktopWindow();
-    HDC screen = GetDC(desktop);
+    // The whole screen's context, in screen coordinates: every monitor, the
+    // primary one's top-left corner at (0, 0).
+    HDC screen = GetDC(nullptr);
     if (screen == nullptr) {
         return nullptr;
     }
     // Compatible with the screen's context, not the memory one, which would
     // give a monochrome bitmap.
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, bitmapSize.width, bitmapSize.height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.width, size.height);
     if (bitmap != nullptr) {
-        CopyScreen(screen, bitmap, screenSize, bitmapSize);
+        CopyScreen(screen, bitmap, area, size);
     }
-    (void)ReleaseDC(desktop, screen);
+    (void)ReleaseDC(nullptr, screen);
     return bitmap;
 }

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "render/win32_monitors.h"
+
 static const LONG keepPopupAndVisible = WS_POPUP | WS_VISIBLE;  // 0x90000000
 static const double resizeNearPlane = 1.0;
 static const double farPlane = 100.0;
@@ -27,11 +29,13 @@ static RECT CoverScreen(HWND outputWindow)
 {
     // Strips caption, border, system menu and sizing frame.
     SetWindowLongA(outputWindow, GWL_STYLE, GetWindowLongA(outputWindow, GWL_STYLE) & keepPopupAndVisible);
-    RECT desktop = {};
-    (void)GetWindowRect(GetDesktopWindow(), &desktop);
-    (void)SetWindowPos(outputWindow, HWND_TOP, 0, 0, desktop.right, desktop.bottom, SWP_NOREDRAW);
+    // Every monitor, whose origin may lie left of or above the primary one's;
+    // topmost, so that no always-on-top window is drawn over the saver.
+    const ScreenRect screen = VirtualScreen();
+    (void)SetWindowPos(outputWindow, HWND_TOPMOST, screen.left, screen.top, screen.Width(), screen.Height(),
+                       SWP_NOREDRAW);
     ShowCursor(FALSE);
-    return desktop;
+    return RECT{screen.left, screen.top, screen.right, screen.bottom};
 }
 
 bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
@@ -58,7 +62,13 @@ bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
     // before the context existed; the rectangle is the size that holds.
     width = area.right - area.left;
     height = area.bottom - area.top;
-    ShowWindow(outputWindow, SW_SHOW);
+    // A windowed output is still a top-level window here: it is shown once
+    // AttachToParent has made it a child, so that no frame ever shows it on
+    // the desktop.
+    if (fullScreenOutput) {
+        ShowWindow(outputWindow, SW_SHOW);
+        (void)SetForegroundWindow(outputWindow);
+    }
     return true;
 }
 
@@ -87,17 +97,24 @@ bool GLWindow::SetupPixelFormat(HDC dc)
     return true;
 }
 
-void GLWindow::AttachToParent(HWND parent)
+bool GLWindow::AttachToParent(HWND parent)
 {
-    SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_VISIBLE);
-    (void)SetParent(window, parent);
+    // The child style first: SetParent leaves a popup's style alone. Still
+    // hidden, so nothing shows until it sits inside the parent.
+    SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    fullScreen = false;
+    // Both fail when the parent (another program's window) is gone by now.
     RECT parentArea = {};
-    (void)GetWindowRect(parent, &parentArea);
+    if (SetParent(window, parent) == nullptr || !GetWindowRect(parent, &parentArea)) {
+        return false;
+    }
     const int parentWidth = parentArea.right - parentArea.left;
     const int parentHeight = parentArea.bottom - parentArea.top;
     (void)SetWindowPos(window, HWND_TOP, 0, 0, parentWidth, parentHeight, SWP_NOREDRAW);
     Resize(parentWidth, parentHeight);
-    fullScreen = false;
+    // Not activated: the parent's window keeps the focus.
+    ShowWindow(window, SW_SHOWNA);
+    return true;
 }
 
 void GLWindow::Resize(int newWidth, int newHeight)

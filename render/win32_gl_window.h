@@ -2,19 +2,23 @@
 
 #include <windows.h>
 
-// The program's main window as an OpenGL output: full screen with the cursor
-// hidden, or a child filling the preview window. It keeps the output size and
-// sets viewport, projection and camera whenever the size changes. Nothing here
-// releases the context or the device context, or shows the cursor again: they
-// belong to the process until it ends.
+// The program's main window as an OpenGL output: full screen (topmost, over
+// every monitor, with the cursor hidden), or a child filling the preview
+// window. It keeps the output size and sets viewport, projection and camera
+// whenever the size changes. Nothing here releases the context or the device
+// context, or shows the cursor again: they belong to the process until it
+// ends.
 class GLWindow {
 public:
     void Clear();
 
-    // True when the rendering context exists and is current.
+    // True when the rendering context exists and is current. A full-screen
+    // output is shown at once, a windowed one only by AttachToParent.
     bool Setup(HWND outputWindow, bool fullScreenOutput);
     bool SetupPixelFormat(HDC dc);
-    void AttachToParent(HWND parent);
+    // Makes the output a visible child filling the parent. False when the
+    // parent is gone.
+    bool AttachToParent(HWND parent);
     // Records the size; the GL state is only touched once a context exists.
     void Resize(int newWidth, int newHeight);
     bool IsFullScreen() const { return fullScreen; }
@@ -30,3 +34,7 @@ public:
 // The fixed camera: 45 degrees vertical field of view, looking from (4, 8, 9)
 // at (4, 3, 2) with z up, multiplied onto the projection matrix.
 void SetProjectionAndCamera(double aspect, double nearPlane);
+
+// The near plane of the scene's set-up, 0.1 as a float widened to double
+// (0.10000000149011612); Resize uses 1.0. The surface lies far beyond both.
+constexpr double sceneNearPlane = static_cast<double>(0.1f);

@@ -4,16 +4,17 @@
 
 #include "render/frame_clock.h"
 
-// 0.1 as a single-precision value, widened: 0.10000000149011612.
-static const double initNearPlane = static_cast<double>(0.1f);
-
 void Scene::InitGL()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_DEPTH_TEST);
-    SetProjectionAndCamera(static_cast<double>(static_cast<float>(output.width) / static_cast<float>(output.height)),
-                           initNearPlane);
+    // A zero height (the hidden start-up window) has no aspect ratio; Resize
+    // sets the projection once the output has a size.
+    if (output.height != 0) {
+        SetProjectionAndCamera(
+            static_cast<double>(static_cast<float>(output.width) / static_cast<float>(output.height)), sceneNearPlane);
+    }
     // The identity is loaded by every frame, not here.
     glMatrixMode(GL_MODELVIEW);
     glShadeModel(GL_SMOOTH);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "picture/win32_picture_formats.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
@@ -55,14 +56,14 @@ static void TurnCustomPictureOff(HWND dialog)
 
 static void ChoosePicture(HWND dialog)
 {
-    static const char filter[] = "All pictures \0*.bmp;*.jpg;*.jpeg\0";
+    const std::string filter = PictureFileFilter();
 
     OPENFILENAMEA request = {};
     // The older form of the structure, as the request needs no newer field;
     // its size is not a constant, it differs between 32- and 64-bit builds.
     request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     request.hwndOwner = dialog;
-    request.lpstrFilter = filter;
+    request.lpstrFilter = filter.c_str();
     request.lpstrFile = pictureFileBuffer;
     request.nMaxFile = pictureTextLimit;
     request.lpstrFileTitle = pictureTitleBuffer;

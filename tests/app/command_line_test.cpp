@@ -7,17 +7,17 @@ namespace {
 struct ModeCase {
     const char* commandLine;
     Mode mode;
-    int32_t previewParent;
+    int32_t window;
 };
 
 class CommandLineTest : public testing::TestWithParam<ModeCase> {};
 
-TEST_P(CommandLineTest, ReadsModeAndPreviewParent)
+TEST_P(CommandLineTest, ReadsModeAndWindowHandle)
 {
     const ModeCase& expected = GetParam();
     const StartRequest request = ParseCommandLine(expected.commandLine);
     EXPECT_EQ(request.mode, expected.mode);
-    EXPECT_EQ(request.previewParent, expected.previewParent);
+    EXPECT_EQ(request.window, expected.window);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -26,9 +26,11 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{"/s", Mode::FullScreen, 0}, ModeCase{"-S", Mode::FullScreen, 0},
         ModeCase{"xs", Mode::FullScreen, 0}, ModeCase{"/s and more text", Mode::FullScreen, 0},
         ModeCase{"/S:12", Mode::FullScreen, 0}, ModeCase{"s", Mode::Invalid, 0},
-        ModeCase{"", Mode::Invalid, 0}, ModeCase{"/", Mode::Invalid, 0}, ModeCase{"/x", Mode::Invalid, 0},
+        ModeCase{"", Mode::Settings, 0}, ModeCase{" \t ", Mode::Settings, 0},
+        ModeCase{" ", Mode::Settings, 0}, ModeCase{"/", Mode::Invalid, 0}, ModeCase{"/x", Mode::Invalid, 0},
         ModeCase{" s", Mode::FullScreen, 0}, ModeCase{"/c", Mode::Settings, 0},
-        ModeCase{"/C:1234", Mode::Settings, 0}, ModeCase{"/a", Mode::Password, 0},
+        ModeCase{"/C:1234", Mode::Settings, 1234}, ModeCase{"/c 5678", Mode::Settings, 5678},
+        ModeCase{"/c:junk", Mode::Settings, 0}, ModeCase{"/a", Mode::Password, 0},
         ModeCase{"-A 99", Mode::Password, 0}, ModeCase{"/p 1234", Mode::Preview, 1234},
         ModeCase{"/p:1234", Mode::Preview, 1234}, ModeCase{"/P 1234", Mode::Preview, 1234},
         ModeCase{"/p1234", Mode::Preview, 234}, ModeCase{"/p   77 trailing", Mode::Preview, 77},

@@ -42,6 +42,34 @@ TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
     scene.output.Clear();
 }
 
+TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheForeground)
+{
+    // full screen, activated (1) or deactivated (0), quit expected
+    const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    for (const auto& step : steps) {
+        scene.output.fullScreen = step[0] == 1;
+        EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, step[1], 0), 0);
+        MSG message = {};
+        EXPECT_EQ(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, step[2] == 1);
+    }
+    scene.output.Clear();
+}
+
+TEST(MainWindowTest, APreviewParentThatGoesEndsTheProgramWithExitCodeZero)
+{
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+    WatchPreviewParent(parent);
+    ASSERT_TRUE(DestroyWindow(parent));
+    MSG message = {};
+    for (const DWORD start = GetTickCount(); message.message != WM_QUIT && GetTickCount() - start < 2000;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
+            DispatchMessageA(&message);
+        }
+    }
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
 TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 {
     RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");

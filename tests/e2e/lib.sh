@@ -36,6 +36,7 @@ E2E_JOB=""
 E2E_EXIT_CODE=""
 E2E_PROBE_EXPECTED=""
 E2E_DISPLAY_PID=""
+E2E_OUTER_DISPLAY_PID=""
 E2E_SCREEN_WIDTH=0
 E2E_SCREEN_HEIGHT=0
 E2E_WORK=""
@@ -83,6 +84,7 @@ e2e_finish() {
 # Tool, then the Debian package that brings it.
 E2E_TOOLS=(
     "Xvfb xvfb"
+    "Xephyr xserver-xephyr"
     "xdotool xdotool"
     "import imagemagick"
     "compare imagemagick"
@@ -92,6 +94,7 @@ E2E_TOOLS=(
     "wineserver wine"
     "awk mawk"
     "xwininfo x11-utils"
+    "xev x11-utils"
     "timeout coreutils"
     "realpath coreutils"
 )
@@ -203,6 +206,23 @@ e2e_start_display() {
     e2e_paint_desktop
 }
 
+# e2e_start_two_monitors: two monitors side by side for Wine, 800 x 600 (the
+# primary) at 0,0 and 640 x 480 at 800,0: Xvfb alone gives Wine one monitor,
+# a nested Xephyr with two Xinerama heads and RandR off gives it two. DISPLAY
+# becomes the Xephyr's, whose root (1440 x 600) the scenario paints itself.
+e2e_start_two_monitors() {
+    e2e_start_display 1600 700
+    E2E_OUTER_DISPLAY_PID=$E2E_DISPLAY_PID
+    local number_file=$E2E_WORK/nested-display-number
+    Xephyr -displayfd 5 -extension RANDR +xinerama -screen 800x600 -screen 640x480 -nolisten tcp -noreset \
+        5>"$number_file" >"$E2E_WORK/xephyr.log" 2>&1 &
+    E2E_DISPLAY_PID=$!
+    e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
+    DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    E2E_SCREEN_WIDTH=1440
+    E2E_SCREEN_HEIGHT=600
+}
+
 # Ends the display after every Windows program on it, and waits for the
 # wineserver to go: the next session must read the next display's size.
 e2e_stop_display() {
@@ -214,9 +234,13 @@ e2e_stop_display() {
     if [ -n "${WINEPREFIX:-}" ]; then
         timeout 30 wineserver -w >/dev/null 2>&1
     fi
-    kill "$E2E_DISPLAY_PID" 2>/dev/null
-    wait "$E2E_DISPLAY_PID" 2>/dev/null
+    local pid
+    for pid in "$E2E_DISPLAY_PID" $E2E_OUTER_DISPLAY_PID; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     E2E_DISPLAY_PID=""
+    E2E_OUTER_DISPLAY_PID=""
 }
 
 # The test desktop: a checkerboard of two bright colours, 32 pixels a square,
@@ -363,6 +387,26 @@ e2e_wait_for_window() {
     e2e_wait_until "$2" e2e_window_shown "$1" >/dev/null
 }
 
+# e2e_record_maps: from now on, logs every top-level X window created or
+# mapped, however briefly. xev ends with the display.
+e2e_record_maps() {
+    xev -root -event substructure >"$E2E_WORK/maps.log" 2>&1 &
+}
+
+# e2e_framed_maps_besides "(X,Y), width W, height H": "id geometry" of each
+# framed (not override-redirect) top-level window mapped since, but those
+# created with that geometry.
+e2e_framed_maps_besides() {
+    awk -v keep="$1" '
+        /^(Create|Map)Notify/ { kind = $1; next }
+        kind && match($0, /window 0x[0-9a-f]+/) {
+            id = substr($0, RSTART + 7, RLENGTH - 7)
+            if (kind == "CreateNotify") { at[id] = substr($0, index($0, "(")) }
+            else if (/override NO/ && at[id] != keep) { print id, at[id] }
+        }
+        { kind = "" }' "$E2E_WORK/maps.log"
+}
+
 # ---------------------------------------------------------------- input
 
 e2e_key() {
@@ -405,11 +449,16 @@ e2e_pixel() {
 # the desktop and not a white window, covers them. The screenshot is
 # corners.png.
 e2e_corners_black() {
-    local file w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT
-    file=$(e2e_screenshot corners)
-    [ "$(e2e_pixel "$file" 0 0)" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((w - 1)) 0)" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" 0 $((h - 1)))" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" $((w - 1)) $((h - 1)))" = "0,0,0" ]
+    e2e_area_corners_black "$(e2e_screenshot corners)" 0 0 "$E2E_SCREEN_WIDTH" "$E2E_SCREEN_HEIGHT"
+}
+
+# e2e_area_corners_black FILE X Y WIDTH HEIGHT: the corners of that rectangle
+# (a monitor) of the screenshot FILE are black.
+e2e_area_corners_black() {
+    local file=$1 x=$2 y=$3 w=$4 h=$5
+    [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
+        [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
+        [ "$(e2e_pixel "$file" $((x + w - 1)) $((y + h - 1)))" = "0,0,0" ]
 }
 
 # e2e_crop FILE GEOMETRY NAME: a part of a screenshot (WxH+X+Y) as a file of its own.

@@ -82,10 +82,12 @@ picture_colour_near() {
     }'
 }
 
-# picture_check_upright NAME FILE: the surface in the screenshot FILE shows the
-# quadrant picture upright and not mirrored.
+# picture_check_upright NAME FILE [COLOURS]: the surface in the screenshot FILE
+# shows the quadrant picture (or one of these four colours, top left to bottom
+# right) upright and not mirrored.
 picture_check_upright() {
-    local name=$1 file=$2
+    local name=$1 file=$2 tl tr bl br
+    read -r tl tr bl br <<<"${3:-$PICTURE_RED $PICTURE_GREEN $PICTURE_BLUE $PICTURE_YELLOW}"
     local box
     box=$(e2e_bbox "$file")
     if [ "$box" = none ]; then
@@ -97,8 +99,8 @@ picture_check_upright() {
     local x30=$((left + (right - left) * 3 / 10)) x70=$((left + (right - left) * 7 / 10))
     local y30=$((top + (bottom - top) * 3 / 10)) y70=$((top + (bottom - top) * 7 / 10))
     local wrong="" spot expected x y actual
-    for spot in "top_left $PICTURE_RED $x30 $y30" "top_right $PICTURE_GREEN $x70 $y30" \
-        "bottom_left $PICTURE_BLUE $x30 $y70" "bottom_right $PICTURE_YELLOW $x70 $y70"; do
+    for spot in "top_left $tl $x30 $y30" "top_right $tr $x70 $y30" "bottom_left $bl $x30 $y70" \
+        "bottom_right $br $x70 $y70"; do
         read -r spot expected x y <<<"$spot"
         actual=$(picture_mean_colour "$file" "$x" "$y")
         if ! picture_colour_near "$expected" "$actual"; then

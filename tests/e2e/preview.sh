@@ -2,8 +2,9 @@
 # The preview (/p HWND): the saver becomes a child of the window whose handle
 # it is given, fills it, draws the water surface at that window's size,
 # draws nothing outside it, is not ended by the mouse or the keyboard, and
-# ends with exit code 0 when that window is destroyed. preview_host.exe plays
-# the display settings' preview box.
+# ends with exit code 0 when that window is destroyed, at whatever moment,
+# even while it is still starting. No window of its own ever shows outside the
+# box. preview_host.exe plays the display settings' preview box.
 #
 # Where the drawing is read from: on Windows the saver's GL output shows
 # inside the preview box. Wine 8 renders the GL output of a child window whose
@@ -55,6 +56,7 @@ saver_drawing() {
 e2e_start_display 1024 768
 e2e_move_mouse 700 600
 before=$(e2e_screenshot preview-before)
+e2e_record_maps
 saver=$(e2e_install_saver)
 close_file=$E2E_WORK/close-preview
 e2e_start_wine "$PREVIEW_HOST" "$box_x" "$box_y" "$box_w" "$box_h" "$(e2e_winpath "$saver")" \
@@ -126,4 +128,15 @@ elif [ "$E2E_EXIT_CODE" = 0 ] && host_says '^saver exit code 0$'; then
 else
     e2e_fail preview_ends_with_box "preview_host exit code $E2E_EXIT_CODE: $(e2e_job_output "$host" | tail -1)"
 fi
+
+# The display settings close a preview whenever the selection changes: before
+# the saver looks at its parent, while it attaches, or later.
+for delay in 0 0.05 0.1 0.2 0.3 0.5 1; do
+    out=$(e2e_run_wine 20 "$PREVIEW_HOST" "$box_x" "$box_y" "$box_w" "$box_h" "$(e2e_winpath "$saver")" \
+        --close-after "$delay" --exit-timeout 2)
+    e2e_expect "preview_ends_when_box_goes_after_${delay}s" "preview_host: $(echo "$out" | tr '\n' ' ')" \
+        grep -qx 'saver exit code 0' <<<"$out"
+done
+framed=$(e2e_framed_maps_besides "($box_x,$box_y), width $box_w, height $box_h")
+e2e_expect preview_shows_no_window_of_its_own "X windows mapped besides the box: $framed" test -z "$framed"
 e2e_finish

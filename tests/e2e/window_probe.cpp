@@ -13,6 +13,12 @@
 //   window_probe [--timeout MS] list    TITLE          one line per child window:
 //                                                      id visible enabled x y width height "class" "text"
 //   window_probe [--timeout MS] close   TITLE          post WM_CLOSE
+//   window_probe [--timeout MS] topmost TITLE          print 1 or 0 (WS_EX_TOPMOST)
+//   window_probe [--timeout MS] front   TITLE          open a window of its own titled TITLE, bring it
+//                                                      to the foreground and keep it for MS; exit 0
+//                                                      when it was the foreground window
+//   window_probe [--timeout MS] owner   TITLE          print the owner's handle (0 for none) and 1 or 0
+//                                                      for whether the owner is enabled
 //
 // IDs are decimal or 0x-prefixed hexadecimal; a message box's text is the
 // static control 0xFFFF. Exit codes: 0 done, 1 window or control not found in
@@ -141,8 +147,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close "
-                 "TITLE [ID]\n");
+                 "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|"
+                 "topmost|front|owner TITLE [ID]\n");
     return exitUsage;
 }
 
@@ -157,7 +163,8 @@ constexpr Command commands[] = {
     {"wait", IdUse::None},        {"gone", IdUse::None},        {"text", IdUse::Required},
     {"click", IdUse::Required},    {"command", IdUse::Required}, {"checked", IdUse::Required},
     {"enabled", IdUse::Required},  {"rect", IdUse::Optional},    {"list", IdUse::None},
-    {"close", IdUse::None},
+    {"close", IdUse::None},        {"topmost", IdUse::None},     {"front", IdUse::None},
+    {"owner", IdUse::None},
 };
 
 bool ArgumentsFit(const Command& command, bool hasId)
@@ -211,7 +218,29 @@ void ActOnWindow(const std::string& command, HWND window)
         (void)PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (command == "rect") {
         PrintRect(window);
+    } else if (command == "topmost") {
+        std::printf("%d\n", (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    } else if (command == "owner") {
+        HWND owner = GetWindow(window, GW_OWNER);
+        std::printf("%llu %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
+                    IsWindowEnabled(owner) ? 1 : 0);
     }
+}
+
+// Another application coming to the front, as when the user switches to it.
+int BringOwnWindowToFront(const char* title, DWORD keepMs)
+{
+    HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    bool inFront = window != nullptr && SetForegroundWindow(window) && GetForegroundWindow() == window;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < keepMs; Sleep(20)) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            (void)DispatchMessageA(&message);
+        }
+    }
+    (void)DestroyWindow(window);
+    return inFront ? exitDone : exitNotFound;
 }
 
 }  // namespace
@@ -236,6 +265,9 @@ int main(int argc, char** argv)
         return Usage();
     }
 
+    if (std::strcmp(command->name, "front") == 0) {
+        return BringOwnWindowToFront(title, timeoutMs);
+    }
     if (std::strcmp(command->name, "gone") == 0) {
         if (!WaitUntilGone(title, timeoutMs)) {
             std::fprintf(stderr, "window_probe: \"%s\" still there after %lu ms\n", title, timeoutMs);

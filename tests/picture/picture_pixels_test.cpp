@@ -51,24 +51,33 @@ std::vector<uint8_t> CoordinateImage(int width, int height)
 
 TEST(ShrinkPixels, KeepsEveryKthRowAndColumnInPlace)
 {
+    // The source columns and rows that survive, worked out by hand: the first
+    // of each group of width / newWidth (or height / newHeight), rounded down.
     const struct {
         int width;
         int height;
-        int newWidth;
-        int newHeight;
+        std::vector<int> columns;
+        std::vector<int> rows;
     } cases[] = {
-        {8, 4, 4, 4}, {8, 4, 8, 2}, {8, 8, 2, 4}, {16, 4, 16, 4}, {6, 5, 4, 3}, {5, 1, 1, 1},
+        {8, 4, {0, 2, 4, 6}, {0, 1, 2, 3}},
+        {8, 4, {0, 1, 2, 3, 4, 5, 6, 7}, {0, 2}},
+        {8, 8, {0, 4}, {0, 2, 4, 6}},
+        {16, 4, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {0, 1, 2, 3}},
+        {6, 5, {0, 1, 3, 4}, {0, 1, 3}},
+        {7, 5, {0, 2, 4}, {0, 2}},
+        {5, 1, {0}, {0}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " to " << c.newWidth
-                                        << "x" << c.newHeight);
+        const int newWidth = static_cast<int>(c.columns.size());
+        const int newHeight = static_cast<int>(c.rows.size());
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " to " << newWidth << "x" << newHeight);
         std::vector<uint8_t> pixels = CoordinateImage(c.width, c.height);
-        ShrinkPixels(pixels.data(), c.width, c.height, c.newWidth, c.newHeight);
-        for (int y = 0; y < c.newHeight; ++y) {
-            for (int x = 0; x < c.newWidth; ++x) {
-                const size_t at = (static_cast<size_t>(y) * c.newWidth + x) * 4;
-                ASSERT_EQ(x * c.width / c.newWidth, pixels[at]) << "x " << x << " y " << y;
-                ASSERT_EQ(y * c.height / c.newHeight, pixels[at + 1]) << "x " << x << " y " << y;
+        ShrinkPixels(pixels.data(), c.width, c.height, newWidth, newHeight);
+        for (int y = 0; y < newHeight; ++y) {
+            for (int x = 0; x < newWidth; ++x) {
+                const size_t at = (static_cast<size_t>(y) * newWidth + x) * 4;
+                ASSERT_EQ(c.columns[x], pixels[at]) << "x " << x << " y " << y;
+                ASSERT_EQ(c.rows[y], pixels[at + 1]) << "x " << x << " y " << y;
                 ASSERT_EQ(9, pixels[at + 2]);
             }
         }

@@ -121,6 +121,13 @@ BitmapPixels ReadBitmap(HBITMAP bitmap)
     return pixels;
 }
 
+// The primary screen, as start-up captures a single monitor.
+HBITMAP CaptureDesktop()
+{
+    const ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return CaptureScreenArea(screen, SnapshotSize(screen.Width(), screen.Height()));
+}
+
 bool ShowsUprightQuadrants(const BitmapPixels& pixels)
 {
     const int w = pixels.width;

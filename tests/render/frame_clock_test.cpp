@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "render/frame_clock.h"
 
@@ -14,11 +15,21 @@ TEST(FrameClockTest, CountsWholeFramesUpToTheWrap)
     EXPECT_EQ(NextFrameTime(frameTimeWrap - 1.0f), 0.0f);
 }
 
-TEST(FrameClockTest, WrapsWhileEveryCountIsStillExact)
+TEST(FrameClockTest, EveryFrameOfAWholeCycleAdvancesByExactlyOne)
 {
-    // A float counts every integer exactly only up to 2^24.
-    EXPECT_LT(frameTimeWrap, 16777216.0f);
-    EXPECT_EQ(static_cast<double>(frameTimeWrap), 8777327.0);
+    // A float past 2^24 no longer grows by 1: a counter that got there would
+    // stall, and the waves with it. Walk a whole cycle, some nine million
+    // frames, and allow twice as many steps in case the wrap never comes.
+    float time = 0.0f;
+    int64_t frames = 0;
+    do {
+        const float next = NextFrameTime(time);
+        ASSERT_TRUE(next == 0.0f || next - time == 1.0f) << "after " << time;
+        time = next;
+        ++frames;
+    } while (time != 0.0f && frames < (int64_t{1} << 25));
+    EXPECT_EQ(time, 0.0f) << "no wrap within 2^25 frames";
+    EXPECT_LT(frames, int64_t{1} << 24);
 }
 
 TEST(FrameClockTest, TheWrapIsInvisibleInTheWavePhase)

@@ -67,7 +67,7 @@ TEST(GLWindowTest, WindowedSetupTakesTheClientAreaAndMakesAContextCurrent)
     EXPECT_EQ(output.width, client.right);
     EXPECT_EQ(output.height, client.bottom);
     EXPECT_EQ(wglGetCurrentContext(), output.renderingContext);
-    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsWindowVisible(window)) << "shown only once attached to a parent";
 
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(output.renderingContext);
@@ -94,6 +94,7 @@ TEST(GLWindowTest, FullScreenSetupCoversTheDesktopWindowWithoutAFrame)
     EXPECT_EQ(placed.top, 0);
     EXPECT_EQ(placed.right, desktop.right);
     EXPECT_EQ(placed.bottom, desktop.bottom);
+    EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU), 0);
 
@@ -115,13 +116,14 @@ TEST(GLWindowTest, AttachToParentFillsTheParentsOuterSizeAndIsNotFullScreen)
     output.Clear();
     ASSERT_TRUE(output.Setup(window, false));
     output.fullScreen = true;  // whatever came before, the preview is not
-    output.AttachToParent(parent);
+    ASSERT_TRUE(output.AttachToParent(parent));
 
     EXPECT_FALSE(output.IsFullScreen());
     EXPECT_EQ(GetParent(window), parent);
     EXPECT_EQ(output.width, 152);
     EXPECT_EQ(output.height, 112);
-    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+    const LONG childStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (childStyle | WS_POPUP | WS_CAPTION), childStyle);
     RECT placed = {};
     GetWindowRect(window, &placed);
     EXPECT_EQ(placed.right - placed.left, 152);
@@ -136,6 +138,17 @@ TEST(GLWindowTest, AttachToParentFillsTheParentsOuterSizeAndIsNotFullScreen)
     ReleaseDC(window, output.deviceContext);
     DestroyWindow(parent);  // takes its child with it
     EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(GLWindowTest, AttachingToAParentThatIsGoneFailsAndShowsNothing)
+{
+    HWND parent = CreateTestWindow(WS_OVERLAPPEDWINDOW, 152, 112);
+    GLWindow output;
+    output.window = CreateTestWindow(WS_OVERLAPPEDWINDOW, 1, 1);
+    ASSERT_TRUE(DestroyWindow(parent));
+    EXPECT_FALSE(output.AttachToParent(parent));
+    EXPECT_FALSE(IsWindowVisible(output.window));
+    DestroyWindow(output.window);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,20 @@ TEST(SceneTest, EmptySceneStillCountsFramesAndWrapsBeforeFloatPrecisionRunsOut)
     EXPECT_EQ(scene.time, 0.0f);
 }
 
-TEST(SceneTest, FrameClearsToBlackAndLeavesWhiteCurrentColour)
+// What the frame has set up by the time the objects draw.
+class FrameProbe : public Renderable {
+public:
+    void Draw() override
+    {
+        glReadBuffer(GL_BACK);
+        glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+    }
+    GLubyte pixel[4] = {1, 1, 1, 1};
+    GLfloat colour[4] = {};
+};
+
+TEST(SceneTest, FrameClearsToBlackAndDrawsInWhite)
 {
     HiddenGLContext context;
     ASSERT_TRUE(context.Ready());
@@ -72,32 +86,45 @@ TEST(SceneTest, FrameClearsToBlackAndLeavesWhiteCurrentColour)
     scene.output.deviceContext = context.DeviceContext();
     scene.output.width = 64;
     scene.output.height = 64;
-    scene.InitGL();
     glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    scene.InitGL();  // sets black again
-
+    scene.InitGL();
     glColor3f(0.0f, 0.0f, 0.0f);
+
+    FrameProbe probe;
+    scene.Add(&probe);
     scene.Frame();
 
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 1.0f);
-    EXPECT_EQ(colour[1], 1.0f);
-    EXPECT_EQ(colour[2], 1.0f);
+    EXPECT_EQ(probe.pixel[0], 0);
+    EXPECT_EQ(probe.pixel[1], 0);
+    EXPECT_EQ(probe.pixel[2], 0);
+    EXPECT_EQ(probe.colour[0], 1.0f);
+    EXPECT_EQ(probe.colour[1], 1.0f);
+    EXPECT_EQ(probe.colour[2], 1.0f);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+}
 
-    // After the swap the back buffer is undefined; draw into it again and
-    // read the cleared colour before any swap.
-    glClear(GL_COLOR_BUFFER_BIT);
-    GLubyte pixel[4] = {1, 1, 1, 1};
-    glReadBuffer(GL_BACK);
-    glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_EQ(pixel[0], 0);
-    EXPECT_EQ(pixel[1], 0);
-    EXPECT_EQ(pixel[2], 0);
+// The projection is a 45 degree perspective times a rigid look-at, whose rows
+// have unit length in their first three columns. So the first two rows'
+// lengths are the focal lengths, the last row is minus the look-at's third
+// row, and the third row adds the near and far terms A and B on top of it.
+// The far plane comes out of a difference of nearly equal terms: a looser bound.
+void ExpectPerspective(double aspect, double nearPlane, const char* when)
+{
+    GLdouble m[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    auto at = [&m](int row, int column) { return m[column * 4 + row]; };
+    auto rowLength = [&at](int row) {
+        return std::sqrt(at(row, 0) * at(row, 0) + at(row, 1) * at(row, 1) + at(row, 2) * at(row, 2));
+    };
+    const double a = -(at(2, 0) * at(3, 0) + at(2, 1) * at(3, 1) + at(2, 2) * at(3, 2));
+    const double b = at(2, 3) + a * at(3, 3);
+    EXPECT_NEAR(2.0 * std::atan(1.0 / rowLength(1)), std::acos(-1.0) / 4.0, 1e-6) << when;
+    EXPECT_NEAR(rowLength(1) / rowLength(0), aspect, 1e-5) << when;
+    EXPECT_NEAR(b / (a - 1.0), nearPlane, 1e-5) << when;
+    EXPECT_NEAR(b / (a + 1.0), 100.0, 0.1) << when;
 }
 
 TEST(SceneTest, InitGLPutsTheCameraInTheProjectionAndResetsTime)
@@ -127,9 +154,16 @@ TEST(SceneTest, InitGLPutsTheCameraInTheProjectionAndResetsTime)
     }
     EXPECT_NEAR(clip[0] / clip[3], 0.0, 1e-6);
     EXPECT_NEAR(clip[1] / clip[3], 0.0, 1e-6);
-    // Aspect 2: x is scaled half as much as y; the x column's first entry is
-    // focal / aspect, checked through a point one unit to the side.
-    EXPECT_GT(projection[0] * projection[0] + projection[4] * projection[4], 0.0);
+    ExpectPerspective(2.0, 0.1, "after InitGL");
+
+    scene.output.renderingContext = wglGetCurrentContext();
+    scene.output.Resize(300, 100);
+    ExpectPerspective(3.0, 1.0, "after Resize");
+
+    // A zero height has no aspect ratio: the projection stays as it was.
+    scene.output.height = 0;
+    scene.InitGL();
+    ExpectPerspective(3.0, 1.0, "after InitGL with a zero height");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/win32_picture_formats.h"
 #include "res/resource.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
@@ -390,7 +391,7 @@ TEST_F(SettingsDialogTest, TheFileDialogAsksForAnExistingPictureStartingFromTheS
     EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A), request.structSize);
     EXPECT_EQ(shownDialog, request.owner);
     EXPECT_EQ(nullptr, request.instance);
-    EXPECT_EQ(std::string("All pictures \0*.bmp;*.jpg;*.jpeg\0\0", 34), request.filter);
+    EXPECT_EQ(PictureFileFilter(), request.filter);
     EXPECT_FALSE(request.customFilter);
     EXPECT_EQ(0u, request.filterIndex);
     EXPECT_EQ(".\\lake.jpg", request.initialFile);

@@ -1,0 +1,13 @@
+#include "render/monitor_layout.h"
+
+std::vector<MonitorPart> LayOutMonitors(const ScreenRect& output, const std::vector<ScreenRect>& monitors)
+{
+    std::vector<MonitorPart> parts;
+    parts.reserve(monitors.size());
+    for (const ScreenRect& monitor : monitors) {
+        const Viewport viewport{monitor.left - output.left, output.bottom - monitor.bottom, monitor.Width(),
+                                monitor.Height()};
+        parts.push_back(MonitorPart{monitor, SnapshotSize(monitor.Width(), monitor.Height()), viewport});
+    }
+    return parts;
+}
