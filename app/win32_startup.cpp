@@ -17,6 +17,8 @@
 #include "render/win32_monitor_view.h"
 #include "render/win32_monitors.h"
 #include "res/resource.h"
+#include "settings/settings_file.h"
+#include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
 #include "water/win32_water_surface.h"
@@ -213,20 +215,42 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
+// The picture file this start shows; "" for the desktop snapshot or, with the
+// custom picture on, the built-in picture. A folder of pictures gives a new
+// pick each full-screen start, remembered so that the next one differs.
+static std::string ChosenPicturePath(bool rememberFolderPick)
+{
+    if (useCustomPicture != 1) {
+        return std::string();
+    }
+    if (pictureFolder.empty()) {
+        return customPicturePath;
+    }
+    const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
+    if (rememberFolderPick && !picked.empty()) {
+        // Where nothing can be written, the next start may pick this picture
+        // again; that is no reason to show none now.
+        std::string failedPath;
+        (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
+    }
+    return picked;
+}
+
 // One water surface, showing the monitor's piece of the desktop snapshot, or
 // the chosen picture; `sharedTexture`, when not 0, is a picture another
 // surface already holds. Owned by the process, since the scene only points to
 // it, and alive until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture)
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, const std::string& picturePath)
 {
     WaterSurface* surface = new WaterSurface();
-    surface->Init(20, 30, Rings);
+    surface->Init(20, 30, waveStyle);
+    surface->speedPercent = speedPercent;
     if (sharedTexture != 0) {
         surface->texture = sharedTexture;
         return surface;
     }
-    const bool usePictureFile = useCustomPicture == 1 && !customPicturePath.empty();
-    surface->SetTexture(usePictureFile ? customPicturePath.c_str() : nullptr,
+    const bool usePictureFile = !picturePath.empty();
+    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
                         usePictureFile ? nullptr : desktopPiece);
     return surface;
 }
@@ -234,10 +258,11 @@ static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTextur
 // Full screen: one surface per monitor, each in its own viewport, all driven
 // by the scene's one frame counter. Otherwise one surface over the whole
 // output, showing the primary monitor's piece.
-static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces)
+static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
+                             const std::string& picturePath)
 {
     if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), 0));
+        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, picturePath));
         return;
     }
     // A picture file or the built-in picture is the same on every monitor:
@@ -245,7 +270,7 @@ static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std
     const bool samePictureEverywhere = useCustomPicture == 1;
     GLuint sharedTexture = 0;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture);
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, picturePath);
         if (samePictureEverywhere) {
             sharedTexture = surface->texture;
         }
@@ -288,7 +313,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
     if (keepRunning) {
-        AddWaterSurfaces(monitors, desktopPieces);
+        AddWaterSurfaces(monitors, desktopPieces, ChosenPicturePath(scene.output.IsFullScreen()));
     }
     // The textures, if any, hold their own copies of the pixels.
     for (HBITMAP piece : desktopPieces) {

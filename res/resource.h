@@ -16,5 +16,12 @@
 #define IDD_SETTINGS 9
 #define IDC_CHANGE_PICTURE 1001
 #define IDC_CUSTOM_PICTURE 1004
+#define IDC_CHOOSE_FOLDER 1005
+#define IDC_WAVE_RINGS 1006
+#define IDC_WAVE_CROSSED 1007
+#define IDC_SPEED 1008
+// The built-in bitmap where the preview goes; the live preview covers it.
+#define IDC_PREVIEW 1009
+#define IDC_PREVIEW_NAME 1010
 
 #endif

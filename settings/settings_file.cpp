@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include <sstream>
+
 #include "settings/settings_text.h"
 
 std::string ProfileValue(const std::string& read, const std::string& defaultText)
@@ -27,4 +29,74 @@ std::string ResolvePicturePath(const std::string& programDirectory, const std::s
 unsigned char FlagFromText(const std::string& text)
 {
     return TextToInt(text.c_str()) != 0 ? 1 : 0;
+}
+
+// The whole text as one signed decimal 32-bit number; false for anything else.
+static bool WholeNumber(const std::string& text, int32_t& number)
+{
+    std::istringstream stream(text);
+    int32_t value = 0;
+    if (!(stream >> value)) {
+        return false;
+    }
+    stream >> std::ws;
+    if (!stream.eof()) {
+        return false;
+    }
+    number = value;
+    return true;
+}
+
+int32_t WaveStyleFromText(const std::string& text)
+{
+    int32_t number = 0;
+    return WholeNumber(text, number) && number == 1 ? 1 : 0;
+}
+
+int32_t SpeedPercentFromText(const std::string& text)
+{
+    int32_t number = 0;
+    if (WholeNumber(text, number) && number >= slowestSpeedPercent && number <= fastestSpeedPercent) {
+        return number;
+    }
+    return defaultSpeedPercent;
+}
+
+std::vector<SettingsPlace> SavePlaces(bool perUserPathKnown, bool perUserFileExists)
+{
+    if (!perUserPathKnown) {
+        return {SettingsPlace::besideProgram};
+    }
+    // Written beside the program, the values would stay hidden behind the
+    // user's own file.
+    if (perUserFileExists) {
+        return {SettingsPlace::perUser};
+    }
+    return {SettingsPlace::besideProgram, SettingsPlace::perUser};
+}
+
+std::vector<std::string> KeyNames(const std::string& nulSeparatedList)
+{
+    std::vector<std::string> names;
+    std::string::size_type start = 0;
+    while (start < nulSeparatedList.size() && nulSeparatedList[start] != '\0') {
+        std::string::size_type end = nulSeparatedList.find('\0', start);
+        if (end == std::string::npos) {
+            end = nulSeparatedList.size();
+        }
+        names.push_back(nulSeparatedList.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+bool HoldsKey(const std::vector<std::string>& keyNames, const std::string& key)
+{
+    const std::string wanted = AsciiLowerCase(key);
+    for (const std::string& name : keyNames) {
+        if (AsciiLowerCase(name) == wanted) {
+            return true;
+        }
+    }
+    return false;
 }

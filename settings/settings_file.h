@@ -1,12 +1,22 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// Vitrane.ini, beside the program: one section with two keys.
+// Vitrane.ini, beside the program and per user: one section of keys.
 inline constexpr char settingsSection[] = "Vitrane settings";
 inline constexpr char settingsFileName[] = "Vitrane.ini";
 inline constexpr char customPictureKey[] = "CustomPicture";
 inline constexpr char useCustomPictureKey[] = "UseCustomPic";
+inline constexpr char waveStyleKey[] = "WaveStyle";
+inline constexpr char speedKey[] = "Speed";
+inline constexpr char pictureFolderKey[] = "PictureFolder";
+inline constexpr char lastFolderPictureKey[] = "LastFolderPicture";
+
+inline constexpr int32_t defaultSpeedPercent = 100;
+inline constexpr int32_t slowestSpeedPercent = 50;
+inline constexpr int32_t fastestSpeedPercent = 200;
 
 // What the profile reader is asked to return for a missing file, section or
 // key; see ProfileValue for what it reads as.
@@ -25,3 +35,25 @@ std::string ResolvePicturePath(const std::string& programDirectory, const std::s
 
 // 1 when the text holds a non-zero number; 0 for zero and for no number.
 unsigned char FlagFromText(const std::string& text);
+
+// The newer keys accept only a whole number (blanks around it allowed); any
+// other text, as a missing key, means the behaviour from before they existed.
+// 1 (Crossed) when the text holds the number 1, else 0 (Rings).
+int32_t WaveStyleFromText(const std::string& text);
+// The percent of the normal wave speed, 50 to 200; 100 for anything else.
+int32_t SpeedPercentFromText(const std::string& text);
+
+// Where settings are kept: the file beside the program, which an
+// administrator may fill for every user, and the user's own file.
+enum class SettingsPlace { besideProgram, perUser };
+
+// The files a save tries, in order, until one is written. A user who has a
+// file of their own saves into it, since its keys win on reading; else the
+// file beside the program, then the user's (when its path is known).
+std::vector<SettingsPlace> SavePlaces(bool perUserPathKnown, bool perUserFileExists);
+
+// The key names of a profile section as the reader lists them: each followed
+// by a NUL, the list by a second one (the text holds the NULs).
+std::vector<std::string> KeyNames(const std::string& nulSeparatedList);
+// Profile keys are matched without regard to case.
+bool HoldsKey(const std::vector<std::string>& keyNames, const std::string& key);

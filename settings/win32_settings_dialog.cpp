@@ -1,15 +1,59 @@
 #include "settings/win32_settings_dialog.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "picture/win32_picture_formats.h"
 #include "res/resource.h"
+#include "settings/dialog_choices.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
+#include "settings/win32_folder_pick.h"
+#include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
 
+static int CALLBACK StartInFolder(HWND picker, UINT message, LPARAM, LPARAM folder)
+{
+    if (message == BFFM_INITIALIZED && folder != 0) {
+        (void)SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, folder);
+    }
+    return 0;
+}
+
+static bool ChooseFolderWithShell(HWND owner, std::string& folder)
+{
+    // The picker's newer look needs COM on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA request = {};
+    request.hwndOwner = owner;
+    request.pszDisplayName = displayName;
+    request.lpszTitle = "Choose a folder of pictures";
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    request.lpfn = StartInFolder;
+    request.lParam = folder.empty() ? 0 : reinterpret_cast<LPARAM>(folder.c_str());
+    bool chosen = false;
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&request)) {
+        char path[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(item, path) && path[0] != '\0') {
+            folder = path;
+            chosen = true;
+        }
+        CoTaskMemFree(item);
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return chosen;
+}
+
 PictureChooser pictureChooser = GetOpenFileNameA;
+FolderChooser folderChooser = ChooseFolderWithShell;
 
 // The chooser is told one less than the buffer holds, so that the text always
 // keeps a NUL after it.
@@ -18,6 +62,13 @@ static const DWORD pictureTextLimit = 255;
 static unsigned char dialogUseCustomPicture = 0;
 static char pictureFileBuffer[256];
 static char pictureTitleBuffer[256];
+static std::string dialogPictureFolder;
+static int32_t dialogWaveStyle = 0;
+static int32_t dialogSpeedPercent = 100;
+static bool previewRunning = false;
+// The folder's picture the preview shows, picked once per chosen folder.
+static std::string previewFolder;
+static std::string previewFolderPicture;
 
 static void SetPictureFileText(const std::string& text)
 {
@@ -25,11 +76,50 @@ static void SetPictureFileText(const std::string& text)
     (void)text.copy(pictureFileBuffer, pictureTextLimit - 1);
 }
 
-// The "Change a picture..." button is usable exactly while the box is ticked.
+// The file a File source shows: the stored text is resolved as start-up
+// resolves it; a file chosen here is a full path already.
+static std::string PreviewFilePath()
+{
+    return storedCustomPicture == pictureFileBuffer ? customPicturePath : std::string(pictureFileBuffer);
+}
+
+static std::string PreviewFolderPicture()
+{
+    if (previewFolder != dialogPictureFolder) {
+        previewFolder = dialogPictureFolder;
+        previewFolderPicture = ChooseFolderPicture(dialogPictureFolder, lastFolderPicture);
+    }
+    return previewFolderPicture;
+}
+
+// The line under the preview and the preview itself follow every change.
+static void ShowChoices(HWND dialog)
+{
+    const PictureSource source = ChosenPictureSource(dialogUseCustomPicture != 0, pictureFileBuffer,
+                                                     dialogPictureFolder);
+    const std::string label = PictureSourceLabel(source, pictureFileBuffer, dialogPictureFolder);
+    (void)SetDlgItemTextA(dialog, IDC_PREVIEW_NAME, label.c_str());
+    if (!previewRunning) {
+        return;
+    }
+    PreviewChoice choice;
+    choice.desktop = source == PictureSource::Desktop;
+    if (source == PictureSource::File) {
+        choice.picturePath = PreviewFilePath();
+    } else if (source == PictureSource::Folder) {
+        choice.picturePath = PreviewFolderPicture();
+    }
+    choice.waveStyle = dialogWaveStyle;
+    choice.speedPercent = dialogSpeedPercent;
+    ShowSettingsPreview(choice);
+}
+
+// The file and folder buttons are usable exactly while the box is ticked.
 static void ShowPictureChoice(HWND dialog, unsigned char on)
 {
     (void)CheckDlgButton(dialog, IDC_CUSTOM_PICTURE, on ? BST_CHECKED : BST_UNCHECKED);
     (void)EnableWindow(GetDlgItem(dialog, IDC_CHANGE_PICTURE), on);
+    (void)EnableWindow(GetDlgItem(dialog, IDC_CHOOSE_FOLDER), on);
 }
 
 static void InitSettingsDialog(HWND dialog)
@@ -39,7 +129,21 @@ static void InitSettingsDialog(HWND dialog)
     // form it was stored in.
     SetPictureFileText(storedCustomPicture);
     std::memset(pictureTitleBuffer, 0, sizeof pictureTitleBuffer);
+    dialogPictureFolder = pictureFolder;
+    dialogWaveStyle = waveStyle == 1 ? 1 : 0;
+    dialogSpeedPercent = speedPercent;
     ShowPictureChoice(dialog, dialogUseCustomPicture);
+    (void)CheckRadioButton(dialog, IDC_WAVE_RINGS, IDC_WAVE_CROSSED,
+                           dialogWaveStyle == 1 ? IDC_WAVE_CROSSED : IDC_WAVE_RINGS);
+    const HWND speed = GetDlgItem(dialog, IDC_SPEED);
+    (void)SendMessageA(speed, TBM_SETRANGE, FALSE, MAKELPARAM(0, speedSliderMaximum));
+    (void)SendMessageA(speed, TBM_SETPAGESIZE, 0, 1);
+    (void)SendMessageA(speed, TBM_SETPOS, TRUE, SliderFromSpeedPercent(dialogSpeedPercent));
+
+    previewFolder.clear();
+    previewFolderPicture.clear();
+    previewRunning = StartSettingsPreview(dialog, GetDlgItem(dialog, IDC_PREVIEW));
+    ShowChoices(dialog);
 }
 
 static void TurnCustomPictureOff(HWND dialog)
@@ -47,7 +151,8 @@ static void TurnCustomPictureOff(HWND dialog)
     // The button about to be disabled usually has the focus (it was just
     // pressed); a disabled window drops it, leaving no control focused.
     const HWND box = GetDlgItem(dialog, IDC_CUSTOM_PICTURE);
-    if (GetFocus() == GetDlgItem(dialog, IDC_CHANGE_PICTURE)) {
+    const HWND focus = GetFocus();
+    if (focus == GetDlgItem(dialog, IDC_CHANGE_PICTURE) || focus == GetDlgItem(dialog, IDC_CHOOSE_FOLDER)) {
         (void)SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
     }
     dialogUseCustomPicture = 0;
@@ -75,51 +180,90 @@ static void ChoosePicture(HWND dialog)
     char kept[sizeof pictureFileBuffer];
     std::memcpy(kept, pictureFileBuffer, sizeof kept);
     if (pictureChooser(&request)) {
-        return;
+        // A file and a folder exclude each other.
+        dialogPictureFolder.clear();
+    } else {
+        std::memcpy(pictureFileBuffer, kept, sizeof kept);
+        TurnCustomPictureOff(dialog);
     }
-    std::memcpy(pictureFileBuffer, kept, sizeof kept);
-    TurnCustomPictureOff(dialog);
+    ShowChoices(dialog);
 }
 
-static bool SaveSettings()
+// A cancelled picker changes nothing.
+static void ChooseFolder(HWND dialog)
 {
-    const std::string flag = FlagToText(dialogUseCustomPicture != 0);
-    return WritePrivateProfileStringA(settingsSection, customPictureKey, pictureFileBuffer,
-                                      iniPath.c_str()) &&
-           WritePrivateProfileStringA(settingsSection, useCustomPictureKey, flag.c_str(),
-                                      iniPath.c_str());
+    std::string folder = dialogPictureFolder;
+    if (folderChooser(dialog, folder) && !folder.empty()) {
+        dialogPictureFolder = folder;
+        SetPictureFileText("");
+        ShowChoices(dialog);
+    }
 }
 
-static void ReportSaveFailure(HWND dialog)
+static void ReadSpeed(HWND dialog)
 {
-    const std::string text = ConcatText("The settings could not be saved to\n", iniPath);
+    const int32_t position = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
+    // A speed stored between two positions stays as it is until the thumb moves.
+    if (position != SliderFromSpeedPercent(dialogSpeedPercent)) {
+        dialogSpeedPercent = SpeedPercentFromSlider(position);
+        ShowChoices(dialog);
+    }
+}
+
+static bool SaveDialogSettings(std::string& failedPath)
+{
+    return SaveSettings({{customPictureKey, pictureFileBuffer},
+                         {useCustomPictureKey, FlagToText(dialogUseCustomPicture != 0)},
+                         {waveStyleKey, std::to_string(dialogWaveStyle)},
+                         {speedKey, std::to_string(dialogSpeedPercent)},
+                         {pictureFolderKey, dialogPictureFolder},
+                         {lastFolderPictureKey, lastFolderPicture}},
+                        failedPath);
+}
+
+static void ReportSaveFailure(HWND dialog, const std::string& failedPath)
+{
+    const std::string text = ConcatText("The settings could not be saved to\n", failedPath);
     (void)MessageBoxA(dialog, text.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 
 static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)
 {
     switch (id) {
-    case IDOK:
+    case IDOK: {
         // On failure the dialog stays open, so that the user sees nothing was
         // saved and can still cancel.
-        if (SaveSettings()) {
+        std::string failedPath;
+        if (SaveDialogSettings(failedPath)) {
             (void)EndDialog(dialog, IDOK);
         } else {
-            ReportSaveFailure(dialog);
+            ReportSaveFailure(dialog, failedPath);
         }
         return TRUE;
+    }
     case IDCANCEL:
         (void)EndDialog(dialog, IDCANCEL);
         return TRUE;
     case IDC_CHANGE_PICTURE:
         ChoosePicture(dialog);
         return TRUE;
+    case IDC_CHOOSE_FOLDER:
+        ChooseFolder(dialog);
+        return TRUE;
+    case IDC_WAVE_RINGS:
+    case IDC_WAVE_CROSSED:
+        if (notification == BN_CLICKED) {
+            dialogWaveStyle = IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) ? 1 : 0;
+            ShowChoices(dialog);
+        }
+        return TRUE;
     case IDC_CUSTOM_PICTURE:
         // BS_NOTIFY also reports focus changes and double clicks; only a click
         // has toggled the box.
         if (notification == BN_CLICKED) {
             dialogUseCustomPicture = IsDlgButtonChecked(dialog, IDC_CUSTOM_PICTURE) ? 1 : 0;
-            (void)EnableWindow(GetDlgItem(dialog, IDC_CHANGE_PICTURE), dialogUseCustomPicture);
+            ShowPictureChoice(dialog, dialogUseCustomPicture);
+            ShowChoices(dialog);
         }
         return FALSE;
     default:
@@ -127,7 +271,7 @@ static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)
     }
 }
 
-INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -135,6 +279,16 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_HSCROLL:
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_SPEED)) {
+            ReadSpeed(dialog);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        StopSettingsPreview();
+        previewRunning = false;
+        return FALSE;
     default:
         return FALSE;
     }

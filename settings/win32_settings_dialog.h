@@ -3,11 +3,19 @@
 #include <windows.h>
 #include <commdlg.h>
 
-// The settings dialog IDD_SETTINGS: turns the custom picture on or off,
-// chooses its file and saves both into the settings file on OK.
+#include <string>
+
+// The settings dialog IDD_SETTINGS: the picture (desktop, a file, a folder of
+// pictures or the built-in one), the wave style and the speed, seen live in
+// its preview and saved into the settings file on OK.
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The file chooser behind "Change a picture...": the common open-file dialog,
 // which tests replace with a scripted one.
 using PictureChooser = BOOL(WINAPI*)(LPOPENFILENAMEA request);
 extern PictureChooser pictureChooser;
+
+// The folder chooser behind "Choose a folder...": the system's folder picker,
+// starting at `folder`. True, with `folder` set, when one was chosen.
+using FolderChooser = bool (*)(HWND owner, std::string& folder);
+extern FolderChooser folderChooser;

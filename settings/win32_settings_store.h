@@ -1,14 +1,39 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// The two settings, read once at start from "Vitrane.ini" beside the program.
-extern std::string iniPath;
-extern std::string customPicturePath;
-extern unsigned char useCustomPicture;  // 0 or 1
+// The settings, read once at start. Each key comes from the user's own file
+// when that file holds it, else from "Vitrane.ini" beside the program.
+extern std::string iniPath;            // the file beside the program
+extern std::string userIniPath;        // %APPDATA%\Vitrane\Vitrane.ini; "" when unknown
+extern std::string customPicturePath;  // resolved against the program's folder
+extern unsigned char useCustomPicture; // 0 or 1
 
 // The CustomPicture text as the file holds it, before a leading dot is
 // resolved: the settings dialog keeps it when no new picture is chosen.
 extern std::string storedCustomPicture;
 
+extern int32_t waveStyle;              // 0 Rings (default), 1 Crossed
+extern int32_t speedPercent;           // 50..200, 100 by default
+extern std::string pictureFolder;      // PictureFolder as stored ("" = none)
+extern std::string lastFolderPicture;  // LastFolderPicture as stored
+
 void LoadSettings(const std::string& programDirectory);
+
+struct SettingEntry {
+    const char* key;
+    std::string value;
+};
+
+// Writes every entry into the settings file, all-or-nothing from the user's
+// point of view: beside the program when that can be written, else the
+// per-user file (folder created as needed). False when neither place could be
+// written; failedPath then names the file tried last.
+bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath);
+
+// The folder the per-user settings folder lies in (the roaming application
+// data), "" when the system names none; tests point it elsewhere.
+using UserDataFolderLookup = std::string (*)();
+extern UserDataFolderLookup userDataFolder;

@@ -65,7 +65,9 @@ void WaterGrid::ComputeRingAngles()
 
 void WaterGrid::Animate(float time)
 {
-    const double phase = static_cast<double>(time) * 0.2f;
+    // At 100 % the scale is exactly 1.0, so every value stays what the
+    // unscaled step gave.
+    const double phase = static_cast<double>(time) * 0.2f * (speedPercent / 100.0);
 
     for (int32_t i = 0; i < columns; ++i) {
         for (int32_t j = 0; j < rows; ++j) {

@@ -48,6 +48,9 @@ public:
     int32_t vertexComponents = 0;   // floats per vertex, 3 once initialised
     int32_t texCoordComponents = 0; // floats per texture coordinate, 2 once initialised
     int32_t waveMode = Rings;
+    // How far the waves advance per frame, in percent of the usual step; the
+    // frames themselves keep their pace.
+    int32_t speedPercent = 100;
     Grid2D<Vec3> vertices;
     Grid2D<TexCoord> texCoords;
 

@@ -13,6 +13,7 @@
 # smaller; the scenario runs the saver from a folder with no settings file,
 # so the desktop snapshot is what it shows.)
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
 
 check_full_screen() {
@@ -81,6 +82,28 @@ check_full_screen() {
     fi
 }
 
+# With WaveStyle 1 the crossed waves ripple instead: their outline (the
+# flat sheet's wider x spacing, twice the height range) fits no moment of the
+# rings, whatever frame the screenshot catches.
+check_crossed() {
+    local w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT saver file box fit
+    saver=$(e2e_install_saver)
+    printf '[Vitrane settings]\r\nWaveStyle=1\r\n' >"$(dirname "$saver")/Vitrane.ini"
+    picture_start_saver fullscreen_crossed "$saver" || return
+    file=$(e2e_screenshot fullscreen-crossed)
+    picture_stop_saver
+    # Only a surface that is there can fail to fit.
+    box=$(e2e_bbox "$file")
+    if [ "$box" = none ] || [ "$(e2e_desktop_share "$file")" -lt 50 ]; then
+        e2e_fail fullscreen_crossed_drawn "no water over the desktop in $(basename "$file")"
+        return
+    fi
+    fit=$(e2e_fit_surface_phase "$w" "$h" "$box")
+    e2e_expect fullscreen_crossed_not_rings "the outline fits the rings ($fit: phase, pixels off)" \
+        awk -v f="$fit" 'BEGIN { split(f, p, " "); exit !(p[2] > 8) }'
+}
+
 check_full_screen 1024 768
 check_full_screen 1280 720
+check_crossed
 e2e_finish

@@ -2,7 +2,9 @@
 # The custom picture: with a Vitrane.ini beside the saver that turns it on,
 # the water surface shows the picture file, upright and not mirrored, for a
 # BMP and a JPEG; a file that cannot be decoded shows the built-in picture,
-# the yellow face, and neither the file's nor the desktop's colours.
+# the yellow face, and neither the file's nor the desktop's colours. A folder
+# of two pictures (and a file that is no picture) shows the other picture at
+# the next start.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
@@ -48,6 +50,39 @@ check_broken_file() {
     picture_stop_saver
 }
 
+# folder_start_colour NAME SAVER: sets FOLDER_COLOUR to the folder picture,
+# red or blue, that fills the surface at this start ("none" when neither does).
+folder_start_colour() {
+    local shot red=0 blue=0
+    if picture_start_saver "$1" "$2"; then
+        shot=$(e2e_screenshot "$1")
+        red=$(picture_count_near "$shot" "$PICTURE_RED")
+        blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
+    fi
+    picture_stop_saver
+    FOLDER_COLOUR=none
+    if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then FOLDER_COLOUR=red; fi
+    if [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then FOLDER_COLOUR=blue; fi
+}
+
+check_picture_folder() {
+    local folder=$E2E_WORK/folder saver first
+    mkdir -p "$folder" && echo "no picture" >"$folder/notes.txt"
+    convert -size 64x64 "xc:rgb($PICTURE_RED)" -type TrueColor "BMP3:$folder/red.bmp"
+    convert -size 64x64 "xc:rgb($PICTURE_BLUE)" -type TrueColor "BMP3:$folder/blue.bmp"
+    saver=$(e2e_install_saver)
+    printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\n' "$(e2e_winpath "$folder")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    folder_start_colour picture_folder_first "$saver"
+    first=$FOLDER_COLOUR
+    folder_start_colour picture_folder_second "$saver"
+    e2e_expect picture_folder_changes_each_start "first start showed $first, second $FOLDER_COLOUR" \
+        test "$first" != none -a "$FOLDER_COLOUR" != none -a "$first" != "$FOLDER_COLOUR"
+    # Remembered, so that the second start differs not by chance.
+    e2e_expect picture_folder_remembers_pick "no LastFolderPicture naming $FOLDER_COLOUR.bmp" \
+        grep -qiF "LastFolderPicture=$(e2e_winpath "$folder/$FOLDER_COLOUR.bmp")" "$(dirname "$saver")/Vitrane.ini"
+}
+
 pictures=$E2E_WORK/pictures
 mkdir -p "$pictures"
 picture_make_quadrants "BMP3:$pictures/quadrants.bmp" 256 192 || e2e_abort "could not make the BMP"
@@ -58,4 +93,5 @@ head -c $(($(stat -c %s "$pictures/quadrants.jpg") / 2)) "$pictures/quadrants.jp
 check_picture_file bmp "$pictures/quadrants.bmp"
 check_picture_file jpeg "$pictures/quadrants.jpg"
 check_broken_file "$pictures/broken.jpg"
+check_picture_folder
 e2e_finish

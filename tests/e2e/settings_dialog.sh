@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The settings mode (/c), driven from outside the saver as a person would: the
-# dialog "Vitrane" with its four buttons, the check box steering "Change a
-# picture...", OK saving into Vitrane.ini beside the saver, Cancel and the
+# dialog "Vitrane" with its buttons, the check box steering "Change a
+# picture..." and "Choose a folder...", the live preview following the
+# choice, OK saving into Vitrane.ini beside the saver, Cancel and the
 # close box saving nothing, and a save that cannot be written reported in a
 # box while the dialog stays open.
 #
 # A write that really fails: the tests run as root, for whom Wine writes even
 # into a read-only folder or over a read-only file. A folder named
-# Vitrane.ini where the file belongs cannot be written by anyone.
+# Vitrane.ini where the file belongs cannot be written by anyone, nor can a
+# per-user folder that is a file; the box names the per-user file, tried last.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/settings_checks.sh"
 e2e_init "$@"
@@ -57,16 +59,20 @@ check_dialog_and_ok() {
 
     local buttons expected
     buttons=$(dialog_buttons)
-    expected=$(printf '%s\n' "1 1 OK" "2 1 Cancel" "1001 0 Change a picture..." "1004 1 Custom picture")
+    # Group boxes are buttons too; they have no id (65535).
+    expected=$(printf '%s\n' "65535 1 Picture" "1004 1 &Custom picture" "1001 0 Change a &picture..." \
+        "1005 0 Choose a &folder..." "65535 1 Water" "1006 1 &Rings" "1007 1 Cr&ossed" "1 1 OK" "2 1 Cancel")
     if [ "$buttons" = "$expected" ]; then
-        e2e_pass settings_shown_four_controls
+        e2e_pass settings_shown_buttons
     else
-        e2e_fail settings_shown_four_controls "buttons (id enabled text): $(echo "$buttons" | tr '\n' ';')"
+        e2e_fail settings_shown_buttons "buttons (id enabled text): $(echo "$buttons" | tr '\n' ';')"
     fi
     expect_choice settings_shown_unticked_without_file 0 0
 
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_tick_enables_change 1 1
+    e2e_expect settings_tick_enables_folder "\"Choose a folder...\" stays disabled" \
+        e2e_wait_probe 5 1 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHOOSE_FOLDER"
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
     expect_choice settings_clear_disables_change 0 0
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
@@ -112,11 +118,50 @@ check_leave_unsaved() {
         test "$(md5sum <"$folder/Vitrane.ini")" = "$before"
 }
 
+# The preview runs the saver's scene with the choice as it stands: rings over
+# the desktop snapshot, where the camera puts them in a window of the
+# preview's size, moving; the built-in picture as soon as "Custom picture" is
+# ticked (no file is stored), before OK.
+check_preview() {
+    local saver job geometry first second ticked changed share
+    saver=$(e2e_install_saver)
+    settings_start_dialog settings_preview "$saver" || return
+    job=$SETTINGS_JOB
+    sleep 1
+    # The preview covers the placeholder inside its one-pixel edge.
+    set -- $(e2e_probe rect "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_PREVIEW" | tr -d '\r')
+    local w=$(($3 - 2)) h=$(($4 - 2))
+    geometry="${w}x${h}+$(($1 + 1))+$(($2 + 1))"
+    first=$(e2e_crop "$(e2e_screenshot settings-preview-1)" "$geometry" preview-desktop-1)
+    sleep 0.3
+    second=$(e2e_crop "$(e2e_screenshot settings-preview-2)" "$geometry" preview-desktop-2)
+    e2e_check_surface_rings settings_preview_rings "$first" "$w" "$h"
+    share=$(e2e_desktop_share "$first")
+    e2e_expect settings_preview_shows_desktop "only ${share}% of the water has the desktop's colours" \
+        test "$share" -ge 50
+    changed=$(e2e_diff_pixels "$first" "$second")
+    e2e_expect settings_preview_animates "only $changed pixels changed in 0.3 s" test "$changed" -gt 50
+
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
+    sleep 0.5
+    ticked=$(e2e_crop "$(e2e_screenshot settings-preview-3)" "$geometry" preview-builtin)
+    share=$(e2e_desktop_share "$ticked")
+    e2e_expect settings_preview_follows_choice "${share}% of the water still has the desktop's colours" \
+        test "$share" -le 5
+    e2e_expect settings_preview_names_choice "the line under the preview reads \"$(e2e_probe text "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_PREVIEW_NAME")\"" \
+        test "$(e2e_probe text "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_PREVIEW_NAME" | tr -d '\r')" = "Built-in picture"
+    e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CANCEL" >/dev/null
+    expect_end settings_preview_cancel_ends "$job"
+}
+
 check_save_failure() {
     local saver folder job
     saver=$(e2e_install_saver)
     folder=$(dirname "$saver")
     mkdir "$folder/Vitrane.ini"
+    local user_folder
+    user_folder=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Vitrane
+    rm -rf "$user_folder" && touch "$user_folder"
     settings_start_dialog settings_save_failure "$saver" || return
     job=$SETTINGS_JOB
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
@@ -131,9 +176,9 @@ check_save_failure() {
     e2e_screenshot settings-save-failure >/dev/null
     local text ini_path
     text=$(e2e_probe text "$error_title" "$box_text_id" | tr -d '\r')
-    ini_path=$(e2e_winpath "$folder/Vitrane.ini")
+    ini_path='C:\users\'"$(id -un)"'\AppData\Roaming\Vitrane\Vitrane.ini'
     # Wine names the drive's root in upper or lower case alike.
-    if printf '%s' "$text" | grep -qiF -- "$ini_path"; then
+    if printf '%s' "$text" | tr -d '\n' | grep -qiF -- "$ini_path"; then
         e2e_pass settings_save_failure_names_file
     else
         e2e_fail settings_save_failure_names_file "box text \"$text\" does not name $ini_path"
@@ -151,10 +196,12 @@ check_save_failure() {
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CANCEL" >/dev/null
     expect_end settings_save_failure_cancel_ends "$job"
     e2e_expect settings_save_failure_file_untouched "Vitrane.ini is no longer a folder" test -d "$folder/Vitrane.ini"
+    rm -f "$user_folder"
 }
 
 e2e_start_display 1024 768
 check_dialog_and_ok
+check_preview
 check_leave_unsaved settings_cancel cancel
 check_leave_unsaved settings_close_box close
 check_save_failure

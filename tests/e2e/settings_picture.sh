@@ -5,7 +5,9 @@
 # of the desktop. A picture chosen in the real file dialog, typed in as a
 # person would, is saved with its full path and drawn the same way. A file
 # dialog left with Cancel turns the custom picture off again and keeps the
-# stored path.
+# stored path. A standard user whose program folder is read-only saves into
+# their own file and sees it next time; the stored picture kept comes from the
+# administrator's file beside the saver.
 #
 # The pictures are single colours that the test desktop does not have, so a
 # screenshot tells at once which source the surface shows.
@@ -202,7 +204,43 @@ check_file_dialog_cancelled() {
     expect_saved "$name" "$folder" '.\lake.bmp' 0
 }
 
+# While run_as_user names a user, the saver and the probes that look at its
+# windows (one Wine session) run as that user in a Wine prefix of their own:
+# under Wine, root writes even where file permissions forbid it.
+run_as_user=""
+wine() {
+    [ -n "$run_as_user" ] || { command wine "$@"; return; }
+    su "$run_as_user" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="$DISPLAY" \
+        WINEPREFIX="$user_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine "$@")"
+}
+trap '[ -z "$run_as_user" ] || wine wineserver -k; e2e_cleanup' EXIT
+
+check_standard_user() {
+    local name=settings_user user=vitrane-e2e saver folder probe=$WINDOW_PROBE
+    id "$user" >/dev/null 2>&1 || useradd -m "$user" || { e2e_fail "$name" "could not add $user"; return; }
+    # Kept between runs: a new prefix takes about ten seconds to set up.
+    user_prefix=$(getent passwd "$user" | cut -d: -f6)/vitrane-wineprefix
+    saver=$(install_lake_saver 0)
+    folder=$(dirname "$saver")
+    cp "$WINDOW_PROBE" "$folder/" && WINDOW_PROBE=$folder/$(basename "$WINDOW_PROBE")
+    chmod 711 "$E2E_WORK" && chmod 444 "$folder"/* && chmod 555 "$folder"
+    run_as_user=$user
+    [ -f "$user_prefix/system.reg" ] || wine wineboot --init >/dev/null 2>&1
+    local own=$user_prefix/drive_c/users/$user/AppData/Roaming/Vitrane
+    rm -rf "$own"
+    if settings_start_dialog "$name" "$saver" && tick_custom_picture "$name" && press_ok "$name"; then
+        expect_saved "$name" "$own" '.\lake.bmp' 1
+        e2e_expect "${name}_program_folder_untouched" "$(ls "$folder")" test "$(ls "$folder" | wc -l)" = 4 -a \
+            "$(settings_ini_value "$folder/Vitrane.ini" UseCustomPic)" = 0
+        expect_full_screen_shows "$name" "$saver" "$lake_colour"
+    fi
+    wine wineserver -k
+    run_as_user=""
+    WINDOW_PROBE=$probe
+}
+
 e2e_start_display 1024 768
+check_standard_user
 check_tick_keeps_stored_picture
 check_chosen_picture
 check_file_dialog_cancelled

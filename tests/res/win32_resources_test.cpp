@@ -323,12 +323,20 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         bool tabStop;
     };
     const Expected expected[] = {
+        {-1, "Button", "Picture", BS_GROUPBOX, false},
+        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, true},
+        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, true},
+        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, true},
+        {-1, "Button", "Water", BS_GROUPBOX, false},
+        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, true},
+        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, false},
+        {-1, "Static", "&Speed", SS_LEFT, false},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, 0, true},
         {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, true},
         {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, true},
-        {IDC_CHANGE_PICTURE, "Button", "Change a picture...", BS_PUSHBUTTON, true},
-        {IDC_CUSTOM_PICTURE, "Button", "Custom picture", BS_AUTOCHECKBOX, true},
+        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, false},
+        {IDC_PREVIEW_NAME, "Static", nullptr, SS_LEFT, false},
         {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, false},
-        {-1, "Static", nullptr, SS_BITMAP, false},
     };
     HWND child = GetWindow(dialog.get(), GW_CHILD);
     for (const Expected& control : expected) {
@@ -340,7 +348,9 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
             EXPECT_EQ(WindowText(child), control.text);
         }
         const LONG style = GetWindowLongA(child, GWL_STYLE);
-        const LONG typeMask = std::strcmp(control.className, "Button") == 0 ? BS_TYPEMASK : SS_TYPEMASK;
+        const LONG typeMask = std::strcmp(control.className, "Button") == 0   ? BS_TYPEMASK
+                              : std::strcmp(control.className, "Static") == 0 ? SS_TYPEMASK
+                                                                              : 0;
         EXPECT_EQ(style & typeMask, control.type);
         EXPECT_EQ((style & WS_TABSTOP) != 0, control.tabStop);
         EXPECT_NE(style & WS_VISIBLE, 0);
@@ -355,7 +365,7 @@ TEST_F(SettingsDialogTemplate, CheckBoxNotifiesAndIllustrationIsLoaded)
     ASSERT_NE(checkBox, nullptr);
     EXPECT_NE(GetWindowLongA(checkBox, GWL_STYLE) & BS_NOTIFY, 0);
 
-    HWND illustration = GetWindow(GetWindow(dialog.get(), GW_CHILD), GW_HWNDLAST);
+    HWND illustration = GetDlgItem(dialog.get(), IDC_PREVIEW);
     ASSERT_NE(illustration, nullptr);
     EXPECT_NE(GetWindowLongA(illustration, GWL_EXSTYLE) & WS_EX_STATICEDGE, 0);
     // The static control owns the bitmap it loaded from the template.

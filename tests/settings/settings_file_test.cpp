@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/settings_file.h"
 
@@ -88,6 +90,46 @@ TEST(FlagFromText, AnyNonZeroNumberTurnsTheFlagOn)
         SCOPED_TRACE(c.text);
         EXPECT_EQ(c.expected, FlagFromText(c.text));
     }
+}
+
+TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
+{
+    struct Case {
+        const char* text;
+        int32_t waveStyle;
+        int32_t speed;
+    };
+    const Case cases[] = {
+        {"1", 1, 100},   {" 1 ", 1, 100},    {"+1", 1, 100},     {"0", 0, 100},     {"2", 0, 100},
+        {"50", 0, 50},   {"200", 0, 200},    {"75", 0, 75},      {"49", 0, 100},    {"201", 0, 100},
+        {"-100", 0, 100}, {"", 0, 100},      {" ", 0, 100},      {"1abc", 0, 100},  {"150%", 0, 100},
+        {"fast", 0, 100}, {"1.5", 0, 100},   {"0x1", 0, 100},    {"4294967446", 0, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.text + "'");
+        EXPECT_EQ(c.waveStyle, WaveStyleFromText(c.text));
+        EXPECT_EQ(c.speed, SpeedPercentFromText(c.text));
+    }
+}
+
+TEST(SavePlaces, BesideTheProgramFirstUnlessTheUserHasAFileOfTheirOwn)
+{
+    using P = SettingsPlace;
+    EXPECT_EQ((std::vector<P>{P::besideProgram, P::perUser}), SavePlaces(true, false));
+    EXPECT_EQ((std::vector<P>{P::perUser}), SavePlaces(true, true));
+    EXPECT_EQ((std::vector<P>{P::besideProgram}), SavePlaces(false, false));
+}
+
+TEST(KeyNames, ReadsTheListAndMatchesKeysWithoutCase)
+{
+    static const char list[] = "Speed\0lastfolderpicture\0\0junk";
+    const std::vector<std::string> names = KeyNames(std::string(list, sizeof list));
+    EXPECT_EQ((std::vector<std::string>{"Speed", "lastfolderpicture"}), names);
+    EXPECT_TRUE(HoldsKey(names, "LastFolderPicture"));
+    EXPECT_TRUE(HoldsKey(names, "SPEED"));
+    EXPECT_FALSE(HoldsKey(names, "WaveStyle"));
+    EXPECT_FALSE(HoldsKey(names, "Spee"));
+    EXPECT_TRUE(KeyNames(std::string()).empty());
 }
 
 }  // namespace

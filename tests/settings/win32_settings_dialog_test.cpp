@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -11,7 +12,9 @@
 
 #include "picture/win32_picture_formats.h"
 #include "res/resource.h"
+#include "settings/dialog_choices.h"
 #include "settings/win32_settings_dialog.h"
+#include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
 #include "win32_scratch_folder.h"
 #include "win32_settings_test_support.h"
@@ -93,6 +96,18 @@ BOOL WINAPI ScriptedChooser(LPOPENFILENAMEA request)
         return FALSE;
     }
     return FALSE;
+}
+
+// The scripted folder picker: each turn's folder, "" for a cancel.
+std::vector<std::string> folderTurns;
+
+bool ScriptedFolderChooser(HWND, std::string& folder)
+{
+    EXPECT_FALSE(folderTurns.empty()) << "the folder picker was opened more often than the script says";
+    const std::string turn = folderTurns.empty() ? "" : folderTurns.front();
+    folderTurns.erase(folderTurns.begin(), folderTurns.begin() + (folderTurns.empty() ? 0 : 1));
+    folder = turn.empty() ? folder : turn;
+    return !turn.empty();
 }
 
 // ---- Running the dialog modally, as start-up does, with a script of steps
@@ -196,13 +211,43 @@ const DialogStep pressOk = [](HWND dialog) { Click(dialog, IDOK); };
 const DialogStep pressCancel = [](HWND dialog) { Click(dialog, IDCANCEL); };
 const DialogStep tickOrClear = [](HWND dialog) { Click(dialog, IDC_CUSTOM_PICTURE); };
 const DialogStep changePicture = [](HWND dialog) { Click(dialog, IDC_CHANGE_PICTURE); };
+const DialogStep chooseFolder = [](HWND dialog) { Click(dialog, IDC_CHOOSE_FOLDER); };
+const DialogStep pickCrossed = [](HWND dialog) { Click(dialog, IDC_WAVE_CROSSED); };
 
 DialogStep ExpectChoiceShown(bool on)
 {
     return [on](HWND dialog) {
         EXPECT_EQ(on, Ticked(dialog));
         EXPECT_EQ(on, ChangeEnabled(dialog));
+        EXPECT_EQ(on, IsWindowEnabled(GetDlgItem(dialog, IDC_CHOOSE_FOLDER)) != FALSE);
     };
+}
+
+DialogStep MoveSpeed(int position)
+{
+    return [position](HWND dialog) {
+        const HWND speed = GetDlgItem(dialog, IDC_SPEED);
+        (void)SendMessageA(speed, TBM_SETPOS, TRUE, position);
+        (void)SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(speed));
+    };
+}
+
+// The live preview: the dialog's own window of that class.
+HWND PreviewWindow(HWND dialog)
+{
+    const HWND window = FindWindowExA(nullptr, nullptr, "VitraneSettingsPreview", nullptr);
+    return window != nullptr && GetWindow(window, GW_OWNER) == dialog ? window : nullptr;
+}
+
+// Every key OK writes, with the picture keys given and the rest as a
+// default dialog leaves them.
+Values AllKeys(Values picture)
+{
+    Values all = {{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""}};
+    for (const auto& entry : picture) {
+        all[entry.first] = entry.second;
+    }
+    return all;
 }
 
 class SettingsDialogTest : public testing::Test {
@@ -211,10 +256,20 @@ protected:
     {
         chooserTurns.clear();
         chooserRequests.clear();
+        folderTurns.clear();
         pictureChooser = ScriptedChooser;
+        savedFolderChooser = folderChooser;
+        folderChooser = ScriptedFolderChooser;
+        UseUserDataFolder(userData.Path() + "Roaming");
     }
 
-    void TearDown() override { pictureChooser = GetOpenFileNameA; }
+    void TearDown() override
+    {
+        pictureChooser = GetOpenFileNameA;
+        folderChooser = savedFolderChooser;
+    }
+
+    FolderChooser savedFolderChooser = nullptr;
 
     std::string IniFile() const { return folder.Path() + "Vitrane.ini"; }
 
@@ -236,6 +291,7 @@ protected:
     }
 
     ScratchFolder folder;
+    ScratchFolder userData;
 };
 
 TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
@@ -249,17 +305,25 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
         int x, y, width, height;
     };
     const Control controls[] = {
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 206, 68, 38, 21},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 166, 68, 38, 21},
-        {IDC_CHANGE_PICTURE, "Button", "Change a picture...", BS_PUSHBUTTON, WS_TABSTOP, 165, 19, 79, 21},
-        {IDC_CUSTOM_PICTURE, "Button", "Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 172, 7, 64, 10},
-        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 81, 130, 8},
-        {-1, "Static", nullptr, SS_BITMAP, 0, 36, 7, 68, 63},
+        {-1, "Button", "Picture", BS_GROUPBOX, 0, 176, 4, 109, 66},
+        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 184, 16, 95, 10},
+        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, WS_TABSTOP, 184, 30, 93, 14},
+        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, WS_TABSTOP, 184, 48, 93, 14},
+        {-1, "Button", "Water", BS_GROUPBOX, 0, 176, 74, 109, 56},
+        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP, 184, 86, 44, 10},
+        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0, 230, 86, 50, 10},
+        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP, 184, 101, 40, 8},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP, 180, 110, 101, 16},
+        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 184, 136, 48, 14},
+        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 237, 136, 48, 14},
+        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, SS_REALSIZECONTROL, 7, 7, 160, 112},
+        {IDC_PREVIEW_NAME, "Static", "Desktop", SS_LEFT, SS_PATHELLIPSIS | SS_NOPREFIX, 7, 123, 160, 8},
+        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 140, 160, 8},
     };
     LoadSettings(folder.Path());
     RunSettingsDialog({
         [&](HWND dialog) {
-            RECT client = {0, 0, 251, 96};
+            RECT client = {0, 0, 292, 156};
             (void)MapDialogRect(dialog, &client);
             RECT shown;
             (void)GetClientRect(dialog, &shown);
@@ -292,18 +356,25 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
                 (void)MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
                 EXPECT_EQ(expected.left, placed.left);
                 EXPECT_EQ(expected.top, placed.top);
-                if (c.type != SS_BITMAP) {
-                    // A bitmap static takes the size of its bitmap instead.
-                    EXPECT_EQ(expected.right, placed.right - placed.left);
-                    EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
-                }
+                // The bitmap too keeps the control's size: it scales with the dialog.
+                EXPECT_EQ(expected.right, placed.right - placed.left);
+                EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
                 child = GetWindow(child, GW_HWNDNEXT);
             }
             EXPECT_EQ(nullptr, child) << "more controls than expected";
         },
         [](HWND dialog) {
-            HWND illustration = GetWindow(GetDlgItem(dialog, IDC_CUSTOM_PICTURE), GW_HWNDNEXT);
-            illustration = GetWindow(illustration, GW_HWNDNEXT);
+            const HWND illustration = GetDlgItem(dialog, IDC_PREVIEW);
+            const HWND preview = PreviewWindow(dialog);
+            ASSERT_NE(nullptr, preview);
+            (void)SendMessageA(preview, WM_TIMER, 1, 0);  // a frame, without waiting for one
+            EXPECT_TRUE(IsWindowVisible(preview));
+            RECT inside;
+            (void)GetClientRect(illustration, &inside);
+            (void)MapWindowPoints(illustration, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+            RECT covered;
+            (void)GetWindowRect(preview, &covered);
+            EXPECT_TRUE(EqualRect(&inside, &covered));
             EXPECT_TRUE(GetWindowLongPtrA(illustration, GWL_EXSTYLE) & WS_EX_STATICEDGE);
             const HANDLE image = reinterpret_cast<HANDLE>(SendMessageA(illustration, STM_GETIMAGE, IMAGE_BITMAP, 0));
             BITMAP bitmap = {};
@@ -342,7 +413,7 @@ TEST_F(SettingsDialogTest, TickingEnablesAndClearingDisablesTheChangeButton)
                         pressOk,
                     }));
     // No file was chosen: the stored picture stays, in its relative form.
-    EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
@@ -368,7 +439,7 @@ TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
         LoadSettings(caseFolder.Path());
         EXPECT_EQ(IDOK, RunSettingsDialog({pressOk}));
         bool exists = false;
-        EXPECT_EQ(c.saved, SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
+        EXPECT_EQ(AllKeys(c.saved), SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
     }
 }
 
@@ -376,7 +447,7 @@ TEST_F(SettingsDialogTest, OkWithoutASettingsFileSavesNoPictureAndTheFlagOff)
 {
     LoadSettings(folder.Path());
     EXPECT_EQ(IDOK, RunSettingsDialog({ExpectChoiceShown(false), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", ""}, {"UseCustomPic", "0"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", ""}, {"UseCustomPic", "0"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, TheFileDialogAsksForAnExistingPictureStartingFromTheStoredOne)
@@ -410,7 +481,7 @@ TEST_F(SettingsDialogTest, AChosenFileIsSavedWithTheFlag)
     StoreAndLoad(".\\lake.jpg", "1");
     chooserTurns = {{ChooserOutcome::Choose, "E:\\Photos\\sea.jpeg"}};
     EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, ExpectChoiceShown(true), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\Photos\\sea.jpeg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\Photos\\sea.jpeg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, AFileDialogThatChoosesNothingTurnsThePictureOffAndKeepsThePath)
@@ -434,7 +505,7 @@ TEST_F(SettingsDialogTest, AFileDialogThatChoosesNothingTurnsThePictureOffAndKee
                             pressOk,
                         }));
         bool exists = false;
-        EXPECT_EQ((Values{{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
+        EXPECT_EQ(AllKeys({{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "0"}}),
                   SectionValues(ReadBytes(file, &exists), "Vitrane settings"));
     }
 }
@@ -447,7 +518,7 @@ TEST_F(SettingsDialogTest, AFailedFileDialogAfterAChoiceKeepsTheChoice)
                                        tickOrClear, pressOk}));
     ASSERT_EQ(2u, chooserRequests.size());
     EXPECT_EQ("E:\\sea.jpg", chooserRequests[1].initialFile);
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, ChoosingTwiceSavesTheSecondChoice)
@@ -458,7 +529,7 @@ TEST_F(SettingsDialogTest, ChoosingTwiceSavesTheSecondChoice)
     ASSERT_EQ(2u, chooserRequests.size());
     EXPECT_EQ("D:\\lake.jpg", chooserRequests[0].initialFile);
     EXPECT_EQ("E:\\first.jpg", chooserRequests[1].initialFile);
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\second.bmp"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\second.bmp"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, AChoiceThenAClearedBoxSavesThePathWithTheFlagOff)
@@ -466,7 +537,7 @@ TEST_F(SettingsDialogTest, AChoiceThenAClearedBoxSavesThePathWithTheFlagOff)
     StoreAndLoad("D:\\lake.jpg", "1");
     chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
     EXPECT_EQ(IDOK, RunSettingsDialog({changePicture, tickOrClear, ExpectChoiceShown(false), pressOk}));
-    EXPECT_EQ((Values{{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "0"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "E:\\sea.jpg"}, {"UseCustomPic", "0"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, EnterIsOk)
@@ -475,7 +546,7 @@ TEST_F(SettingsDialogTest, EnterIsOk)
     EXPECT_EQ(IDOK, RunSettingsDialog({tickOrClear,
                                        [](HWND dialog) { (void)SetFocus(GetDlgItem(dialog, IDOK)); },
                                        [](HWND dialog) { PressKey(dialog, VK_RETURN); }}));
-    EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
+    EXPECT_EQ(AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}}), Saved());
 }
 
 TEST_F(SettingsDialogTest, LeavingWithoutOkWritesNothing)
@@ -498,7 +569,9 @@ TEST_F(SettingsDialogTest, LeavingWithoutOkWritesNothing)
         LoadSettings(caseFolder.Path());
         chooserRequests.clear();
         chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
-        EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, changePicture, c.leave}));
+        folderTurns = {"E:\\Photos"};
+        EXPECT_EQ(IDCANCEL, RunSettingsDialog({tickOrClear, changePicture, chooseFolder, pickCrossed, MoveSpeed(0),
+                                               c.leave}));
         bool exists = false;
         EXPECT_EQ(stored, ReadBytes(file, &exists));
     }
@@ -571,9 +644,12 @@ TEST_F(SettingsDialogTest, TheProcedureClaimsOnlyTheCommandsItActsOn)
 
 TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
 {
-    // A folder where the settings file should be: no write can succeed,
-    // whatever rights the user has.
+    // A folder where the settings file should be, and a file where the
+    // per-user folder should be: no write can succeed, whatever rights the
+    // user has.
     ASSERT_TRUE(CreateDirectoryA(IniFile().c_str(), nullptr));
+    const std::string roaming = userData.MakeFolder("Roaming");
+    WriteBytes(roaming + "\\Vitrane", "");
     LoadSettings(folder.Path());
     std::string reported;
     EXPECT_EQ(IDCANCEL, RunSettingsDialog({
@@ -594,8 +670,66 @@ TEST_F(SettingsDialogTest, AFailedSaveIsReportedAndTheDialogStaysOpen)
                             ExpectChoiceShown(true),
                             pressCancel,
                         }));
-    EXPECT_NE(std::string::npos, reported.find(IniFile())) << reported;
+    EXPECT_NE(std::string::npos, reported.find(roaming + "\\Vitrane\\Vitrane.ini")) << reported;
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(IniFile().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Each choice is saved on OK, read back at the next start and shown by the
+// reopened dialog; the line under the preview names the chosen picture.
+TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
+{
+    struct Case {
+        const char* stored;  // beside CustomPicture=D:\lake.jpg, UseCustomPic=1
+        std::vector<DialogStep> steps;
+        std::vector<std::string> folders;
+        Values saved;
+        const char* label;
+    };
+    const Case cases[] = {
+        {"", {pickCrossed}, {}, {{"WaveStyle", "1"}}, "D:\\lake.jpg"},
+        {"", {MoveSpeed(8)}, {}, {{"Speed", "200"}}, "D:\\lake.jpg"},
+        {"Speed=130\r\n", {}, {}, {{"Speed", "130"}}, "D:\\lake.jpg"},  // between two positions: kept
+        {"", {chooseFolder}, {"E:\\Photos"}, {{"PictureFolder", "E:\\Photos"}, {"CustomPicture", ""}}, "E:\\Photos"},
+        {"PictureFolder=E:\\Photos\r\n", {changePicture}, {}, {{"CustomPicture", "E:\\sea.jpg"}}, "E:\\sea.jpg"},
+        {"PictureFolder=E:\\Photos\r\n", {chooseFolder}, {""}, {{"PictureFolder", "E:\\Photos"}}, "E:\\Photos"},
+        {"", {tickOrClear}, {}, {{"UseCustomPic", "0"}}, "Desktop"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.label << " " << c.stored);
+        StoreAndLoad("D:\\lake.jpg", std::string("1\r\n") + c.stored);
+        chooserRequests.clear();
+        chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
+        folderTurns = c.folders;
+        Values expected = AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
+        for (const auto& entry : c.saved) {
+            expected[entry.first] = entry.second;
+        }
+        const DialogStep shown = [&](HWND dialog) {
+            char name[MAX_PATH] = {};
+            (void)GetDlgItemTextA(dialog, IDC_PREVIEW_NAME, name, sizeof name);
+            EXPECT_STREQ(c.label, name);
+            EXPECT_EQ(expected["WaveStyle"] == "1", IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) == BST_CHECKED);
+            EXPECT_EQ(SliderFromSpeedPercent(std::stoi(expected["Speed"])),
+                      SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
+        };
+        std::vector<DialogStep> steps = c.steps;
+        steps.insert(steps.end(), {shown, pressOk});
+        EXPECT_EQ(IDOK, RunSettingsDialog(steps));
+        EXPECT_EQ(expected, Saved());
+        LoadSettings(folder.Path());
+        RunSettingsDialog({shown, pressCancel});
+    }
+}
+
+TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderStaysAndTheDialogWorksOn)
+{
+    const PreviewPixelFormatSetter saved = previewPixelFormatSetter;
+    previewPixelFormatSetter = [](HDC) { return false; };
+    StoreAndLoad("D:\\lake.jpg", "0");
+    EXPECT_EQ(IDOK, RunSettingsDialog({[](HWND dialog) { EXPECT_EQ(nullptr, PreviewWindow(dialog)); }, pickCrossed,
+                                       pressOk}));
+    previewPixelFormatSetter = saved;
+    EXPECT_EQ("1", Saved()["WaveStyle"]);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 
 #include "settings/win32_settings_store.h"
@@ -19,7 +21,11 @@ void SpoilSettings()
 
 class LoadSettingsTest : public testing::Test {
 protected:
-    void SetUp() override { SpoilSettings(); }
+    void SetUp() override
+    {
+        SpoilSettings();
+        UseUserDataFolder(userData.Path() + "Roaming");
+    }
 
     void Store(const std::string& fileText) { WriteBytes(folder.Path() + "Vitrane.ini", fileText); }
 
@@ -29,7 +35,17 @@ protected:
               "\r\nUseCustomPic=" + useCustomPic + "\r\n");
     }
 
+    // Where the user's own file goes: userData\Roaming\Vitrane\Vitrane.ini.
+    std::string UserFile() const { return userData.Path() + "Roaming\\Vitrane\\Vitrane.ini"; }
+    void StoreForUser(const std::string& fileText)
+    {
+        (void)userData.MakeFolder("Roaming");
+        (void)userData.MakeFolder("Roaming\\Vitrane");
+        WriteBytes(UserFile(), fileText);
+    }
+
     ScratchFolder folder;
+    ScratchFolder userData;
 };
 
 TEST_F(LoadSettingsTest, TheFileLiesInTheProgramDirectory)
@@ -145,6 +161,33 @@ TEST_F(LoadSettingsTest, ACutRelativeValueStillDropsOnlyItsFirstTwoCharacters)
     StoreValues(longPath, "0");
     LoadSettings(folder.Path());
     EXPECT_EQ(folder.Path() + std::string(252, 'p'), customPicturePath);
+}
+
+TEST_F(LoadSettingsTest, AFileBesideThatCannotBeWrittenLeavesSavesToTheUsersFileWhoseKeysWin)
+{
+    const std::string beside = folder.Path() + "Vitrane.ini";
+    const std::string administrators =
+        "[Vitrane settings]\r\nCustomPicture=.\\lake.jpg\r\nUseCustomPic=0\r\nWaveStyle=1\r\nSpeed=150\r\n";
+    Store(administrators);
+    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_READONLY));
+    (void)userData.MakeFolder("Roaming");
+    LoadSettings(folder.Path());
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"UseCustomPic", "1"}, {"Speed", ""}}, failedPath));
+    // Once there, the user's file takes every save: written beside, a value
+    // would stay hidden behind it.
+    ASSERT_TRUE(SetFileAttributesA(beside.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(SaveSettings({{"PictureFolder", "D:\\Photos"}}, failedPath));
+    bool exists = false;
+    EXPECT_EQ(administrators, ReadBytes(beside, &exists));
+    LoadSettings(folder.Path());
+    EXPECT_EQ(folder.Path() + "lake.jpg", customPicturePath);
+    EXPECT_EQ(1, useCustomPicture);
+    EXPECT_EQ(1, waveStyle);
+    EXPECT_EQ(100, speedPercent);  // the user's empty value wins too
+    EXPECT_EQ("D:\\Photos", pictureFolder);
+    WIN32_FIND_DATAA leftOver;
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((userData.Path() + "Roaming\\Vitrane\\*.tmp").c_str(), &leftOver));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "settings/win32_settings_store.h"
+
 std::map<std::string, std::string> SectionValues(const std::string& text, const std::string& section)
 {
     std::map<std::string, std::string> values;
@@ -22,4 +24,12 @@ std::map<std::string, std::string> SectionValues(const std::string& text, const 
         }
     }
     return values;
+}
+
+static std::string userDataFolderForTests;
+
+void UseUserDataFolder(const std::string& folder)
+{
+    userDataFolderForTests = folder;
+    userDataFolder = [] { return userDataFolderForTests; };
 }

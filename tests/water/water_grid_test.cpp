@@ -111,6 +111,27 @@ TEST(WaterGridInit, EmptySizesGiveEmptyArraysThatNothingWrites)
 
 // --- Animate ----------------------------------------------------------------
 
+// Speed scales the phase only: half speed at frame 20 and twice at frame 5
+// stand where today's speed stands at frame 10, to the bit.
+TEST(WaterGridAnimate, SpeedScalesHowFarTheWavesAdvancePerFrame)
+{
+    for (int32_t mode : {int32_t{Rings}, int32_t{Crossed}}) {
+        WaterGrid usual, slow, fast;
+        for (WaterGrid* grid : {&usual, &slow, &fast}) {
+            grid->Init(20, 30, mode);
+        }
+        slow.speedPercent = 50;
+        fast.speedPercent = 200;
+        usual.Animate(10.0f);
+        slow.Animate(20.0f);
+        fast.Animate(5.0f);
+        for (size_t k = 0; k < usual.vertices.elements.size(); ++k) {
+            ASSERT_EQ(usual.vertices.elements[k].z, slow.vertices.elements[k].z) << mode << " " << k;
+            ASSERT_EQ(usual.vertices.elements[k].z, fast.vertices.elements[k].z) << mode << " " << k;
+        }
+    }
+}
+
 TEST(WaterGridAnimate, RingsAtTimeZero)
 {
     WaterGrid grid;

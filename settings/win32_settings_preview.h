@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The settings dialog's live preview: the saver's water, camera and picture
+// rules in an OpenGL window of the dialog's own, laid over the inside of the
+// dialog's placeholder (a static showing the built-in bitmap) and animated
+// every 16 ms. Where no rendering context can be made, the placeholder's
+// bitmap stays in view and nothing else happens.
+
+struct PreviewChoice {
+    bool desktop = false;     // the snapshot taken when the preview started
+    std::string picturePath;  // otherwise this file; "" for the built-in picture
+    int32_t waveStyle = 0;
+    int32_t speedPercent = 100;
+};
+
+// Covers the placeholder with the live preview. False, with nothing created,
+// when no rendering context could be made.
+bool StartSettingsPreview(HWND dialog, HWND placeholder);
+// Shows the choice; the texture is loaded again only when the picture changed.
+void ShowSettingsPreview(const PreviewChoice& choice);
+// Releases the window, its context, the texture and the desktop snapshot.
+void StopSettingsPreview();
+
+// Gives the preview window's device context its pixel format: the saver's
+// own, which tests replace to act a machine without OpenGL.
+using PreviewPixelFormatSetter = bool (*)(HDC dc);
+extern PreviewPixelFormatSetter previewPixelFormatSetter;
