@@ -36,7 +36,6 @@ E2E_JOB=""
 E2E_EXIT_CODE=""
 E2E_PROBE_EXPECTED=""
 E2E_DISPLAY_PID=""
-E2E_OUTER_DISPLAY_PID=""
 E2E_SCREEN_WIDTH=0
 E2E_SCREEN_HEIGHT=0
 E2E_WORK=""
@@ -212,11 +211,10 @@ e2e_start_display() {
 # becomes the Xephyr's, whose root (1440 x 600) the scenario paints itself.
 e2e_start_two_monitors() {
     e2e_start_display 1600 700
-    E2E_OUTER_DISPLAY_PID=$E2E_DISPLAY_PID
     local number_file=$E2E_WORK/nested-display-number
     Xephyr -displayfd 5 -extension RANDR +xinerama -screen 800x600 -screen 640x480 -nolisten tcp -noreset \
         5>"$number_file" >"$E2E_WORK/xephyr.log" 2>&1 &
-    E2E_DISPLAY_PID=$!
+    E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
     e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     E2E_SCREEN_WIDTH=1440
@@ -234,13 +232,10 @@ e2e_stop_display() {
     if [ -n "${WINEPREFIX:-}" ]; then
         timeout 30 wineserver -w >/dev/null 2>&1
     fi
-    local pid
-    for pid in "$E2E_DISPLAY_PID" $E2E_OUTER_DISPLAY_PID; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
+    # Both servers when the display is nested.
+    kill $E2E_DISPLAY_PID 2>/dev/null
+    wait $E2E_DISPLAY_PID 2>/dev/null
     E2E_DISPLAY_PID=""
-    E2E_OUTER_DISPLAY_PID=""
 }
 
 # The test desktop: a checkerboard of two bright colours, 32 pixels a square,
@@ -447,18 +442,16 @@ e2e_pixel() {
 
 # All four corners of the screen black: the saver's black background, not
 # the desktop and not a white window, covers them. The screenshot is
-# corners.png.
+# corners.png. Given rectangles X,Y,WIDTH,HEIGHT (monitors): those of each.
 e2e_corners_black() {
-    e2e_area_corners_black "$(e2e_screenshot corners)" 0 0 "$E2E_SCREEN_WIDTH" "$E2E_SCREEN_HEIGHT"
-}
-
-# e2e_area_corners_black FILE X Y WIDTH HEIGHT: the corners of that rectangle
-# (a monitor) of the screenshot FILE are black.
-e2e_area_corners_black() {
-    local file=$1 x=$2 y=$3 w=$4 h=$5
-    [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
-        [ "$(e2e_pixel "$file" $((x + w - 1)) $((y + h - 1)))" = "0,0,0" ]
+    local file rect x y w h
+    file=$(e2e_screenshot corners)
+    for rect in "${@:-0,0,$E2E_SCREEN_WIDTH,$E2E_SCREEN_HEIGHT}"; do
+        IFS=, read -r x y w h <<<"$rect"
+        [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
+            [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
+            [ "$(e2e_pixel "$file" $((x + w - 1)) $((y + h - 1)))" = "0,0,0" ] || return 1
+    done
 }
 
 # e2e_crop FILE GEOMETRY NAME: a part of a screenshot (WxH+X+Y) as a file of its own.

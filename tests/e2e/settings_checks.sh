@@ -12,11 +12,8 @@ SETTINGS_ID_OK=1
 SETTINGS_ID_CANCEL=2
 SETTINGS_ID_CHANGE_PICTURE=1001
 SETTINGS_ID_CUSTOM_PICTURE=1004
-SETTINGS_ID_CHOOSE_FOLDER=1005
-SETTINGS_ID_CROSSED=1007
-# The placeholder under the live preview, and the line naming the picture.
+# The placeholder under the live preview.
 SETTINGS_ID_PREVIEW=1009
-SETTINGS_ID_PREVIEW_NAME=1010
 SETTINGS_JOB=""
 
 # settings_ini_value FILE KEY: the key's value in the section the saver

@@ -95,12 +95,8 @@ TEST(SceneTest, FrameClearsToBlackAndDrawsInWhite)
     scene.Add(&probe);
     scene.Frame();
 
-    EXPECT_EQ(probe.pixel[0], 0);
-    EXPECT_EQ(probe.pixel[1], 0);
-    EXPECT_EQ(probe.pixel[2], 0);
-    EXPECT_EQ(probe.colour[0], 1.0f);
-    EXPECT_EQ(probe.colour[1], 1.0f);
-    EXPECT_EQ(probe.colour[2], 1.0f);
+    EXPECT_EQ(std::vector<int>(probe.pixel, probe.pixel + 3), std::vector<int>(3, 0)) << "cleared to black";
+    EXPECT_EQ(std::vector<GLfloat>(probe.colour, probe.colour + 3), std::vector<GLfloat>(3, 1.0f)) << "white";
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));

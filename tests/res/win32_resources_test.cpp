@@ -1,6 +1,7 @@
 // Checks the resources linked into the executable: the texts, icons, bitmaps,
 // dialog and manifest that the program looks up by number at run time.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -319,7 +320,7 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         int id;
         const char* className;
         const char* text;
-        LONG type;  // BS_TYPEMASK bits for buttons, SS_TYPEMASK bits for statics
+        LONG type;  // BS_TYPEMASK bits for buttons, the low five (SS_TYPEMASK) for others
         bool tabStop;
     };
     const Expected expected[] = {
@@ -331,7 +332,7 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, true},
         {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, false},
         {-1, "Static", "&Speed", SS_LEFT, false},
-        {IDC_SPEED, "msctls_trackbar32", nullptr, 0, true},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, true},
         {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, true},
         {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, true},
         {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, false},
@@ -348,9 +349,7 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
             EXPECT_EQ(WindowText(child), control.text);
         }
         const LONG style = GetWindowLongA(child, GWL_STYLE);
-        const LONG typeMask = std::strcmp(control.className, "Button") == 0   ? BS_TYPEMASK
-                              : std::strcmp(control.className, "Static") == 0 ? SS_TYPEMASK
-                                                                              : 0;
+        const LONG typeMask = std::strcmp(control.className, "Button") == 0 ? BS_TYPEMASK : SS_TYPEMASK;
         EXPECT_EQ(style & typeMask, control.type);
         EXPECT_EQ((style & WS_TABSTOP) != 0, control.tabStop);
         EXPECT_NE(style & WS_VISIBLE, 0);

@@ -239,15 +239,12 @@ HWND PreviewWindow(HWND dialog)
     return window != nullptr && GetWindow(window, GW_OWNER) == dialog ? window : nullptr;
 }
 
-// Every key OK writes, with the picture keys given and the rest as a
-// default dialog leaves them.
-Values AllKeys(Values picture)
+// Every key OK writes: those given, and the rest (insert keeps a key given)
+// as a default dialog leaves them.
+Values AllKeys(Values given)
 {
-    Values all = {{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""}};
-    for (const auto& entry : picture) {
-        all[entry.first] = entry.second;
-    }
-    return all;
+    given.insert({{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""}});
+    return given;
 }
 
 class SettingsDialogTest : public testing::Test {
@@ -700,10 +697,8 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         chooserRequests.clear();
         chooserTurns = {{ChooserOutcome::Choose, "E:\\sea.jpg"}};
         folderTurns = c.folders;
-        Values expected = AllKeys({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
-        for (const auto& entry : c.saved) {
-            expected[entry.first] = entry.second;
-        }
+        Values expected = AllKeys(c.saved);
+        expected.insert({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
         const DialogStep shown = [&](HWND dialog) {
             char name[MAX_PATH] = {};
             (void)GetDlgItemTextA(dialog, IDC_PREVIEW_NAME, name, sizeof name);

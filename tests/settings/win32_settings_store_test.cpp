@@ -35,15 +35,6 @@ protected:
               "\r\nUseCustomPic=" + useCustomPic + "\r\n");
     }
 
-    // Where the user's own file goes: userData\Roaming\Vitrane\Vitrane.ini.
-    std::string UserFile() const { return userData.Path() + "Roaming\\Vitrane\\Vitrane.ini"; }
-    void StoreForUser(const std::string& fileText)
-    {
-        (void)userData.MakeFolder("Roaming");
-        (void)userData.MakeFolder("Roaming\\Vitrane");
-        WriteBytes(UserFile(), fileText);
-    }
-
     ScratchFolder folder;
     ScratchFolder userData;
 };
