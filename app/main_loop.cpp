@@ -7,36 +7,68 @@ bool FrameIsDue(uint32_t now, uint32_t lastFrameTime)
     return static_cast<uint32_t>(now - lastFrameTime) >= frameInterval;
 }
 
-static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime)
+uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime)
+{
+    const uint32_t elapsed = now - lastFrameTime;
+    return elapsed >= frameInterval ? 0 : frameInterval - elapsed;
+}
+
+// Between looks of the input watch: messages dispatched, and frames drawn.
+struct InputWatchSchedule {
+    bool messagesDispatched = false;
+    uint32_t framesDrawn = 0;
+};
+
+// The thread's keyboard state only changes as this loop removes input
+// messages, and a key, a click or a move over the saver's window each bring
+// one, so the watch looks right after messages. It also looks every fourth
+// frame (64 ms): the cursor can move without a message reaching this thread,
+// for instance while another program holds the pointer. Under Wine each look
+// costs about six round trips to the Wine server and the X server.
+constexpr uint32_t framesBetweenInputLooks = 4;
+
+static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, InputWatchSchedule& schedule)
 {
     const uint32_t now = host.Milliseconds();
-    if (FrameIsDue(now, lastFrameTime)) {
+    const bool frameIsDue = FrameIsDue(now, lastFrameTime);
+    if (frameIsDue) {
         // Measured start to start: drawing time counts towards the next interval.
         lastFrameTime = now;
         host.DrawFrame();
-    } else {
-        host.SleepOneMillisecond();
+        ++schedule.framesDrawn;
     }
 
-    if (host.OutputIsFullScreen()) {
+    if (host.OutputIsFullScreen() &&
+        (schedule.messagesDispatched || schedule.framesDrawn >= framesBetweenInputLooks)) {
+        schedule = InputWatchSchedule();
         watch.Snapshot();
         if (watch.ActivityDetected()) {
             host.RequestQuit();
+            return;
         }
+    }
+
+    // Waiting right after a frame saves a pass that would only find the queue
+    // empty again; a message that came during the frame ends the wait at once.
+    const uint32_t untilNextFrame = MillisecondsUntilNextFrame(frameIsDue ? host.Milliseconds() : now, lastFrameTime);
+    if (untilNextFrame > 0) {
+        host.WaitForMessageOrTimeout(untilNextFrame);
     }
 }
 
 int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime)
 {
+    InputWatchSchedule schedule;
     for (;;) {
         int exitCode = 0;
         switch (host.PumpOneMessage(exitCode)) {
         case MessagePass::Quit:
             return exitCode;
         case MessagePass::Dispatched:
+            schedule.messagesDispatched = true;
             break;
         case MessagePass::QueueEmpty:
-            RunIdlePass(host, watch, lastFrameTime);
+            RunIdlePass(host, watch, lastFrameTime, schedule);
             break;
         }
     }

@@ -14,13 +14,16 @@ enum class MessagePass {
 };
 
 // What the loop needs from the platform; the Windows build supplies the message
-// queue, a 1 ms clock, the scene and the output window, tests a scripted fake.
+// queue, a 1 ms clock and a wait on both, the scene and the output window, tests
+// a scripted fake.
 class MainLoopHost {
 public:
     // Removes and dispatches at most one message; on Quit sets exitCode.
     virtual MessagePass PumpOneMessage(int& exitCode) = 0;
     virtual uint32_t Milliseconds() = 0;
-    virtual void SleepOneMillisecond() = 0;
+    // Returns when a message arrives (or one is already waiting) or when the
+    // given time has passed, whichever comes first.
+    virtual void WaitForMessageOrTimeout(uint32_t milliseconds) = 0;
     virtual void DrawFrame() = 0;
     virtual bool OutputIsFullScreen() = 0;
     virtual void RequestQuit() = 0;
@@ -32,7 +35,12 @@ protected:
 // Unsigned difference, so the answer stays right when the clock wraps past 2^32.
 bool FrameIsDue(uint32_t now, uint32_t lastFrameTime);
 
+// 0 when a frame is due, else the time left until it is: at most frameInterval,
+// and right across the clock's wrap.
+uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime);
+
 // Runs until the quit message arrives and returns its exit code. Every pass
-// that finds the queue empty draws a frame when one is due, else sleeps 1 ms,
-// and while the output is full screen ends the saver on input activity.
+// that finds the queue empty draws a frame when one is due, while the output
+// is full screen ends the saver on input activity, and then waits for the next
+// message or the next frame.
 int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime);

@@ -27,13 +27,40 @@ start_display() {
     sleep 1
 }
 
+# Other builds may run their own Wine programs on this machine at the same
+# time; a process is ours when it runs in this prefix.
+in_our_prefix() {
+    tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"
+}
+
+# The newest process of ours whose command line matches the pattern.
+our_pid() {
+    local pid
+    for pid in $(pgrep -f "$1" | sort -rn); do
+        if in_our_prefix "$pid"; then
+            echo "$pid"
+            return
+        fi
+    done
+}
+
 # Wine starts the saver through a loader; prints the pid of the process whose
 # command line is the saver itself.
 saver_pid() {
     local pid=""
     for _ in $(seq 100); do
-        pid=$(pgrep -f -n 'Vitrane\.scr' || true)
+        pid=$(our_pid 'Vitrane\.scr')
         [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] && break
+        sleep 0.1
+    done
+    echo "$pid"
+}
+
+wine_server_pid() {
+    local pid=""
+    for _ in $(seq 20); do
+        pid=$(our_pid '^[^ ]*wineserver')
+        [ -n "$pid" ] && break
         sleep 0.1
     done
     echo "$pid"

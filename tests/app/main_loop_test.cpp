@@ -27,8 +27,9 @@ public:
     int32_t cursorX = 0;
 };
 
-// A scripted platform: a queue of messages, a clock that sleeping advances, a
-// log of what the loop did, and a quit that arrives as the next message.
+// A scripted platform: a queue of messages, a clock that waiting and drawing
+// advance, a message that may arrive during a wait, a log of what the loop did,
+// and a quit that arrives as the next message.
 class FakeHost : public MainLoopHost {
 public:
     MessagePass PumpOneMessage(int& exitCode) override
@@ -43,6 +44,9 @@ public:
         const char kind = pending.front();
         pending.pop_front();
         clock += millisecondsPerMessage;
+        if (kind == 'k') {
+            keyboard->keyA = 0x80;  // the thread's key state follows the removed messages
+        }
         if (kind == 'Q') {
             exitCode = 0;
             log += 'Q';
@@ -52,14 +56,22 @@ public:
         return MessagePass::Dispatched;
     }
     uint32_t Milliseconds() override { return clock; }
-    void SleepOneMillisecond() override
+    void WaitForMessageOrTimeout(uint32_t milliseconds) override
     {
-        clock += 1;
-        log += '.';
+        waits.push_back(milliseconds);
+        log += 'w';
+        if (arrival != 0 && arrivalDelay < milliseconds) {
+            clock += arrivalDelay;
+            pending.push_back(arrival);
+            arrival = 0;
+        } else {
+            clock += milliseconds;
+        }
     }
     void DrawFrame() override
     {
         frameStarts.push_back(clock);
+        clock += drawMilliseconds;
         log += 'F';
         if (onFrame) {
             onFrame(*this);
@@ -71,6 +83,11 @@ public:
     std::deque<char> pending;
     uint32_t clock = 0;
     uint32_t millisecondsPerMessage = 0;
+    uint32_t drawMilliseconds = 0;
+    char arrival = 0;  // arrives arrivalDelay into the next wait
+    uint32_t arrivalDelay = 0;
+    StillInput* keyboard = nullptr;
+    std::vector<uint32_t> waits;
     bool fullScreen = false;
     int idlePasses = 0;
     int idlePassLimit = 1000;
@@ -96,6 +113,48 @@ TEST(FrameIsDueTest, UsesTheUnsignedDifference)
     }
 }
 
+TEST(FrameIsDueTest, WaitEndsWhenTheNextFrameIsDue)
+{
+    struct Case {
+        uint32_t now;
+        uint32_t last;
+        uint32_t wait;
+    } cases[] = {
+        {0, 0, 16}, {5, 0, 11}, {15, 0, 1}, {16, 0, 0}, {1000, 0, 0},
+        {5, 0xFFFFFFF6u, 1}, {0, 0xFFFFFFFFu, 15}, {3, 0xFFFFFFFEu, 11},  // across the wrap
+        {0xFFFFFFF0u, 0, 0},  // long overdue
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MillisecondsUntilNextFrame(c.now, c.last), c.wait) << c.now << " after " << c.last;
+    }
+}
+
+TEST(MainLoopTest, WaitsUntilTheNextFrameAndHandlesAMessageArrivingMeanwhileFirst)
+{
+    for (const bool fullScreen : {false, true}) {
+        FakeHost host;
+        host.fullScreen = fullScreen;
+        host.clock = 100;
+        host.drawMilliseconds = 5;
+        host.arrival = 'k';
+        host.arrivalDelay = 3;
+        host.idlePassLimit = 3;
+        StillInput input;
+        host.keyboard = &input;
+        InputWatch watch(input);
+        uint32_t lastFrameTime = 0;
+
+        RunMainLoop(host, watch, lastFrameTime);
+        if (fullScreen) {
+            EXPECT_EQ(host.log, "FwmQ");  // the key is seen without waiting for the frame
+        } else {
+            EXPECT_EQ(host.log, "FwmwFw");
+            EXPECT_EQ(host.waits, (std::vector<uint32_t>{11, 8, 11}));
+            EXPECT_EQ(host.frameStarts, (std::vector<uint32_t>{100, 116}));
+        }
+    }
+}
+
 TEST(MainLoopTest, FirstIdlePassDrawsAtOnceThenFramesStartSixteenMillisecondsApart)
 {
     FakeHost host;
@@ -111,15 +170,17 @@ TEST(MainLoopTest, FirstIdlePassDrawsAtOnceThenFramesStartSixteenMillisecondsApa
     for (size_t k = 1; k < host.frameStarts.size(); ++k) {
         EXPECT_EQ(host.frameStarts[k] - host.frameStarts[k - 1], frameInterval);
     }
-    // Drawing takes no time here, so sixteen 1 ms sleeps lie between frames.
-    EXPECT_EQ(host.log.substr(0, 18), "F................F");
+    // Drawing takes no time here, so each frame is followed by one full wait.
+    EXPECT_EQ(host.log.substr(0, 6), "FwFwFw");
+    EXPECT_EQ(host.waits[0], frameInterval);
 }
 
 TEST(MainLoopTest, KeepsPacingWhenTheClockWrapsPastItsMaximum)
 {
     FakeHost host;
     host.clock = 0xFFFFFFFFu - 20;
-    host.idlePassLimit = 80;
+    host.idlePassLimit = 5;
+    host.drawMilliseconds = 5;
     StillInput input;
     InputWatch watch(input);
     uint32_t lastFrameTime = host.clock - 16;
@@ -130,6 +191,9 @@ TEST(MainLoopTest, KeepsPacingWhenTheClockWrapsPastItsMaximum)
         EXPECT_EQ(static_cast<uint32_t>(host.frameStarts[k] - host.frameStarts[k - 1]), frameInterval);
     }
     EXPECT_LT(host.frameStarts.back(), 100u);  // the clock did wrap
+    for (const uint32_t wait : host.waits) {
+        EXPECT_EQ(wait, frameInterval - 5);  // never negative or huge across the wrap
+    }
 }
 
 TEST(MainLoopTest, MessagesArrivingContinuouslyDrawNoFrame)
@@ -160,7 +224,7 @@ TEST(MainLoopTest, FirstIdlePassAfterTheQueueEmptiesDrawsWhenDue)
     uint32_t lastFrameTime = 1000;
 
     RunMainLoop(host, watch, lastFrameTime);
-    EXPECT_EQ(host.log, "mmmF");
+    EXPECT_EQ(host.log, "mmmFw");
     EXPECT_EQ(lastFrameTime, 1030u);
 }
 
@@ -196,7 +260,8 @@ TEST(MainLoopTest, ActivityEndsOnlyTheFullScreenOutput)
         const int exitCode = RunMainLoop(host, watch, lastFrameTime);
         if (fullScreen) {
             EXPECT_EQ(exitCode, 0);
-            EXPECT_EQ(host.log, "FQ");  // tested in the same idle pass as the frame
+            // A move without a message is seen after the fourth frame, in its idle pass.
+            EXPECT_EQ(host.log, "FwFwFwFQ");
         } else {
             EXPECT_EQ(exitCode, -1);  // still running when the fake stopped it
         }
