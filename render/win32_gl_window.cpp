@@ -17,6 +17,18 @@ void SetProjectionAndCamera(double aspect, double nearPlane)
     gluLookAt(4.0, 8.0, 9.0, 4.0, 3.0, 2.0, 0.0, 0.0, 1.0);
 }
 
+double AspectRatio(int width, int height)
+{
+    return static_cast<double>(static_cast<float>(width) / static_cast<float>(height));
+}
+
+void SetViewportAndCamera(int x, int y, int width, int height, double nearPlane)
+{
+    glViewport(x, y, width, height);
+    SetProjectionAndCamera(AspectRatio(width, height), nearPlane);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void GLWindow::Clear()
 {
     window = nullptr;
@@ -127,9 +139,6 @@ void GLWindow::Resize(int newWidth, int newHeight)
     if (renderingContext == nullptr || height == 0) {
         return;
     }
-    glViewport(0, 0, width, height);
-    SetProjectionAndCamera(static_cast<double>(static_cast<float>(width) / static_cast<float>(height)),
-                           resizeNearPlane);
-    glMatrixMode(GL_MODELVIEW);
+    SetViewportAndCamera(0, 0, width, height, resizeNearPlane);
     glLoadIdentity();
 }

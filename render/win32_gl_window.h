@@ -35,6 +35,14 @@ public:
 // at (4, 3, 2) with z up, multiplied onto the projection matrix.
 void SetProjectionAndCamera(double aspect, double nearPlane);
 
+// A width over a height, as a single-precision quotient widened to double.
+double AspectRatio(int width, int height);
+
+// Draws into the rectangle (x, y counted from the window's bottom-left
+// corner) with the fixed camera at that rectangle's aspect ratio, and leaves
+// the model-view matrix current. The height must not be 0.
+void SetViewportAndCamera(int x, int y, int width, int height, double nearPlane);
+
 // The near plane of the scene's set-up, 0.1 as a float widened to double
 // (0.10000000149011612); Resize uses 1.0. The surface lies far beyond both.
 constexpr double sceneNearPlane = static_cast<double>(0.1f);

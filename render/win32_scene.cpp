@@ -12,8 +12,7 @@ void Scene::InitGL()
     // A zero height (the hidden start-up window) has no aspect ratio; Resize
     // sets the projection once the output has a size.
     if (output.height != 0) {
-        SetProjectionAndCamera(
-            static_cast<double>(static_cast<float>(output.width) / static_cast<float>(output.height)), sceneNearPlane);
+        SetProjectionAndCamera(AspectRatio(output.width, output.height), sceneNearPlane);
     }
     // The identity is loaded by every frame, not here.
     glMatrixMode(GL_MODELVIEW);

@@ -3,10 +3,10 @@
 #include <GL/gl.h>
 
 #include "picture/win32_desktop_capture.h"
-#include "render/frame_clock.h"
 #include "render/monitor_layout.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_monitors.h"
+#include "render/win32_scene.h"
 #include "water/win32_water_surface.h"
 
 static bool SetSaverPixelFormat(HDC dc)
@@ -24,17 +24,20 @@ const UINT frameIntervalMs = 16;
 // As in the saver's preview mode, where the window's size sets the projection last.
 const double nearPlane = 1.0;
 
+// The preview's own scene drives its frames exactly as the saver's does.
 struct Preview {
+    Preview() { scene.Add(&surface); }
+
     HWND window = nullptr;
     HWND placeholder = nullptr;
     HDC deviceContext = nullptr;
     HGLRC renderingContext = nullptr;
     HBITMAP desktop = nullptr;
     WaterSurface surface;
+    Scene scene;
     std::string shownPicture;  // which picture the texture holds; "" before the first
     int32_t shownWaveStyle = -1;
     int32_t shownSpeedPercent = -1;
-    float time = 0.0f;
 };
 
 Preview preview;
@@ -65,21 +68,13 @@ static void SetViewport(int width, int height)
         return;
     }
     PreviewContextCurrent current;
-    glViewport(0, 0, width, height);
-    SetProjectionAndCamera(static_cast<double>(width) / height, nearPlane);
-    glMatrixMode(GL_MODELVIEW);
+    SetViewportAndCamera(0, 0, width, height, nearPlane);
 }
 
 static void DrawFrame()
 {
     PreviewContextCurrent current;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    preview.surface.Update(preview.time);
-    preview.surface.Draw();
-    preview.time = NextFrameTime(preview.time);
-    (void)SwapBuffers(preview.deviceContext);
+    preview.scene.Frame();
 }
 
 // The preview lies over the placeholder's inside, whose edge frames it. It
@@ -126,6 +121,7 @@ static void ReleaseWindowResources()
     }
     preview.window = nullptr;
     preview.deviceContext = nullptr;
+    preview.scene.output.deviceContext = nullptr;
     preview.renderingContext = nullptr;
     preview.surface.texture = 0;
 }
@@ -177,17 +173,16 @@ static bool MakeRenderingContext()
         return false;
     }
     preview.renderingContext = wglCreateContext(preview.deviceContext);
+    // The scene swaps the buffers of the device context its output holds.
+    preview.scene.output.deviceContext = preview.deviceContext;
     return preview.renderingContext != nullptr;
 }
 
 static void InitGLState()
 {
     PreviewContextCurrent current;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_TEXTURE_2D);
+    // The window has no size yet: the projection comes with its first WM_SIZE.
+    preview.scene.InitGL();
 }
 
 bool StartSettingsPreview(HWND dialog, HWND placeholder)
@@ -247,7 +242,7 @@ void ShowSettingsPreview(const PreviewChoice& choice)
         preview.surface.speedPercent = choice.speedPercent;
         preview.shownWaveStyle = choice.waveStyle;
         preview.shownSpeedPercent = choice.speedPercent;
-        preview.time = 0.0f;
+        preview.scene.time = 0.0f;
     }
 }
 
@@ -266,5 +261,5 @@ void StopSettingsPreview()
     preview.shownPicture.clear();
     preview.shownWaveStyle = -1;
     preview.shownSpeedPercent = -1;
-    preview.time = 0.0f;
+    preview.scene.time = 0.0f;
 }
