@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/settings_text.h"
+
 static std::string TrimmedLowerCase(const std::string& text)
 {
     const size_t first = text.find_first_not_of(" \t");
@@ -9,14 +11,7 @@ static std::string TrimmedLowerCase(const std::string& text)
         return std::string();
     }
     const size_t last = text.find_last_not_of(" \t");
-    std::string result = text.substr(first, last - first + 1);
-    // ASCII only: the C library's tolower depends on the locale.
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
+    return AsciiLowerCase(text.substr(first, last - first + 1));
 }
 
 // A pattern holding a wildcard, a separator or a NUL would break the filter.
