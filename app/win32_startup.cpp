@@ -17,6 +17,7 @@
 #include "render/win32_monitor_view.h"
 #include "render/win32_monitors.h"
 #include "res/resource.h"
+#include "settings/dialog_choices.h"
 #include "settings/settings_file.h"
 #include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
@@ -220,11 +221,14 @@ static bool StartMode(const std::string& commandLine)
 // pick each full-screen start, remembered so that the next one differs.
 static std::string ChosenPicturePath(bool rememberFolderPick)
 {
-    if (useCustomPicture != 1) {
+    switch (ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder)) {
+    case PictureSource::Desktop:
+    case PictureSource::BuiltIn:
         return std::string();
-    }
-    if (pictureFolder.empty()) {
+    case PictureSource::File:
         return customPicturePath;
+    case PictureSource::Folder:
+        break;
     }
     const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
     if (rememberFolderPick && !picked.empty()) {

@@ -3,19 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/settings_file.h"
+
 static const int32_t sliderMiddle = speedSliderMaximum / 2;
 
 int32_t SpeedPercentFromSlider(int32_t position)
 {
     const int32_t clamped = std::clamp(position, int32_t{0}, speedSliderMaximum);
     const double octaves = static_cast<double>(clamped - sliderMiddle) / sliderMiddle;
-    return static_cast<int32_t>(std::lround(100.0 * std::exp2(octaves)));
+    return static_cast<int32_t>(std::lround(defaultSpeedPercent * std::exp2(octaves)));
 }
 
 int32_t SliderFromSpeedPercent(int32_t percent)
 {
-    const int32_t clamped = std::clamp(percent, int32_t{50}, int32_t{200});
-    const double octaves = std::log2(clamped / 100.0);
+    const int32_t clamped = std::clamp(percent, slowestSpeedPercent, fastestSpeedPercent);
+    const double octaves = std::log2(static_cast<double>(clamped) / defaultSpeedPercent);
     return sliderMiddle + static_cast<int32_t>(std::lround(octaves * sliderMiddle));
 }
 

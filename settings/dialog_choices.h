@@ -4,7 +4,9 @@
 #include <string>
 
 // The settings dialog's decisions that need no window: how the "Speed"
-// trackbar maps to a wave speed, and which picture the choices stand for.
+// trackbar maps to a wave speed, and which picture the choices stand for
+// (start-up follows the same rule, so that the preview shows what the saver
+// will).
 
 // Trackbar positions 0 to speedSliderMaximum: half speed at 0, today's in the
 // middle, twice at the top, each step the same factor faster, so that
