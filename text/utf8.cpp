@@ -11,6 +11,11 @@ bool IsContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
+bool IsSurrogate(char32_t code_point)
+{
+    return code_point >= 0xD800 && code_point <= 0xDFFF;
+}
+
 struct Decoded {
     char32_t code_point;
     size_t length;      // bytes consumed, at least 1
@@ -63,13 +68,7 @@ Decoded DecodeOne(std::string_view bytes, size_t at)
     if (i < length) {
         return {kReplacement, i, false};
     }
-    const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
-    return {code_point, length, !surrogate};
-}
-
-bool IsSurrogate(char32_t code_point)
-{
-    return code_point >= 0xD800 && code_point <= 0xDFFF;
+    return {code_point, length, !IsSurrogate(code_point)};
 }
 
 void AppendUtf8(std::string& out, char32_t code_point)
