@@ -1,9 +1,14 @@
 #include "picture/win32_picture_decoder.h"
 
+#include <ole2.h>
+#include <olectl.h>
 #include <wincodec.h>
+
+#include <cstring>
 
 #include <climits>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "picture/exif_orientation.h"
@@ -229,4 +234,89 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
     picture.pixels = std::move(upright);
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
     return PictureDecode::Decoded;
+}
+
+// Draws the picture upright into a 32-bit bottom-up DIB section selected into
+// `memory` and copies its pixels out. The picture's size comes in HIMETRIC,
+// whose y axis runs upward: the source rectangle starts at the top edge and
+// has a negative height.
+static bool RenderOlePicture(IPicture* picture, HDC memory, OLE_XSIZE_HIMETRIC hmWidth,
+                             OLE_YSIZE_HIMETRIC hmHeight, PixelSize size, DecodedPicture& decoded)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib == nullptr || bits == nullptr) {
+        return false;
+    }
+    const HGDIOBJ previous = SelectObject(memory, dib);
+    // Shrinking with the default BLACKONWHITE mode would AND dropped rows into
+    // the kept ones and darken the picture.
+    (void)SetStretchBltMode(memory, COLORONCOLOR);
+    const HRESULT rendered = picture->Render(memory, 0, 0, size.width, size.height, 0, hmHeight, hmWidth,
+                                             -hmHeight, nullptr);
+    // GDI may batch the drawing; the bits are only complete after a flush.
+    (void)GdiFlush();
+    (void)SelectObject(memory, previous);
+    const size_t bytes = static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
+    bool copied = false;
+    if (SUCCEEDED(rendered)) {
+        decoded.pixels.reset(new (std::nothrow) uint8_t[bytes]);
+        if (decoded.pixels != nullptr) {
+            std::memcpy(decoded.pixels.get(), bits, bytes);
+            decoded.size = size;
+            copied = true;
+        }
+    }
+    (void)DeleteObject(dib);
+    return copied;
+}
+
+static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                             DecodedPicture& decoded)
+{
+    ComRef<IPicture> picture;
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (FAILED(OleLoadPicturePath(path, nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(picture.Out()))) ||
+        picture.Get() == nullptr || FAILED(picture->get_Width(&hmWidth)) ||
+        FAILED(picture->get_Height(&hmHeight))) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) {
+        return false;
+    }
+    HDC memory = CreateCompatibleDC(screen);
+    (void)ReleaseDC(nullptr, screen);
+    if (memory == nullptr) {
+        return false;
+    }
+    const PixelSize pixels = {HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)),
+                              HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY))};
+    const PixelSize size = PictureTextureSize(pixels, largestMonitor, maxTextureSide);
+    const bool rendered = size.width != 0 && size.height != 0 &&
+                          RenderOlePicture(picture.Get(), memory, hmWidth, hmHeight, size, decoded);
+    (void)DeleteDC(memory);
+    return rendered;
+}
+
+PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                                   DecodedPicture& picture)
+{
+    const PictureDecode result = DecodePictureFile(path, largestMonitor, maxTextureSide, picture);
+    if (result != PictureDecode::NotDecodable) {
+        return result;
+    }
+    // The OLE loader takes a writable path; it does not change it.
+    std::wstring writablePath(path);
+    return DecodeThroughOle(writablePath.data(), largestMonitor, maxTextureSide, picture)
+               ? PictureDecode::Decoded
+               : PictureDecode::NotDecodable;
 }

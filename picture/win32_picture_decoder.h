@@ -26,3 +26,10 @@ struct DecodedPicture {
 // thread must have a COM apartment.
 PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                 DecodedPicture& picture);
+
+// DecodePictureFile, and where the imaging component has no decoder for the
+// file (a metafile, for instance), the OLE picture loader drawing it at the
+// screen's resolution into the same kind of buffer. Any thread with a COM
+// apartment; no rendering context needed.
+PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
+                                   DecodedPicture& picture);

@@ -1,7 +1,6 @@
 #include "picture/win32_picture_textures.h"
 
-#include <ole2.h>
-#include <olectl.h>
+#include <objbase.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -63,73 +62,6 @@ static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
     return MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) != 0;
 }
 
-// Draws the picture upright into a new 32-bit bottom-up DIB section selected
-// into `memory` and uploads it. The picture's size comes in HIMETRIC, whose y
-// axis runs upward: the source rectangle starts at the top edge and has a
-// negative height.
-static bool UploadPicture(GLuint* texture, IPicture* picture, HDC memory,
-                          OLE_XSIZE_HIMETRIC hmWidth, OLE_YSIZE_HIMETRIC hmHeight,
-                          PixelSize largestMonitor)
-{
-    const PixelSize pixels = {HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)),
-                              HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY))};
-    const PixelSize size = PictureTextureSize(pixels, largestMonitor, MaxTextureSide());
-    const int width = size.width;
-    const int height = size.height;
-    if (width == 0 || height == 0) {
-        return false;
-    }
-
-    BITMAPINFO info = BottomUp32BitInfo(width, height);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib == nullptr || bits == nullptr) {
-        return false;
-    }
-
-    const HGDIOBJ previous = SelectObject(memory, dib);
-    // Shrinking with the default BLACKONWHITE mode would AND dropped rows into
-    // the kept ones and darken the picture.
-    (void)SetStretchBltMode(memory, COLORONCOLOR);
-    const HRESULT rendered =
-        picture->Render(memory, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-    // GDI may batch the drawing; the bits are only complete after a flush.
-    (void)GdiFlush();
-    (void)SelectObject(memory, previous);
-
-    const bool drawn = SUCCEEDED(rendered);
-    if (drawn) {
-        uint8_t* pixels = static_cast<uint8_t*>(bits);
-        BgrxToRgba(pixels, static_cast<size_t>(width) * static_cast<size_t>(height));
-        CreateTexture(texture, GL_RGBA, width, height, GL_RGBA, pixels);
-    }
-    (void)DeleteObject(dib);
-    return drawn;
-}
-
-static bool UploadPictureAtScreenResolution(GLuint* texture, IPicture* picture,
-                                            PixelSize largestMonitor)
-{
-    OLE_XSIZE_HIMETRIC hmWidth = 0;
-    OLE_YSIZE_HIMETRIC hmHeight = 0;
-    if (FAILED(picture->get_Width(&hmWidth)) || FAILED(picture->get_Height(&hmHeight))) {
-        return false;
-    }
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) {
-        return false;
-    }
-    HDC memory = CreateCompatibleDC(screen);
-    (void)ReleaseDC(nullptr, screen);
-    if (memory == nullptr) {
-        return false;
-    }
-    const bool uploaded =
-        UploadPicture(texture, picture, memory, hmWidth, hmHeight, largestMonitor);
-    (void)DeleteDC(memory);
-    return uploaded;
-}
-
 // Reads the bitmap out as 32-bit bottom-up rows whatever its own format, so
 // the buffer always holds width x height x 4 bytes. Null when it cannot;
 // otherwise the caller frees the buffer with std::free.
@@ -155,48 +87,23 @@ static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
     return pixels;
 }
 
-// The OLE picture loader: what the imaging component cannot decode (metafiles,
-// for instance) may still be drawn through it.
-static bool LoadThroughOle(GLuint* texture, wchar_t* widePath, PixelSize largestMonitor)
-{
-    IPicture* picture = nullptr;
-    const HRESULT opened = OleLoadPicturePath(widePath, nullptr, 0, 0, IID_IPicture,
-                                              reinterpret_cast<void**>(&picture));
-    if (FAILED(opened) || picture == nullptr) {
-        return false;
-    }
-    const bool loaded = UploadPictureAtScreenResolution(texture, picture, largestMonitor);
-    (void)picture->Release();
-    return loaded;
-}
-
 BOOL LoadTextureFromFile(GLuint* texture, const char* path)
 {
     wchar_t widePath[MAX_PATH] = {};
     if (!WidenPath(path, widePath)) {
         return FALSE;
     }
-    // Both decoders are built on COM (the OLE loader may bind the path through
-    // a URL moniker), so the thread needs an apartment for as long as they
-    // work. S_FALSE means there was one already; it still wants its
-    // CoUninitialize.
+    // Both decoders are built on COM, so the thread needs an apartment for as
+    // long as they work. S_FALSE means there was one already; it still wants
+    // its CoUninitialize.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const PixelSize largestMonitor = LargestMonitorSize();
     DecodedPicture decoded;
-    bool loaded = false;
-    switch (DecodePictureFile(widePath, largestMonitor, MaxTextureSide(), decoded)) {
-    case PictureDecode::Decoded:
-        BgrxToRgba(decoded.pixels.get(),
-                   static_cast<size_t>(decoded.size.width) * decoded.size.height);
+    const bool loaded = DecodeAnyPictureFile(widePath, LargestMonitorSize(), MaxTextureSide(), decoded) ==
+                        PictureDecode::Decoded;
+    if (loaded) {
+        BgrxToRgba(decoded.pixels.get(), static_cast<size_t>(decoded.size.width) * decoded.size.height);
         CreateTexture(texture, GL_RGBA, decoded.size.width, decoded.size.height, GL_RGBA,
                       decoded.pixels.get());
-        loaded = true;
-        break;
-    case PictureDecode::NotDecodable:
-        loaded = LoadThroughOle(texture, widePath, largestMonitor);
-        break;
-    case PictureDecode::Refused:
-        break;
     }
     if (SUCCEEDED(com)) {
         CoUninitialize();

@@ -62,6 +62,22 @@ int32_t SpeedPercentFromText(const std::string& text)
     return defaultSpeedPercent;
 }
 
+int32_t SlideSecondsFromText(const std::string& text)
+{
+    int32_t number = 0;
+    if (WholeNumber(text, number) &&
+        (number == 0 || (number >= shortestSlideSeconds && number <= longestSlideSeconds))) {
+        return number;
+    }
+    return defaultSlideSeconds;
+}
+
+bool OnUnlessZero(const std::string& text)
+{
+    int32_t number = 0;
+    return !(WholeNumber(text, number) && number == 0);
+}
+
 std::vector<SettingsPlace> SavePlaces(bool perUserPathKnown, bool perUserFileExists)
 {
     if (!perUserPathKnown) {

@@ -13,10 +13,18 @@ inline constexpr char waveStyleKey[] = "WaveStyle";
 inline constexpr char speedKey[] = "Speed";
 inline constexpr char pictureFolderKey[] = "PictureFolder";
 inline constexpr char lastFolderPictureKey[] = "LastFolderPicture";
+inline constexpr char slideSecondsKey[] = "SlideSeconds";
+inline constexpr char includeSubfoldersKey[] = "IncludeSubfolders";
+inline constexpr char monitorPicturesKey[] = "MonitorPictures";
 
 inline constexpr int32_t defaultSpeedPercent = 100;
 inline constexpr int32_t slowestSpeedPercent = 50;
 inline constexpr int32_t fastestSpeedPercent = 200;
+
+// Seconds between the pictures of a folder; 0 shows one picture per start.
+inline constexpr int32_t defaultSlideSeconds = 60;
+inline constexpr int32_t shortestSlideSeconds = 5;
+inline constexpr int32_t longestSlideSeconds = 86400;
 
 // What the profile reader is asked to return for a missing file, section or
 // key; see ProfileValue for what it reads as.
@@ -42,6 +50,11 @@ unsigned char FlagFromText(const std::string& text);
 int32_t WaveStyleFromText(const std::string& text);
 // The percent of the normal wave speed, 50 to 200; 100 for anything else.
 int32_t SpeedPercentFromText(const std::string& text);
+// 0, or 5 to 86400 seconds between pictures; 60 for anything else.
+int32_t SlideSecondsFromText(const std::string& text);
+// A switch that is on unless the text holds the number 0 (IncludeSubfolders,
+// MonitorPictures).
+bool OnUnlessZero(const std::string& text);
 
 // Where settings are kept: the file beside the program, which an
 // administrator may fill for every user, and the user's own file.

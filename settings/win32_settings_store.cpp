@@ -17,6 +17,9 @@ int32_t waveStyle = 0;
 int32_t speedPercent = defaultSpeedPercent;
 std::string pictureFolder;
 std::string lastFolderPicture;
+int32_t slideSeconds = defaultSlideSeconds;
+bool includeSubfolders = true;
+bool monitorPictures = true;
 
 static std::string RoamingApplicationData()
 {
@@ -76,6 +79,9 @@ void LoadSettings(const std::string& programDirectory)
     speedPercent = SpeedPercentFromText(ReadSetting(speedKey));
     pictureFolder = ReadSetting(pictureFolderKey);
     lastFolderPicture = ReadSetting(lastFolderPictureKey);
+    slideSeconds = SlideSecondsFromText(ReadSetting(slideSecondsKey));
+    includeSubfolders = OnUnlessZero(ReadSetting(includeSubfoldersKey));
+    monitorPictures = OnUnlessZero(ReadSetting(monitorPicturesKey));
 }
 
 static bool FileExists(const std::string& path)

@@ -19,6 +19,9 @@ extern int32_t waveStyle;              // 0 Rings (default), 1 Crossed
 extern int32_t speedPercent;           // 50..200, 100 by default
 extern std::string pictureFolder;      // PictureFolder as stored ("" = none)
 extern std::string lastFolderPicture;  // LastFolderPicture as stored
+extern int32_t slideSeconds;           // 0, or 5..86400; 60 by default
+extern bool includeSubfolders;         // pictures of the folder's subfolders too
+extern bool monitorPictures;           // each monitor a picture of its own
 
 void LoadSettings(const std::string& programDirectory);
 

@@ -20,4 +20,14 @@ public:
 
     // 0 until a loader creates the texture: binding 0 draws untextured.
     GLuint texture = 0;
+    // The picture taking the place of `texture`, `fade` (0 to 1) of the way
+    // there, under the same water; 0 for none.
+    GLuint incomingTexture = 0;
+    float fade = 0.0f;
 };
+
+// Whether this rendering context blends two textures in one pass (OpenGL 1.3
+// multitexturing with the interpolating combiner). Where it cannot, a change
+// of picture dims the old one to black and brightens the new one instead,
+// still in one pass.
+bool CrossfadeInOnePass();

@@ -98,17 +98,25 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
         const char* text;
         int32_t waveStyle;
         int32_t speed;
+        int32_t slideSeconds;
+        bool onUnlessZero;
     };
     const Case cases[] = {
-        {"1", 1, 100},   {" 1 ", 1, 100},    {"+1", 1, 100},     {"0", 0, 100},     {"2", 0, 100},
-        {"50", 0, 50},   {"200", 0, 200},    {"75", 0, 75},      {"49", 0, 100},    {"201", 0, 100},
-        {"-100", 0, 100}, {"", 0, 100},      {" ", 0, 100},      {"1abc", 0, 100},  {"150%", 0, 100},
-        {"fast", 0, 100}, {"1.5", 0, 100},   {"0x1", 0, 100},    {"4294967446", 0, 100},
+        {"1", 1, 100, 60, true},        {" 1 ", 1, 100, 60, true},     {"+1", 1, 100, 60, true},
+        {"0", 0, 100, 0, false},        {" -0 ", 0, 100, 0, false},    {"2", 0, 100, 60, true},
+        {"5", 0, 100, 5, true},         {"4", 0, 100, 60, true},       {"86400", 0, 100, 86400, true},
+        {"86401", 0, 100, 60, true},    {"50", 0, 50, 50, true},       {"200", 0, 200, 200, true},
+        {"75", 0, 75, 75, true},        {"49", 0, 100, 49, true},      {"201", 0, 100, 201, true},
+        {"-100", 0, 100, 60, true},     {"", 0, 100, 60, true},        {" ", 0, 100, 60, true},
+        {"1abc", 0, 100, 60, true},     {"150%", 0, 100, 60, true},    {"fast", 0, 100, 60, true},
+        {"1.5", 0, 100, 60, true},      {"0x1", 0, 100, 60, true},     {"4294967446", 0, 100, 60, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
         EXPECT_EQ(c.waveStyle, WaveStyleFromText(c.text));
         EXPECT_EQ(c.speed, SpeedPercentFromText(c.text));
+        EXPECT_EQ(c.slideSeconds, SlideSecondsFromText(c.text));
+        EXPECT_EQ(c.onUnlessZero, OnUnlessZero(c.text));
     }
 }
 

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "picture/picture_math.h"
+#include "render/renderable.h"
+
+class WaterSurface;
+struct SlideshowWork;
+struct SlideshowScreen;
+
+// What a slideshow shows. The folder wins over the file; with neither, the
+// built-in picture. Texts are UTF-8.
+struct SlideshowChoice {
+    std::string folder;
+    std::string file;
+    bool includeSubfolders = true;
+    uint32_t slideSeconds = 0;  // 0: the first picture stays
+    std::string previous;       // the picture the last run ended on
+    int monitors = 1;           // pictures shown at once, all different while the folder has enough
+};
+
+// The one owner of a slideshow's work: the folder, its shuffled order and the
+// thread that lists the folder and decodes the pictures ahead of their turn
+// (with COM of its own), so that the thread that draws never waits for a disk.
+// Each monitor starts black and fades in its first picture once decoded; the
+// pixels reach their texture a strip per frame, so no frame is late.
+class Slideshow {
+public:
+    Slideshow();
+    ~Slideshow();
+    Slideshow(const Slideshow&) = delete;
+    Slideshow& operator=(const Slideshow&) = delete;
+
+    // Stops what runs and starts the choice. Needs the rendering context
+    // current; returns at once.
+    void Start(const SlideshowChoice& choice, PixelSize largestMonitor);
+
+    // Once per frame, with the rendering context current and `now` in
+    // milliseconds: takes what the thread has decoded, uploads a strip of it
+    // and moves the changes on.
+    void Advance(uint64_t now);
+
+    // Gives the surface this frame's pictures of the monitor (counted modulo
+    // the pictures shown at once).
+    void ShowOn(int monitor, WaterSurface& surface) const;
+
+    // The picture the first monitor shows or fades to; "" before there is
+    // one, and for the built-in picture.
+    std::string ShownPicture() const;
+
+    // Ends and joins the thread, then deletes the textures where the
+    // rendering context is current. Does nothing when nothing runs.
+    void Stop();
+
+private:
+    bool TakeDecoded(SlideshowScreen& screen, size_t index);
+
+    std::unique_ptr<SlideshowWork> work;
+    HANDLE thread = nullptr;
+    std::vector<SlideshowScreen> screens;
+    GLuint black = 0;
+    uint64_t now = 0;
+    bool changesAfterFirst = false;
+};
+
+// Put first in a scene: before the surfaces draw, moves the slideshow on and
+// gives each surface its monitor's pictures.
+class SlideshowFeed : public Renderable {
+public:
+    explicit SlideshowFeed(Slideshow& show) : show(show) {}
+    void Add(WaterSurface* surface, int monitor) { targets.push_back({surface, monitor}); }
+    void Clear() { targets.clear(); }
+    void Update(float time) override;
+
+private:
+    struct Target {
+        WaterSurface* surface;
+        int monitor;
+    };
+    Slideshow& show;
+    std::vector<Target> targets;
+};
+
+// Milliseconds from the performance counter: the slideshow's clock.
+uint64_t SlideshowMilliseconds();
