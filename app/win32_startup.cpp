@@ -12,6 +12,8 @@
 #endif
 #include "app/win32_main_window.h"
 #include "picture/win32_desktop_capture.h"
+#include "picture/win32_monitor_size.h"
+#include "picture/win32_slideshow.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
 #include "render/win32_monitor_view.h"
@@ -19,7 +21,6 @@
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
 #include "settings/settings_file.h"
-#include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
 #include "water/win32_water_surface.h"
@@ -216,70 +217,82 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
-// The picture file this start shows; "" for the desktop snapshot or, with the
-// custom picture on, the built-in picture. A folder of pictures gives a new
-// pick each full-screen start, remembered so that the next one differs.
-static std::string ChosenPicturePath(bool rememberFolderPick)
+// Picture files come from the slideshow: a folder's pictures in turn, or the
+// one chosen file, listed and decoded off this thread. Where the same picture
+// shows everywhere, every monitor takes the first one's.
+static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount)
 {
-    switch (ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder)) {
-    case PictureSource::Desktop:
-    case PictureSource::BuiltIn:
-        return std::string();
-    case PictureSource::File:
-        return customPicturePath;
-    case PictureSource::Folder:
-        break;
+    SlideshowChoice choice;
+    if (source == PictureSource::File) {
+        choice.file = customPicturePath;
+        return choice;
     }
-    const std::string picked = ChooseFolderPicture(pictureFolder, lastFolderPicture);
-    if (rememberFolderPick && !picked.empty()) {
-        // Where nothing can be written, the next start may pick this picture
-        // again; that is no reason to show none now.
-        std::string failedPath;
-        (void)SaveSettings({{lastFolderPictureKey, picked}}, failedPath);
-    }
-    return picked;
+    choice.folder = pictureFolder;
+    choice.includeSubfolders = includeSubfolders;
+    choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
+    choice.previous = lastFolderPicture;
+    choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
+    return choice;
 }
 
-// One water surface, showing the monitor's piece of the desktop snapshot, or
-// the chosen picture; `sharedTexture`, when not 0, is a picture another
-// surface already holds. Owned by the process, since the scene only points to
-// it, and alive until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, const std::string& picturePath)
+// One water surface, showing the monitor's piece of the desktop snapshot or
+// the built-in picture; `sharedTexture`, when not 0, is a picture another
+// surface already holds. With `feed`, the slideshow gives it its pictures
+// instead. Owned by the process, since the scene only points to it, and alive
+// until the program ends.
+static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, SlideshowFeed* feed,
+                                       int monitor)
 {
     WaterSurface* surface = new WaterSurface();
     surface->Init(20, 30, waveStyle);
     surface->speedPercent = speedPercent;
-    if (sharedTexture != 0) {
+    if (feed != nullptr) {
+        feed->Add(surface, monitor);
+    } else if (sharedTexture != 0) {
         surface->texture = sharedTexture;
-        return surface;
+    } else {
+        surface->SetTexture(nullptr, desktopPiece);
     }
-    const bool usePictureFile = !picturePath.empty();
-    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopPiece);
     return surface;
 }
 
 // Full screen: one surface per monitor, each in its own viewport, all driven
 // by the scene's one frame counter. Otherwise one surface over the whole
-// output, showing the primary monitor's piece.
+// output, showing the primary monitor's piece. The feed, when there is one,
+// comes first, so that the surfaces draw this frame's pictures.
 static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
-                             const std::string& picturePath)
+                             SlideshowFeed* feed)
 {
+    if (feed != nullptr) {
+        scene.Add(feed);
+    }
     if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, picturePath));
+        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, feed, 0));
         return;
     }
-    // A picture file or the built-in picture is the same on every monitor:
-    // decoded once, its texture shared.
+    // The built-in picture is the same on every monitor: loaded once, its
+    // texture shared.
     const bool samePictureEverywhere = useCustomPicture == 1;
     GLuint sharedTexture = 0;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, picturePath);
+        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, feed, static_cast<int>(i));
         if (samePictureEverywhere) {
             sharedTexture = surface->texture;
         }
         scene.Add(new MonitorView(*surface, monitors[i].viewport));
     }
+}
+
+// The picture the full-screen saver ended on, so that the next start begins
+// with another. Where nothing can be written, the next start may begin with
+// it again; that is no reason to keep the saver up.
+static void RememberLastPicture(const std::string& picture)
+{
+    if (picture.empty()) {
+        return;
+    }
+    std::string failedPath;
+    (void)SaveSettings({{lastFolderPictureKey, picture}}, failedPath);
 }
 
 // Each monitor's piece of the desktop as the user left it; none where the
@@ -316,8 +329,19 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const bool keepRunning = StartMode(commandLine);
+    const PictureSource source = ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder);
+    // The settings mode and a wrong switch come here with no rendering
+    // context and nothing to show.
+    const bool drawing = keepRunning && wglGetCurrentContext() != nullptr;
+    const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
+    Slideshow slideshow;
+    SlideshowFeed feed(slideshow);
+    if (drawing && showsFiles) {
+        slideshow.Start(ChosenSlideshow(source, scene.output.IsFullScreen() ? monitors.size() : 1),
+                        LargestMonitorSize());
+    }
     if (keepRunning) {
-        AddWaterSurfaces(monitors, desktopPieces, ChosenPicturePath(scene.output.IsFullScreen()));
+        AddWaterSurfaces(monitors, desktopPieces, drawing && showsFiles ? &feed : nullptr);
     }
     // The textures, if any, hold their own copies of the pixels.
     for (HBITMAP piece : desktopPieces) {
@@ -334,6 +358,14 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+    // Gone from the screen at once; the slideshow's thread may still be
+    // finishing a picture.
+    (void)ShowWindow(mainWindow, SW_HIDE);
+    if (source == PictureSource::Folder && scene.output.IsFullScreen()) {
+        RememberLastPicture(slideshow.ShownPicture());
+    }
+    slideshow.Stop();
+    scene.renderables.remove(&feed);
 #ifdef VITRANE_FRAME_RECORDER
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
 #endif

@@ -23,5 +23,6 @@
 // The built-in bitmap where the preview goes; the live preview covers it.
 #define IDC_PREVIEW 1009
 #define IDC_PREVIEW_NAME 1010
+#define IDC_SLIDE_SECONDS 1011
 
 #endif

@@ -21,6 +21,37 @@ int32_t SliderFromSpeedPercent(int32_t percent)
     return sliderMiddle + static_cast<int32_t>(std::lround(octaves * sliderMiddle));
 }
 
+// "45 seconds", "1 minute", "2 hours": the largest whole unit.
+static std::string IntervalLabel(int32_t seconds)
+{
+    struct Unit {
+        int32_t seconds;
+        const char* name;
+    };
+    static const Unit units[] = {{3600, "hour"}, {60, "minute"}, {1, "second"}};
+    for (const Unit& unit : units) {
+        if (seconds % unit.seconds == 0) {
+            const int32_t count = seconds / unit.seconds;
+            return std::to_string(count) + " " + unit.name + (count == 1 ? "" : "s");
+        }
+    }
+    return std::string();
+}
+
+std::vector<SlideChoice> SlideChoices(int32_t storedSeconds)
+{
+    std::vector<SlideChoice> choices = {{0, "Never"}};
+    for (int32_t seconds : {10, 30, 60, 300, 900}) {
+        choices.push_back({seconds, IntervalLabel(seconds)});
+    }
+    const auto place = std::find_if(choices.begin(), choices.end(),
+                                    [&](const SlideChoice& choice) { return choice.seconds >= storedSeconds; });
+    if (place == choices.end() || place->seconds != storedSeconds) {
+        choices.insert(place, {storedSeconds, IntervalLabel(storedSeconds)});
+    }
+    return choices;
+}
+
 PictureSource ChosenPictureSource(bool useCustomPicture, const std::string& file, const std::string& folder)
 {
     if (!useCustomPicture) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The settings dialog's decisions that need no window: how the "Speed"
 // trackbar maps to a wave speed, and which picture the choices stand for
@@ -17,6 +18,18 @@ inline constexpr int32_t speedSliderMaximum = 8;
 int32_t SpeedPercentFromSlider(int32_t position);
 // The position nearest to a percent; out-of-range percents go to the ends.
 int32_t SliderFromSpeedPercent(int32_t percent);
+
+// One entry of "Change picture every:": seconds between pictures (0 for
+// Never) and the words shown.
+struct SlideChoice {
+    int32_t seconds;
+    std::string label;
+};
+
+// The entries, shortest first: Never, 10 and 30 seconds, 1, 5 and 15 minutes,
+// and the stored value in its place when it is none of these, so that it is
+// kept until the user picks another.
+std::vector<SlideChoice> SlideChoices(int32_t storedSeconds);
 
 enum class PictureSource { Desktop, File, Folder, BuiltIn };
 

@@ -13,7 +13,6 @@
 #include "settings/dialog_choices.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
-#include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
 
@@ -65,10 +64,8 @@ static char pictureTitleBuffer[256];
 static std::string dialogPictureFolder;
 static int32_t dialogWaveStyle = 0;
 static int32_t dialogSpeedPercent = 100;
+static int32_t dialogSlideSeconds = defaultSlideSeconds;
 static bool previewRunning = false;
-// The folder's picture the preview shows, picked once per chosen folder.
-static std::string previewFolder;
-static std::string previewFolderPicture;
 
 static void SetPictureFileText(const std::string& text)
 {
@@ -81,15 +78,6 @@ static void SetPictureFileText(const std::string& text)
 static std::string PreviewFilePath()
 {
     return storedCustomPicture == pictureFileBuffer ? customPicturePath : std::string(pictureFileBuffer);
-}
-
-static std::string PreviewFolderPicture()
-{
-    if (previewFolder != dialogPictureFolder) {
-        previewFolder = dialogPictureFolder;
-        previewFolderPicture = ChooseFolderPicture(dialogPictureFolder, lastFolderPicture);
-    }
-    return previewFolderPicture;
 }
 
 // The line under the preview and the preview itself follow every change.
@@ -107,7 +95,10 @@ static void ShowChoices(HWND dialog)
     if (source == PictureSource::File) {
         choice.picturePath = PreviewFilePath();
     } else if (source == PictureSource::Folder) {
-        choice.picturePath = PreviewFolderPicture();
+        choice.folder = dialogPictureFolder;
+        choice.includeSubfolders = includeSubfolders;
+        choice.slideSeconds = dialogSlideSeconds;
+        choice.previous = lastFolderPicture;
     }
     choice.waveStyle = dialogWaveStyle;
     choice.speedPercent = dialogSpeedPercent;
@@ -120,6 +111,32 @@ static void ShowPictureChoice(HWND dialog, unsigned char on)
     (void)CheckDlgButton(dialog, IDC_CUSTOM_PICTURE, on ? BST_CHECKED : BST_UNCHECKED);
     (void)EnableWindow(GetDlgItem(dialog, IDC_CHANGE_PICTURE), on);
     (void)EnableWindow(GetDlgItem(dialog, IDC_CHOOSE_FOLDER), on);
+    (void)EnableWindow(GetDlgItem(dialog, IDC_SLIDE_SECONDS), on);
+}
+
+static void FillSlideChoices(HWND dialog)
+{
+    const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
+    (void)SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const SlideChoice& choice : SlideChoices(dialogSlideSeconds)) {
+        const LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label.c_str()));
+        if (item >= 0) {
+            (void)SendMessageA(list, CB_SETITEMDATA, static_cast<WPARAM>(item), choice.seconds);
+            if (choice.seconds == dialogSlideSeconds) {
+                (void)SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+            }
+        }
+    }
+}
+
+static void ReadSlideSeconds(HWND dialog)
+{
+    const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
+    const LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (item != CB_ERR) {
+        dialogSlideSeconds = static_cast<int32_t>(SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
+        ShowChoices(dialog);
+    }
 }
 
 static void InitSettingsDialog(HWND dialog)
@@ -132,6 +149,8 @@ static void InitSettingsDialog(HWND dialog)
     dialogPictureFolder = pictureFolder;
     dialogWaveStyle = waveStyle == 1 ? 1 : 0;
     dialogSpeedPercent = speedPercent;
+    dialogSlideSeconds = slideSeconds;
+    FillSlideChoices(dialog);
     ShowPictureChoice(dialog, dialogUseCustomPicture);
     (void)CheckRadioButton(dialog, IDC_WAVE_RINGS, IDC_WAVE_CROSSED,
                            dialogWaveStyle == 1 ? IDC_WAVE_CROSSED : IDC_WAVE_RINGS);
@@ -140,8 +159,6 @@ static void InitSettingsDialog(HWND dialog)
     (void)SendMessageA(speed, TBM_SETPAGESIZE, 0, 1);
     (void)SendMessageA(speed, TBM_SETPOS, TRUE, SliderFromSpeedPercent(dialogSpeedPercent));
 
-    previewFolder.clear();
-    previewFolderPicture.clear();
     previewRunning = StartSettingsPreview(dialog, GetDlgItem(dialog, IDC_PREVIEW));
     ShowChoices(dialog);
 }
@@ -217,7 +234,8 @@ static bool SaveDialogSettings(std::string& failedPath)
                          {waveStyleKey, std::to_string(dialogWaveStyle)},
                          {speedKey, std::to_string(dialogSpeedPercent)},
                          {pictureFolderKey, dialogPictureFolder},
-                         {lastFolderPictureKey, lastFolderPicture}},
+                         {lastFolderPictureKey, lastFolderPicture},
+                         {slideSecondsKey, std::to_string(dialogSlideSeconds)}},
                         failedPath);
 }
 
@@ -249,6 +267,11 @@ static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)
         return TRUE;
     case IDC_CHOOSE_FOLDER:
         ChooseFolder(dialog);
+        return TRUE;
+    case IDC_SLIDE_SECONDS:
+        if (notification == CBN_SELCHANGE) {
+            ReadSlideSeconds(dialog);
+        }
         return TRUE;
     case IDC_WAVE_RINGS:
     case IDC_WAVE_CROSSED:

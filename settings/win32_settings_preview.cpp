@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "picture/win32_desktop_capture.h"
+#include "picture/win32_slideshow.h"
 #include "render/monitor_layout.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_monitors.h"
@@ -24,9 +25,14 @@ const UINT frameIntervalMs = 16;
 // As in the saver's preview mode, where the window's size sets the projection last.
 const double nearPlane = 1.0;
 
-// The preview's own scene drives its frames exactly as the saver's does.
+// The preview's own scene drives its frames exactly as the saver's does, the
+// slideshow's feed first.
 struct Preview {
-    Preview() { scene.Add(&surface); }
+    Preview() : feed(slideshow)
+    {
+        scene.Add(&feed);
+        scene.Add(&surface);
+    }
 
     HWND window = nullptr;
     HWND placeholder = nullptr;
@@ -34,8 +40,10 @@ struct Preview {
     HGLRC renderingContext = nullptr;
     HBITMAP desktop = nullptr;
     WaterSurface surface;
+    Slideshow slideshow;
+    SlideshowFeed feed;
     Scene scene;
-    std::string shownPicture;  // which picture the texture holds; "" before the first
+    std::string shownPicture;  // which pictures the surface shows; "" before the first
     int32_t shownWaveStyle = -1;
     int32_t shownSpeedPercent = -1;
 };
@@ -102,6 +110,25 @@ static void ShowOnceTheDialogShows()
     }
 }
 
+// Picture files come from a slideshow, which owns their textures.
+static bool ShowsSlides(const std::string& pictureKey)
+{
+    return pictureKey.compare(0, 7, "slides:") == 0;
+}
+
+// The surface's texture is the slideshow's while it runs, else the preview's
+// own. Needs the preview's context current.
+static void ReleasePictures()
+{
+    preview.slideshow.Stop();
+    preview.feed.Clear();
+    if (preview.surface.texture != 0 && !ShowsSlides(preview.shownPicture)) {
+        glDeleteTextures(1, &preview.surface.texture);
+    }
+    preview.surface.texture = 0;
+    preview.surface.incomingTexture = 0;
+}
+
 // The texture and the context go while the window, and so the device
 // context they were made on, still exists.
 static void ReleaseWindowResources()
@@ -110,9 +137,7 @@ static void ReleaseWindowResources()
     if (preview.renderingContext != nullptr) {
         {
             PreviewContextCurrent current;
-            if (preview.surface.texture != 0) {
-                glDeleteTextures(1, &preview.surface.texture);
-            }
+            ReleasePictures();
         }
         (void)wglDeleteContext(preview.renderingContext);
     }
@@ -123,7 +148,6 @@ static void ReleaseWindowResources()
     preview.deviceContext = nullptr;
     preview.scene.output.deviceContext = nullptr;
     preview.renderingContext = nullptr;
-    preview.surface.texture = 0;
 }
 
 static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -214,15 +238,44 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     return true;
 }
 
-static void LoadPicture(const PreviewChoice& choice)
+// The preview is small: pictures are decoded at its size, not a monitor's.
+static PixelSize PreviewSize()
+{
+    RECT inside = {};
+    (void)GetClientRect(preview.placeholder, &inside);
+    return {inside.right - inside.left, inside.bottom - inside.top};
+}
+
+// What the surface shows, as one text: a change of it loads the pictures again.
+static std::string PictureKey(const PreviewChoice& choice)
+{
+    if (choice.desktop) {
+        return "desktop";
+    }
+    if (!choice.folder.empty()) {
+        return "slides:" + std::to_string(choice.includeSubfolders) + ":" + std::to_string(choice.slideSeconds) +
+               ":" + choice.folder;
+    }
+    return choice.picturePath.empty() ? "built-in" : "slides:" + choice.picturePath;
+}
+
+static void LoadPictures(const PreviewChoice& choice, const std::string& key)
 {
     PreviewContextCurrent current;
-    if (preview.surface.texture != 0) {
-        glDeleteTextures(1, &preview.surface.texture);
-        preview.surface.texture = 0;
+    ReleasePictures();
+    preview.shownPicture = key;
+    if (!ShowsSlides(key)) {
+        preview.surface.SetTexture(nullptr, choice.desktop ? preview.desktop : nullptr);
+        return;
     }
-    const char* path = choice.desktop || choice.picturePath.empty() ? nullptr : choice.picturePath.c_str();
-    preview.surface.SetTexture(path, choice.desktop ? preview.desktop : nullptr);
+    SlideshowChoice slides;
+    slides.folder = choice.folder;
+    slides.file = choice.picturePath;
+    slides.includeSubfolders = choice.includeSubfolders;
+    slides.slideSeconds = static_cast<uint32_t>(choice.slideSeconds);
+    slides.previous = choice.previous;
+    preview.slideshow.Start(slides, PreviewSize());
+    preview.feed.Add(&preview.surface, 0);
 }
 
 void ShowSettingsPreview(const PreviewChoice& choice)
@@ -230,10 +283,9 @@ void ShowSettingsPreview(const PreviewChoice& choice)
     if (preview.renderingContext == nullptr) {
         return;
     }
-    const std::string picture = choice.desktop ? "desktop" : "file:" + choice.picturePath;
-    if (picture != preview.shownPicture) {
-        LoadPicture(choice);
-        preview.shownPicture = picture;
+    const std::string key = PictureKey(choice);
+    if (key != preview.shownPicture) {
+        LoadPictures(choice, key);
     }
     // Init starts the new style from the flat sheet, as a start of the saver
     // would; the texture is the surface's and stays.

@@ -13,7 +13,11 @@
 
 struct PreviewChoice {
     bool desktop = false;     // the snapshot taken when the preview started
-    std::string picturePath;  // otherwise this file; "" for the built-in picture
+    std::string folder;       // otherwise a slideshow of this folder's pictures,
+    std::string picturePath;  // or this file; with neither the built-in picture
+    bool includeSubfolders = true;
+    int32_t slideSeconds = 0;
+    std::string previous;     // the picture the saver ended on last
     int32_t waveStyle = 0;
     int32_t speedPercent = 100;
 };
@@ -21,9 +25,11 @@ struct PreviewChoice {
 // Covers the placeholder with the live preview. False, with nothing created,
 // when no rendering context could be made.
 bool StartSettingsPreview(HWND dialog, HWND placeholder);
-// Shows the choice; the texture is loaded again only when the picture changed.
+// Shows the choice; the pictures are loaded again only when they changed.
+// Files are listed and decoded off the dialog's thread, as the saver does.
 void ShowSettingsPreview(const PreviewChoice& choice);
-// Releases the window, its context, the texture and the desktop snapshot.
+// Releases the window, its context, the slideshow, the texture and the
+// desktop snapshot.
 void StopSettingsPreview();
 
 // Gives the preview window's device context its pixel format: the saver's

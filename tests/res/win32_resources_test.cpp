@@ -328,6 +328,8 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, true},
         {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, true},
         {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, true},
+        {-1, "Static", "Change picture every:", SS_LEFT, false},
+        {IDC_SLIDE_SECONDS, "ComboBox", nullptr, CBS_DROPDOWNLIST, true},
         {-1, "Button", "Water", BS_GROUPBOX, false},
         {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, true},
         {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, false},

@@ -232,6 +232,16 @@ DialogStep MoveSpeed(int position)
     };
 }
 
+DialogStep PickSlideInterval(const char* label)
+{
+    return [label](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
+        (void)SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label));
+        (void)SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SLIDE_SECONDS, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(list));
+    };
+}
+
 // The live preview: the dialog's own window of that class.
 HWND PreviewWindow(HWND dialog)
 {
@@ -243,7 +253,8 @@ HWND PreviewWindow(HWND dialog)
 // as a default dialog leaves them.
 Values AllKeys(Values given)
 {
-    given.insert({{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""}});
+    given.insert({{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""},
+                  {"SlideSeconds", "60"}});
     return given;
 }
 
@@ -302,25 +313,28 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
         int x, y, width, height;
     };
     const Control controls[] = {
-        {-1, "Button", "Picture", BS_GROUPBOX, 0, 176, 4, 109, 66},
+        {-1, "Button", "Picture", BS_GROUPBOX, 0, 176, 4, 109, 94},
         {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP, 184, 16, 95, 10},
         {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, WS_TABSTOP, 184, 30, 93, 14},
         {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, WS_TABSTOP, 184, 48, 93, 14},
-        {-1, "Button", "Water", BS_GROUPBOX, 0, 176, 74, 109, 56},
-        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP, 184, 86, 44, 10},
-        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0, 230, 86, 50, 10},
-        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP, 184, 101, 40, 8},
-        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP, 180, 110, 101, 16},
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 184, 136, 48, 14},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 237, 136, 48, 14},
+        {-1, "Static", "Change picture every:", SS_LEFT, 0, 184, 67, 93, 8},
+        // A drop-down list is as high as its text box, whatever the template says.
+        {IDC_SLIDE_SECONDS, "ComboBox", nullptr, CBS_DROPDOWNLIST, WS_TABSTOP, 184, 77, 93, -1},
+        {-1, "Button", "Water", BS_GROUPBOX, 0, 176, 102, 109, 56},
+        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP, 184, 114, 44, 10},
+        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0, 230, 114, 50, 10},
+        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP, 184, 129, 40, 8},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP, 180, 138, 101, 16},
+        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 184, 164, 48, 14},
+        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 237, 164, 48, 14},
         {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, SS_REALSIZECONTROL, 7, 7, 160, 112},
         {IDC_PREVIEW_NAME, "Static", "Desktop", SS_LEFT, SS_PATHELLIPSIS | SS_NOPREFIX, 7, 123, 160, 8},
-        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 140, 160, 8},
+        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP, 7, 167, 160, 8},
     };
     LoadSettings(folder.Path());
     RunSettingsDialog({
         [&](HWND dialog) {
-            RECT client = {0, 0, 292, 156};
+            RECT client = {0, 0, 292, 185};
             (void)MapDialogRect(dialog, &client);
             RECT shown;
             (void)GetClientRect(dialog, &shown);
@@ -355,7 +369,9 @@ TEST_F(SettingsDialogTest, ShowsItsControlsInTabOrder)
                 EXPECT_EQ(expected.top, placed.top);
                 // The bitmap too keeps the control's size: it scales with the dialog.
                 EXPECT_EQ(expected.right, placed.right - placed.left);
-                EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
+                if (c.height >= 0) {
+                    EXPECT_EQ(expected.bottom, placed.bottom - placed.top);
+                }
                 child = GetWindow(child, GW_HWNDNEXT);
             }
             EXPECT_EQ(nullptr, child) << "more controls than expected";
@@ -690,6 +706,9 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         {"PictureFolder=E:\\Photos\r\n", {changePicture}, {}, {{"CustomPicture", "E:\\sea.jpg"}}, "E:\\sea.jpg"},
         {"PictureFolder=E:\\Photos\r\n", {chooseFolder}, {""}, {{"PictureFolder", "E:\\Photos"}}, "E:\\Photos"},
         {"", {tickOrClear}, {}, {{"UseCustomPic", "0"}}, "Desktop"},
+        {"", {PickSlideInterval("5 minutes")}, {}, {{"SlideSeconds", "300"}}, "D:\\lake.jpg"},
+        {"SlideSeconds=45\r\n", {}, {}, {{"SlideSeconds", "45"}}, "D:\\lake.jpg"},  // between two: kept
+        {"SlideSeconds=45\r\n", {PickSlideInterval("Never")}, {}, {{"SlideSeconds", "0"}}, "D:\\lake.jpg"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.label << " " << c.stored);
@@ -706,6 +725,9 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
             EXPECT_EQ(expected["WaveStyle"] == "1", IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) == BST_CHECKED);
             EXPECT_EQ(SliderFromSpeedPercent(std::stoi(expected["Speed"])),
                       SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
+            const LRESULT item = SendDlgItemMessageA(dialog, IDC_SLIDE_SECONDS, CB_GETCURSEL, 0, 0);
+            EXPECT_EQ(std::stoi(expected["SlideSeconds"]),
+                      SendDlgItemMessageA(dialog, IDC_SLIDE_SECONDS, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
         };
         std::vector<DialogStep> steps = c.steps;
         steps.insert(steps.end(), {shown, pressOk});
