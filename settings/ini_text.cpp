@@ -170,7 +170,12 @@ std::string EncodeIniText(const std::string& text, IniEncoding& encoding, Utf8To
         encoding = IniEncoding::Utf16LeWithBom;
         return std::string(kUtf16LeBom) + Utf8ToUtf16Bytes(text, false);
     case IniEncoding::Utf8:
-        return text;
+        // A lone surrogate of a file name would make the file read as ANSI.
+        if (IsValidUtf8(text)) {
+            return text;
+        }
+        encoding = IniEncoding::Utf16LeWithBom;
+        return std::string(kUtf16LeBom) + Utf8ToUtf16Bytes(text, false);
     case IniEncoding::Utf8WithBom:
         return std::string(kUtf8Bom) + text;
     case IniEncoding::Utf16LeWithBom:

@@ -35,7 +35,8 @@ struct IniText {
 IniText DecodeIniBytes(std::string_view bytes, AnsiToUtf8 ansiToUtf8);
 
 // The bytes a save writes: in the file's own encoding while that holds every
-// character, else UTF-16 LE with a byte-order mark (`encoding` says which).
+// character (and reads back as that encoding), else UTF-16 LE with a
+// byte-order mark (`encoding` says which).
 std::string EncodeIniText(const std::string& text, IniEncoding& encoding, Utf8ToAnsi utf8ToAnsi);
 
 struct IniEntry {

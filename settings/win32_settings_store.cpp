@@ -142,7 +142,7 @@ static std::wstring WriteTemporaryCopy(const std::string& path, const std::strin
 // ReplaceFileW keeps the old file's attributes, owner and permissions. With a
 // backup name it never leaves the settings file missing: where it stops half
 // way, the old file is put back.
-static bool ReplaceOrMoveFile(const std::wstring& file, const std::wstring& replacement, bool fileExists)
+bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement, bool fileExists)
 {
     if (!fileExists) {
         return MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH);
@@ -159,7 +159,7 @@ static bool ReplaceOrMoveFile(const std::wstring& file, const std::wstring& repl
     return false;
 }
 
-SettingsFileReplace settingsFileReplace = ReplaceOrMoveFile;
+SettingsFileReplace settingsFileReplace = ReplaceFileOrMove;
 
 // The entries written into a copy of the file, which then takes the file's
 // place: whatever fails on the way, the file keeps all of its old values or
@@ -189,6 +189,10 @@ static bool ReplaceSettingsFile(const std::string& path, const std::vector<Setti
     if (!settingsFileReplace(WidePath(path), temporary, exists)) {
         (void)DeleteFileW(temporary.c_str());
         return false;
+    }
+    if (exists) {
+        // ReplaceFileW keeps them on Windows; Wine's does not.
+        (void)SetFileAttributesW(WidePath(path).c_str(), attributes);
     }
     return true;
 }

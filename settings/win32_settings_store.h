@@ -44,3 +44,5 @@ extern UserDataFolderLookup userDataFolder;
 // file's place (which exists or not). Tests replace it to make it fail.
 using SettingsFileReplace = bool (*)(const std::wstring& file, const std::wstring& replacement, bool fileExists);
 extern SettingsFileReplace settingsFileReplace;
+// The system's step: ReplaceFileW when the file exists, else a move.
+bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement, bool fileExists);

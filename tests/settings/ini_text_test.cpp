@@ -82,6 +82,7 @@ TEST(IniBytes, ASaveKeepsTheFilesEncodingUnlessAnsiLacksACharacter)
         {"k=caf\xC3\xA9", E::Ansi, E::Ansi},
         {kUnicodeLine, E::Ansi, E::Utf16LeWithBom},
         {kUnicodeLine, E::Utf8, E::Utf8},
+        {"k=\xED\xA0\xBC", E::Utf8, E::Utf16LeWithBom},  // a file name's lone surrogate
         {kUnicodeLine, E::Utf8WithBom, E::Utf8WithBom},
         {kUnicodeLine, E::Utf16LeWithBom, E::Utf16LeWithBom},
         {kUnicodeLine, E::Utf16BeWithBom, E::Utf16BeWithBom},

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "picture/win32_picture_formats.h"
+#include "picture/picture_test_files.h"
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
 #include "settings/win32_settings_dialog.h"
@@ -719,6 +720,29 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         LoadSettings(folder.Path());
         RunSettingsDialog({shown, pressCancel});
     }
+}
+
+// A folder named in three scripts, chosen in the dialog: the preview shows
+// its picture, OK saves it and the next start reads it back exactly.
+TEST_F(SettingsDialogTest, AUnicodeFolderIsShownSavedAndReadBack)
+{
+    const std::string photos = folder.MakeFolder("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F");
+    const std::string picture = folder.Write(photos.substr(folder.Path().size()) + "\\\xE6\xB9\x96.bmp",
+                                             picture_test::MakeBmpFile(4, 4, picture_test::QuadrantColour));
+    StoreAndLoad("D:\\lake.jpg", "1");
+    folderTurns = {photos};
+    const DialogStep shown = [&](HWND dialog) {
+        (void)SendMessageA(PreviewWindow(dialog), WM_TIMER, 1, 0);
+        EXPECT_EQ(picture, SettingsPreviewPicturePath());
+        wchar_t label[MAX_PATH] = {};
+        (void)GetDlgItemTextW(dialog, IDC_PREVIEW_NAME, label, MAX_PATH);
+        EXPECT_EQ(photos, Utf8FromWide(label));
+    };
+    EXPECT_EQ(IDOK, RunSettingsDialog({chooseFolder, shown, pressOk}));
+    EXPECT_EQ(photos, Saved()["PictureFolder"]);
+    LoadSettings(folder.Path());
+    EXPECT_EQ(photos, pictureFolder);
+    RunSettingsDialog({shown, pressCancel});
 }
 
 TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderStaysAndTheDialogWorksOn)
