@@ -180,12 +180,13 @@ Section "Uninstall"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    StrCpy $R7 ""
     ${If} $R9 == "1"
-        DetailPrint "Vitrane is still running: its copy is removed at your next sign-in."
+        StrCpy $R7 " It is still running: its last copy goes at your next sign-in."
     ${EndIf}
-    DetailPrint "Your Vitrane settings are kept in $APPDATA\Vitrane."
+    DetailPrint "Vitrane was removed.$R7 Your settings are kept in $APPDATA\Vitrane."
 SectionEnd
 
 Function un.onUninstSuccess
-    MessageBox MB_OK|MB_ICONINFORMATION "Vitrane was removed. Your settings are kept in $APPDATA\Vitrane: delete that folder to remove them too." /SD IDOK
+    MessageBox MB_OK|MB_ICONINFORMATION "Vitrane was removed.$R7$\r$\n$\r$\nYour settings are kept in $APPDATA\Vitrane: delete that folder to remove them too." /SD IDOK
 FunctionEnd

@@ -8,15 +8,15 @@
 e2e_init "$@"
 installer=${VITRANE_INSTALLER:-}
 [ -f "$installer" ] || e2e_abort "no installer: VITRANE_INSTALLER=\"$installer\""
-version=$(basename "$installer" -setup.exe)
-version=${version#Vitrane-}
+version=$(basename "$installer" -setup.exe | sed 's/^Vitrane-//')
 
 e2e_start_display 800 600
 e2e_run_as_user vitrane-e2e
 chmod 711 "$E2E_WORK" && cp "$installer" "$E2E_WORK/setup.exe" && chmod 444 "$E2E_WORK/setup.exe"
 folder="C:\\users\\$E2E_USER\\AppData\\Local\\Programs\\Vitrane"
-unix_folder=$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData/Local/Programs/Vitrane
-shortcut="$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vitrane settings.lnk"
+app_data=$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData
+unix_folder=$app_data/Local/Programs/Vitrane
+shortcut="$app_data/Roaming/Microsoft/Windows/Start Menu/Programs/Vitrane settings.lnk"
 desktop='HKCU\Control Panel\Desktop'
 uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vitrane'
 previous='C:\windows\system32\previous.scr'
@@ -24,8 +24,7 @@ previous='C:\windows\system32\previous.scr'
 # A screensaver of the user's own choice, off, and no trace of an earlier run.
 printf 'REGEDIT4\r\n\r\n[%s]\r\n"SCRNSAVE.EXE"="%s"\r\n"ScreenSaveActive"="0"\r\n\r\n[-%s]\r\n' \
     "${desktop/HKCU/HKEY_CURRENT_USER}" "${previous//\\/\\\\}" "${uninstall/HKCU/HKEY_CURRENT_USER}" >"$E2E_WORK/before.reg"
-chmod 444 "$E2E_WORK/before.reg"
-rm -rf "$unix_folder"
+chmod 444 "$E2E_WORK/before.reg" && rm -rf "$unix_folder"
 e2e_run_wine 30 regedit /s "$(e2e_winpath "$E2E_WORK/before.reg")" >/dev/null || e2e_abort "could not set the registry up"
 
 # expect_values NAME KEY "VALUE DATA"...: each value of KEY holds that data;
@@ -64,9 +63,10 @@ fi
 
 e2e_run_wine 30 "$folder\\Uninstall.exe" /S >/dev/null
 # It returns at once and finishes from a copy of itself.
-e2e_expect uninstalled_files "$(ls "$unix_folder" 2>&1)" e2e_wait_until 15 test ! -e "$unix_folder"
+e2e_wait_until 15 test ! -e "$unix_folder"
+e2e_expect uninstalled_files "$(ls "$unix_folder" 2>&1)" test ! -e "$unix_folder"
 e2e_expect uninstalled_shortcut "$shortcut is left" test ! -e "$shortcut"
 e2e_expect uninstalled_key "the uninstall key is left" eval '! e2e_run_wine 30 reg query "$uninstall" >/dev/null'
 expect_values restored "$desktop" "SCRNSAVE.EXE $previous" "ScreenSaveActive 0"
-e2e_expect settings_kept "no Vitrane.ini" test -f "$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData/Roaming/Vitrane/Vitrane.ini"
+e2e_expect settings_kept "no Vitrane.ini" test -f "$app_data/Roaming/Vitrane/Vitrane.ini"
 e2e_finish
