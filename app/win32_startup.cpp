@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/command_line.h"
@@ -11,10 +12,10 @@
 #include "app/win32_frame_recorder.h"
 #endif
 #include "app/win32_main_window.h"
-#include "picture/win32_desktop_capture.h"
+#include "app/win32_monitor_set.h"
+#include "picture/win32_picture_textures.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
-#include "render/win32_monitor_view.h"
 #include "render/win32_monitors.h"
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
@@ -22,7 +23,6 @@
 #include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
-#include "water/win32_water_surface.h"
 
 Scene scene;
 HINSTANCE instance = nullptr;
@@ -165,63 +165,12 @@ static HWND ExistingWindow(int32_t handleValue)
     return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
-// Sets up the mode's output. False when the program has nothing to do and
-// ends at once.
-static bool StartMode(const std::string& commandLine)
-{
-    const StartRequest request = ParseCommandLine(commandLine);
-    switch (request.mode) {
-    case Mode::Preview: {
-        // No number, 0, or a handle that names no window: nothing to draw
-        // into, and nothing would ever end the hidden program. The parent may
-        // also go at any moment later (the display settings close a preview
-        // whenever the selection changes): attaching then fails, and once
-        // attached the watch ends the program.
-        HWND parent = ExistingWindow(request.window);
-        if (parent == nullptr) {
-            return false;
-        }
-        ShowWindow(mainWindow, SW_HIDE);
-        (void)scene.output.Setup(mainWindow, false);
-        scene.InitGL();
-        if (!scene.output.AttachToParent(parent)) {
-            return false;
-        }
-        WatchPreviewParent(parent);
-        return true;
-    }
-    case Mode::Password:
-        // The system handles passwords itself; left running, this mode would
-        // stay invisible with nothing to end it.
-        return false;
-    case Mode::FullScreen:
-        (void)scene.output.Setup(mainWindow, true);
-        scene.InitGL();
-        return true;
-    case Mode::Settings: {
-        ShowWindow(mainWindow, SW_HIDE);
-        // Owned by the window that asked for it (the system's screen-saver
-        // page), the dialog is modal to that window.
-        HWND owner = ExistingWindow(request.window);
-        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner != nullptr ? owner : mainWindow,
-                              SettingsDlgProc, 0);
-        PostQuitMessage(0);
-        return true;
-    }
-    case Mode::Invalid:
-        MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
-        PostQuitMessage(0);
-        return true;
-    }
-    return false;
-}
-
 // The picture file this start shows; "" for the desktop snapshot or, with the
 // custom picture on, the built-in picture. A folder of pictures gives a new
 // pick each full-screen start, remembered so that the next one differs.
-static std::string ChosenPicturePath(bool rememberFolderPick)
+static std::string ChosenPicturePath(PictureSource source, bool rememberFolderPick)
 {
-    switch (ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder)) {
+    switch (source) {
     case PictureSource::Desktop:
     case PictureSource::BuiltIn:
         return std::string();
@@ -240,59 +189,105 @@ static std::string ChosenPicturePath(bool rememberFolderPick)
     return picked;
 }
 
-// One water surface, showing the monitor's piece of the desktop snapshot, or
-// the chosen picture; `sharedTexture`, when not 0, is a picture another
-// surface already holds. Owned by the process, since the scene only points to
-// it, and alive until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, const std::string& picturePath)
+// What the monitors show: each its own piece of the desktop, or all of them
+// the one chosen picture, decoded once on the first monitor that needs it.
+static std::unique_ptr<MonitorSet> ChosenMonitorSet(bool fullScreen)
 {
-    WaterSurface* surface = new WaterSurface();
-    surface->Init(20, 30, waveStyle);
-    surface->speedPercent = speedPercent;
-    if (sharedTexture != 0) {
-        surface->texture = sharedTexture;
-        return surface;
+    const PictureSource source = ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder);
+    if (source == PictureSource::Desktop) {
+        return std::make_unique<MonitorSet>(waveStyle, speedPercent, true, [](const MonitorPart&, HBITMAP piece) {
+            return std::make_shared<PictureTexture>(LoadPictureTexture(nullptr, piece));
+        });
     }
-    const bool usePictureFile = !picturePath.empty();
-    surface->SetTexture(usePictureFile ? picturePath.c_str() : nullptr,
-                        usePictureFile ? nullptr : desktopPiece);
-    return surface;
+    const std::string path = ChosenPicturePath(source, fullScreen);
+    SharedPicture sharedPicture;
+    return std::make_unique<MonitorSet>(
+        waveStyle, speedPercent, false, [path, sharedPicture](const MonitorPart&, HBITMAP) mutable {
+            if (!sharedPicture) {
+                sharedPicture =
+                    std::make_shared<PictureTexture>(LoadPictureTexture(path.empty() ? nullptr : path.c_str(), nullptr));
+            }
+            return sharedPicture;
+        });
 }
 
-// Full screen: one surface per monitor, each in its own viewport, all driven
-// by the scene's one frame counter. Otherwise one surface over the whole
-// output, showing the primary monitor's piece.
-static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
-                             const std::string& picturePath)
+// The monitors the output shows; null in the modes that show none.
+static MonitorSet* shownMonitors = nullptr;
+
+void FollowDisplayChange()
 {
-    if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, picturePath));
+    if (shownMonitors == nullptr || !scene.output.IsFullScreen()) {
         return;
     }
-    // A picture file or the built-in picture is the same on every monitor:
-    // decoded once, its texture shared.
-    const bool samePictureEverywhere = useCustomPicture == 1;
-    GLuint sharedTexture = 0;
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, picturePath);
-        if (samePictureEverywhere) {
-            sharedTexture = surface->texture;
-        }
-        scene.Add(new MonitorView(*surface, monitors[i].viewport));
-    }
+    // The monitors that joined are captured while the desktop still shows
+    // on them, before the output stretches over them.
+    const std::vector<DisplayMonitor> monitors = DisplayMonitors();
+    shownMonitors->CaptureJoining(monitors);
+    const ScreenRect covered = scene.output.CoverVirtualScreen();
+    shownMonitors->LayOut(monitors, covered);
 }
 
-// Each monitor's piece of the desktop as the user left it; none where the
-// capture failed or a picture is chosen.
-static std::vector<HBITMAP> CaptureDesktopPieces(const std::vector<MonitorPart>& monitors)
+// Sets up the mode's output and what it shows. False when the program has
+// nothing to do and ends at once.
+static bool StartMode(const StartRequest& request, const std::string& commandLine,
+                      std::unique_ptr<MonitorSet>& monitors)
 {
-    std::vector<HBITMAP> pieces(monitors.size(), nullptr);
-    if (useCustomPicture == 0) {
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            pieces[i] = CaptureScreenArea(monitors[i].piece, monitors[i].snapshotSize);
+    switch (request.mode) {
+    case Mode::Preview: {
+        // No number, 0, or a handle that names no window: nothing to draw
+        // into, and nothing would ever end the hidden program. The parent may
+        // also go at any moment later (the display settings close a preview
+        // whenever the selection changes): attaching then fails, and once
+        // attached the watch ends the program.
+        HWND parent = ExistingWindow(request.window);
+        if (parent == nullptr) {
+            return false;
         }
+        // The preview shows the primary monitor's piece only.
+        const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
+        monitors = ChosenMonitorSet(false);
+        monitors->CaptureJoining(primary);
+        ShowWindow(mainWindow, SW_HIDE);
+        (void)scene.output.Setup(mainWindow, false);
+        scene.InitGL();
+        if (!scene.output.AttachToParent(parent)) {
+            return false;
+        }
+        monitors->LayOut(primary, primary.front().area, true);
+        WatchPreviewParent(parent);
+        return true;
     }
-    return pieces;
+    case Mode::Password:
+        // The system handles passwords itself; left running, this mode would
+        // stay invisible with nothing to end it.
+        return false;
+    case Mode::FullScreen: {
+        // Captured before anything of ours is shown, so that each monitor
+        // holds the desktop as the user left it.
+        const std::vector<DisplayMonitor> all = DisplayMonitors();
+        monitors = ChosenMonitorSet(true);
+        monitors->CaptureJoining(all);
+        (void)scene.output.Setup(mainWindow, true);
+        scene.InitGL();
+        monitors->LayOut(all, VirtualScreen());
+        return true;
+    }
+    case Mode::Settings: {
+        ShowWindow(mainWindow, SW_HIDE);
+        // Owned by the window that asked for it (the system's screen-saver
+        // page), the dialog is modal to that window.
+        HWND owner = ExistingWindow(request.window);
+        (void)DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner != nullptr ? owner : mainWindow,
+                              SettingsDlgProc, 0);
+        PostQuitMessage(0);
+        return true;
+    }
+    case Mode::Invalid:
+        MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
+        PostQuitMessage(0);
+        return true;
+    }
+    return false;
 }
 
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
@@ -308,25 +303,14 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     programDirectory = ProgramDirectoryOf(ModuleFilePath(nullptr));
     LoadSettings(programDirectory);
 
-    // Before anything of ours is shown, so the snapshot holds the desktop as
-    // the user left it. The primary monitor comes first: the preview shows
-    // its piece.
-    const std::vector<MonitorPart> monitors = LayOutMonitors(VirtualScreen(), DisplayMonitors());
-    const std::vector<HBITMAP> desktopPieces = CaptureDesktopPieces(monitors);
-
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
-    const bool keepRunning = StartMode(commandLine);
-    if (keepRunning) {
-        AddWaterSurfaces(monitors, desktopPieces, ChosenPicturePath(scene.output.IsFullScreen()));
-    }
-    // The textures, if any, hold their own copies of the pixels.
-    for (HBITMAP piece : desktopPieces) {
-        if (piece != nullptr) {
-            (void)DeleteObject(piece);
-        }
-    }
-    if (!keepRunning) {
+    std::unique_ptr<MonitorSet> monitors;
+    if (!StartMode(ParseCommandLine(commandLine), commandLine, monitors)) {
         return 0;
+    }
+    if (monitors != nullptr) {
+        scene.Add(monitors.get());
+        shownMonitors = monitors.get();
     }
 
     Win32InputSource inputSource;
@@ -337,5 +321,8 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 #ifdef VITRANE_FRAME_RECORDER
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
 #endif
+    // The monitors' textures go while the rendering context still exists.
+    shownMonitors = nullptr;
+    scene.renderables.clear();
     return exitCode;
 }

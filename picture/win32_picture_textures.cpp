@@ -254,14 +254,15 @@ BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap)
     return TRUE;
 }
 
-void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
+GLuint LoadPictureTexture(const char* path, HBITMAP bitmap)
 {
     // The settings and password modes, and an unknown switch, reach this too,
     // with no rendering context: nothing will be drawn there, so nothing is
     // decoded and no GL call is made.
     if (wglGetCurrentContext() == nullptr) {
-        return;
+        return 0;
     }
+    GLuint texture = 0;
     BOOL loaded = FALSE;
     if (path != nullptr) {
         loaded = LoadTextureFromFile(&texture, path);
@@ -270,5 +271,14 @@ void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
     }
     if (!loaded) {
         (void)LoadTextureFromResource(&texture, IDB_BUILTIN_PICTURE);
+    }
+    return texture;
+}
+
+void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
+{
+    const GLuint loaded = LoadPictureTexture(path, bitmap);
+    if (loaded != 0) {
+        texture = loaded;
     }
 }

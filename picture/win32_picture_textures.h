@@ -23,3 +23,8 @@ BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId);
 // which case it is scaled down to power-of-two sides that fit. The bitmap
 // stays the caller's and must not be selected into a device context.
 BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap);
+
+// A new texture of the picture file when `path` is not null, else of the
+// bitmap, and of the built-in picture when neither gives one; 0 without a
+// current rendering context. The texture is the caller's to delete.
+GLuint LoadPictureTexture(const char* path, HBITMAP bitmap);

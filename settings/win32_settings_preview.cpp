@@ -207,7 +207,7 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     preview.surface.Init(20, 30, 0);
     // Before the dialog shows, so that the snapshot holds the desktop alone;
     // the primary monitor's part, as the saver's own preview shows.
-    const MonitorPart primary = LayOutMonitors(VirtualScreen(), DisplayMonitors()).front();
+    const MonitorPart primary = LayOutMonitors(VirtualScreen(), MonitorAreas(DisplayMonitors())).front();
     preview.desktop = CaptureScreenArea(primary.piece, primary.snapshotSize);
     CoverPlaceholder();
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
