@@ -103,7 +103,7 @@ public:
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
-        return MessagePass::Dispatched;
+        return IsTouch(message) ? MessagePass::Touched : MessagePass::Dispatched;
     }
 
     // Wraps past 2^32 like a tick count, which the loop's pacing expects.
