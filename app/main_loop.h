@@ -10,6 +10,7 @@ constexpr uint32_t frameInterval = 16;
 enum class MessagePass {
     QueueEmpty,  // nothing waiting: an idle pass
     Dispatched,  // one message removed and dispatched
+    Touched,     // one removed and dispatched that is a key, button, wheel or contact going down
     Quit,        // the quit message removed
 };
 
@@ -42,5 +43,6 @@ uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime);
 // Runs until the quit message arrives and returns its exit code. Every pass
 // that finds the queue empty draws a frame when one is due, while the output
 // is full screen ends the saver on input activity, and then waits for the next
-// message or the next frame.
+// message or the next frame. While the output is full screen a touch ends the
+// saver as soon as its message is dispatched.
 int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime);

@@ -56,6 +56,14 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
         scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_DISPLAYCHANGE:
+        FollowDisplayChange();
+        return 0;
+    case WM_DPICHANGED:
+        // The rectangle the system suggests scales the window to the new DPI;
+        // full screen, it must cover every monitor whatever the scaling.
+        FollowDisplayChange();
+        return 0;
     case WM_ACTIVATEAPP:
         // Another program came to the front: the saver gives way to it, as
         // the system's own screen saver does.

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/command_line.h"
@@ -11,19 +12,19 @@
 #include "app/win32_frame_recorder.h"
 #endif
 #include "app/win32_main_window.h"
-#include "picture/win32_desktop_capture.h"
+#include "app/win32_monitor_set.h"
 #include "picture/win32_monitor_size.h"
+#include "picture/win32_picture_textures.h"
 #include "picture/win32_slideshow.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
-#include "render/win32_monitor_view.h"
 #include "render/win32_monitors.h"
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
 #include "settings/settings_file.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
-#include "water/win32_water_surface.h"
+#include "text/win32_wide.h"
 
 Scene scene;
 HINSTANCE instance = nullptr;
@@ -36,16 +37,16 @@ static char className[256];
 
 std::string ModuleFilePath(HMODULE module)
 {
-    // GetModuleFileNameA truncates silently and returns the buffer's size when
+    // GetModuleFileNameW truncates silently and returns the buffer's size when
     // the path does not fit: grow until it does.
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return std::string();
         }
         if (length < path.size()) {
-            return std::string(path.data(), length);
+            return Utf8FromWide(std::wstring_view(path.data(), length));
         }
         path.resize(path.size() * 2);
     }
@@ -103,7 +104,7 @@ public:
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
-        return MessagePass::Dispatched;
+        return IsTouch(message) ? MessagePass::Touched : MessagePass::Dispatched;
     }
 
     // Wraps past 2^32 like a tick count, which the loop's pacing expects.
@@ -166,11 +167,78 @@ static HWND ExistingWindow(int32_t handleValue)
     return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
-// Sets up the mode's output. False when the program has nothing to do and
-// ends at once.
-static bool StartMode(const std::string& commandLine)
+// What the monitors show: each its own piece of the desktop, or all of them
+// the built-in picture, loaded once on the first monitor that needs it. Picture
+// files come from the slideshow instead, frame by frame.
+static std::unique_ptr<MonitorSet> ChosenMonitorSet(PictureSource source)
 {
-    const StartRequest request = ParseCommandLine(commandLine);
+    if (source == PictureSource::Desktop) {
+        return std::make_unique<MonitorSet>(waveStyle, speedPercent, true, [](const MonitorPart&, HBITMAP piece) {
+            return std::make_shared<PictureTexture>(LoadPictureTexture(nullptr, piece));
+        });
+    }
+    const bool builtIn = source == PictureSource::BuiltIn;
+    SharedPicture sharedPicture;
+    return std::make_unique<MonitorSet>(waveStyle, speedPercent, false,
+                                        [builtIn, sharedPicture](const MonitorPart&, HBITMAP) mutable {
+                                            if (builtIn && !sharedPicture) {
+                                                sharedPicture = std::make_shared<PictureTexture>(
+                                                    LoadPictureTexture(nullptr, nullptr));
+                                            }
+                                            return sharedPicture;
+                                        });
+}
+
+// Picture files are listed and decoded off this thread: a folder's pictures
+// in turn, or the one chosen file.
+static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount)
+{
+    SlideshowChoice choice;
+    if (source == PictureSource::File) {
+        choice.file = customPicturePath;
+        return choice;
+    }
+    choice.folder = pictureFolder;
+    choice.includeSubfolders = includeSubfolders;
+    choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
+    choice.previous = lastFolderPicture;
+    choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
+    return choice;
+}
+
+// The picture the full-screen saver ended on, so that the next start begins
+// with another. Where nothing can be written, the next start may begin with
+// it again; that is no reason to keep the saver up.
+static void RememberLastPicture(const std::string& picture)
+{
+    if (picture.empty()) {
+        return;
+    }
+    std::string failedPath;
+    (void)SaveSettings({{lastFolderPictureKey, picture}}, failedPath);
+}
+
+// The monitors the output shows; null in the modes that show none.
+static MonitorSet* shownMonitors = nullptr;
+
+void FollowDisplayChange()
+{
+    if (shownMonitors == nullptr || !scene.output.IsFullScreen()) {
+        return;
+    }
+    // The monitors that joined are captured while the desktop still shows
+    // on them, before the output stretches over them.
+    const std::vector<DisplayMonitor> monitors = DisplayMonitors();
+    shownMonitors->CaptureJoining(monitors);
+    const ScreenRect covered = scene.output.CoverVirtualScreen();
+    shownMonitors->LayOut(monitors, covered);
+}
+
+// Sets up the mode's output and what it shows. False when the program has
+// nothing to do and ends at once.
+static bool StartMode(const StartRequest& request, const std::string& commandLine, PictureSource source,
+                      std::unique_ptr<MonitorSet>& monitors)
+{
     switch (request.mode) {
     case Mode::Preview: {
         // No number, 0, or a handle that names no window: nothing to draw
@@ -182,12 +250,17 @@ static bool StartMode(const std::string& commandLine)
         if (parent == nullptr) {
             return false;
         }
+        // The preview shows the primary monitor's piece only.
+        const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
+        monitors = ChosenMonitorSet(source);
+        monitors->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
         (void)scene.output.Setup(mainWindow, false);
         scene.InitGL();
         if (!scene.output.AttachToParent(parent)) {
             return false;
         }
+        monitors->LayOut(primary, primary.front().area, true);
         WatchPreviewParent(parent);
         return true;
     }
@@ -195,10 +268,17 @@ static bool StartMode(const std::string& commandLine)
         // The system handles passwords itself; left running, this mode would
         // stay invisible with nothing to end it.
         return false;
-    case Mode::FullScreen:
+    case Mode::FullScreen: {
+        // Captured before anything of ours is shown, so that each monitor
+        // holds the desktop as the user left it.
+        const std::vector<DisplayMonitor> all = DisplayMonitors();
+        monitors = ChosenMonitorSet(source);
+        monitors->CaptureJoining(all);
         (void)scene.output.Setup(mainWindow, true);
         scene.InitGL();
+        monitors->LayOut(all, VirtualScreen());
         return true;
+    }
     case Mode::Settings: {
         ShowWindow(mainWindow, SW_HIDE);
         // Owned by the window that asked for it (the system's screen-saver
@@ -217,97 +297,6 @@ static bool StartMode(const std::string& commandLine)
     return false;
 }
 
-// Picture files come from the slideshow: a folder's pictures in turn, or the
-// one chosen file, listed and decoded off this thread. Where the same picture
-// shows everywhere, every monitor takes the first one's.
-static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount)
-{
-    SlideshowChoice choice;
-    if (source == PictureSource::File) {
-        choice.file = customPicturePath;
-        return choice;
-    }
-    choice.folder = pictureFolder;
-    choice.includeSubfolders = includeSubfolders;
-    choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
-    choice.previous = lastFolderPicture;
-    choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
-    return choice;
-}
-
-// One water surface, showing the monitor's piece of the desktop snapshot or
-// the built-in picture; `sharedTexture`, when not 0, is a picture another
-// surface already holds. With `feed`, the slideshow gives it its pictures
-// instead. Owned by the process, since the scene only points to it, and alive
-// until the program ends.
-static WaterSurface* BuildWaterSurface(HBITMAP desktopPiece, GLuint sharedTexture, SlideshowFeed* feed,
-                                       int monitor)
-{
-    WaterSurface* surface = new WaterSurface();
-    surface->Init(20, 30, waveStyle);
-    surface->speedPercent = speedPercent;
-    if (feed != nullptr) {
-        feed->Add(surface, monitor);
-    } else if (sharedTexture != 0) {
-        surface->texture = sharedTexture;
-    } else {
-        surface->SetTexture(nullptr, desktopPiece);
-    }
-    return surface;
-}
-
-// Full screen: one surface per monitor, each in its own viewport, all driven
-// by the scene's one frame counter. Otherwise one surface over the whole
-// output, showing the primary monitor's piece. The feed, when there is one,
-// comes first, so that the surfaces draw this frame's pictures.
-static void AddWaterSurfaces(const std::vector<MonitorPart>& monitors, const std::vector<HBITMAP>& desktopPieces,
-                             SlideshowFeed* feed)
-{
-    if (feed != nullptr) {
-        scene.Add(feed);
-    }
-    if (!scene.output.IsFullScreen()) {
-        scene.Add(BuildWaterSurface(desktopPieces.front(), 0, feed, 0));
-        return;
-    }
-    // The built-in picture is the same on every monitor: loaded once, its
-    // texture shared.
-    const bool samePictureEverywhere = useCustomPicture == 1;
-    GLuint sharedTexture = 0;
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        WaterSurface* surface = BuildWaterSurface(desktopPieces[i], sharedTexture, feed, static_cast<int>(i));
-        if (samePictureEverywhere) {
-            sharedTexture = surface->texture;
-        }
-        scene.Add(new MonitorView(*surface, monitors[i].viewport));
-    }
-}
-
-// The picture the full-screen saver ended on, so that the next start begins
-// with another. Where nothing can be written, the next start may begin with
-// it again; that is no reason to keep the saver up.
-static void RememberLastPicture(const std::string& picture)
-{
-    if (picture.empty()) {
-        return;
-    }
-    std::string failedPath;
-    (void)SaveSettings({{lastFolderPictureKey, picture}}, failedPath);
-}
-
-// Each monitor's piece of the desktop as the user left it; none where the
-// capture failed or a picture is chosen.
-static std::vector<HBITMAP> CaptureDesktopPieces(const std::vector<MonitorPart>& monitors)
-{
-    std::vector<HBITMAP> pieces(monitors.size(), nullptr);
-    if (useCustomPicture == 0) {
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            pieces[i] = CaptureScreenArea(monitors[i].piece, monitors[i].snapshotSize);
-        }
-    }
-    return pieces;
-}
-
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 {
     (void)LoadStringA(programInstance, IDS_WINDOW_TITLE, windowTitle, 255);
@@ -321,36 +310,24 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     programDirectory = ProgramDirectoryOf(ModuleFilePath(nullptr));
     LoadSettings(programDirectory);
 
-    // Before anything of ours is shown, so the snapshot holds the desktop as
-    // the user left it. The primary monitor comes first: the preview shows
-    // its piece.
-    const std::vector<MonitorPart> monitors = LayOutMonitors(VirtualScreen(), DisplayMonitors());
-    const std::vector<HBITMAP> desktopPieces = CaptureDesktopPieces(monitors);
-
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
-    const bool keepRunning = StartMode(commandLine);
     const PictureSource source = ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder);
-    // The settings mode and a wrong switch come here with no rendering
-    // context and nothing to show.
-    const bool drawing = keepRunning && wglGetCurrentContext() != nullptr;
-    const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
+    std::unique_ptr<MonitorSet> monitors;
+    if (!StartMode(ParseCommandLine(commandLine), commandLine, source, monitors)) {
+        return 0;
+    }
     Slideshow slideshow;
     SlideshowFeed feed(slideshow);
-    if (drawing && showsFiles) {
-        slideshow.Start(ChosenSlideshow(source, scene.output.IsFullScreen() ? monitors.size() : 1),
-                        LargestMonitorSize());
+    const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
+    if (monitors != nullptr && showsFiles) {
+        slideshow.Start(ChosenSlideshow(source, monitors->Count()), LargestMonitorSize());
+        monitors->FeedSurfaces(
+            [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
+        scene.Add(&feed);
     }
-    if (keepRunning) {
-        AddWaterSurfaces(monitors, desktopPieces, drawing && showsFiles ? &feed : nullptr);
-    }
-    // The textures, if any, hold their own copies of the pixels.
-    for (HBITMAP piece : desktopPieces) {
-        if (piece != nullptr) {
-            (void)DeleteObject(piece);
-        }
-    }
-    if (!keepRunning) {
-        return 0;
+    if (monitors != nullptr) {
+        scene.Add(monitors.get());
+        shownMonitors = monitors.get();
     }
 
     Win32InputSource inputSource;
@@ -361,13 +338,16 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     // Gone from the screen at once; the slideshow's thread may still be
     // finishing a picture.
     (void)ShowWindow(mainWindow, SW_HIDE);
-    if (source == PictureSource::Folder && scene.output.IsFullScreen()) {
-        RememberLastPicture(slideshow.ShownPicture());
-    }
-    slideshow.Stop();
-    scene.renderables.remove(&feed);
 #ifdef VITRANE_FRAME_RECORDER
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
 #endif
+    if (source == PictureSource::Folder && scene.output.IsFullScreen()) {
+        RememberLastPicture(slideshow.ShownPicture());
+    }
+    // The monitors' and the slideshow's textures go while the rendering
+    // context still exists.
+    slideshow.Stop();
+    shownMonitors = nullptr;
+    scene.renderables.clear();
     return exitCode;
 }

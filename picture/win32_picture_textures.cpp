@@ -4,13 +4,14 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "picture/picture_math.h"
 #include "picture/picture_pixels.h"
 #include "picture/win32_monitor_size.h"
 #include "picture/win32_picture_decoder.h"
 #include "res/resource.h"
+#include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
 static const int kBytesPerPixel = 4;
@@ -48,20 +49,6 @@ static BITMAPINFO BottomUp32BitInfo(int width, int height)
     return info;
 }
 
-// The loader's buffers hold MAX_PATH characters with the terminating zero; a
-// longer path is refused rather than cut, since a cut path names another file.
-static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
-{
-    if (path == nullptr) {
-        return false;
-    }
-    const size_t length = strnlen(path, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) {
-        return false;
-    }
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) != 0;
-}
-
 // Reads the bitmap out as 32-bit bottom-up rows whatever its own format, so
 // the buffer always holds width x height x 4 bytes. Null when it cannot;
 // otherwise the caller frees the buffer with std::free.
@@ -89,16 +76,16 @@ static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
 
 BOOL LoadTextureFromFile(GLuint* texture, const char* path)
 {
-    wchar_t widePath[MAX_PATH] = {};
-    if (!WidenPath(path, widePath)) {
+    if (path == nullptr || path[0] == '\0') {
         return FALSE;
     }
+    const std::wstring widePath = WidePath(path);
     // Both decoders are built on COM, so the thread needs an apartment for as
     // long as they work. S_FALSE means there was one already; it still wants
     // its CoUninitialize.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     DecodedPicture decoded;
-    const bool loaded = DecodeAnyPictureFile(widePath, LargestMonitorSize(), MaxTextureSide(), decoded) ==
+    const bool loaded = DecodeAnyPictureFile(widePath.c_str(), LargestMonitorSize(), MaxTextureSide(), decoded) ==
                         PictureDecode::Decoded;
     if (loaded) {
         BgrxToRgba(decoded.pixels.get(), static_cast<size_t>(decoded.size.width) * decoded.size.height);
@@ -161,14 +148,15 @@ BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap)
     return TRUE;
 }
 
-void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
+GLuint LoadPictureTexture(const char* path, HBITMAP bitmap)
 {
     // The settings and password modes, and an unknown switch, reach this too,
     // with no rendering context: nothing will be drawn there, so nothing is
     // decoded and no GL call is made.
     if (wglGetCurrentContext() == nullptr) {
-        return;
+        return 0;
     }
+    GLuint texture = 0;
     BOOL loaded = FALSE;
     if (path != nullptr) {
         loaded = LoadTextureFromFile(&texture, path);
@@ -177,5 +165,14 @@ void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
     }
     if (!loaded) {
         (void)LoadTextureFromResource(&texture, IDB_BUILTIN_PICTURE);
+    }
+    return texture;
+}
+
+void WaterSurface::SetTexture(const char* path, HBITMAP bitmap)
+{
+    const GLuint loaded = LoadPictureTexture(path, bitmap);
+    if (loaded != 0) {
+        texture = loaded;
     }
 }

@@ -78,7 +78,7 @@ static bool ListFolder(const std::atomic<bool>& stop, const std::string& folder,
     WIN32_FIND_DATAW found;
     // The basic information leaves out the short 8.3 names, which a large
     // folder on a network share would otherwise send as well.
-    const HANDLE search = FindFirstFileExW(WideFromUtf8(FolderPattern(folder)).c_str(), FindExInfoBasic, &found,
+    const HANDLE search = FindFirstFileExW(WidePath(FolderPattern(folder)).c_str(), FindExInfoBasic, &found,
                                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
         return false;
@@ -144,7 +144,7 @@ static int WaitForWantedSlot(SlideshowWork& work)
 
 static bool Decode(const SlideshowWork& work, const std::string& path, DecodedPicture& picture)
 {
-    if (DecodeAnyPictureFile(WideFromUtf8(path).c_str(), work.largestMonitor, work.maxTextureSide, picture) !=
+    if (DecodeAnyPictureFile(WidePath(path).c_str(), work.largestMonitor, work.maxTextureSide, picture) !=
         PictureDecode::Decoded) {
         return false;
     }

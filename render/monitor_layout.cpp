@@ -11,3 +11,13 @@ std::vector<MonitorPart> LayOutMonitors(const ScreenRect& output, const std::vec
     }
     return parts;
 }
+
+std::vector<ScreenRect> MonitorAreas(const std::vector<DisplayMonitor>& monitors)
+{
+    std::vector<ScreenRect> areas;
+    areas.reserve(monitors.size());
+    for (const DisplayMonitor& monitor : monitors) {
+        areas.push_back(monitor.area);
+    }
+    return areas;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "picture/picture_math.h"
@@ -31,6 +32,14 @@ struct Viewport {
     int32_t height;
 };
 
+// A monitor of the desktop: where it lies, and the name the system gives its
+// display device, which stays the same while the monitor stays connected,
+// whatever happens to its size or place.
+struct DisplayMonitor {
+    ScreenRect area;
+    std::string device;
+};
+
 struct MonitorPart {
     ScreenRect piece;        // the part of the desktop it shows: the monitor itself
     PixelSize snapshotSize;  // that piece's texture, as a single screen's snapshot
@@ -41,3 +50,5 @@ struct MonitorPart {
 // `output`; all rectangles in virtual-screen coordinates. Screens count rows
 // downwards from the top, OpenGL upwards from the bottom.
 std::vector<MonitorPart> LayOutMonitors(const ScreenRect& output, const std::vector<ScreenRect>& monitors);
+
+std::vector<ScreenRect> MonitorAreas(const std::vector<DisplayMonitor>& monitors);

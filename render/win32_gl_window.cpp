@@ -39,22 +39,30 @@ void GLWindow::Clear()
 
 static RECT CoverScreen(HWND outputWindow)
 {
-    // Strips caption, border, system menu and sizing frame.
-    SetWindowLongA(outputWindow, GWL_STYLE, GetWindowLongA(outputWindow, GWL_STYLE) & keepPopupAndVisible);
     // Every monitor, whose origin may lie left of or above the primary one's;
     // topmost, so that no always-on-top window is drawn over the saver.
     const ScreenRect screen = VirtualScreen();
     (void)SetWindowPos(outputWindow, HWND_TOPMOST, screen.left, screen.top, screen.Width(), screen.Height(),
                        SWP_NOREDRAW);
-    ShowCursor(FALSE);
     return RECT{screen.left, screen.top, screen.right, screen.bottom};
+}
+
+ScreenRect GLWindow::CoverVirtualScreen()
+{
+    const RECT area = CoverScreen(window);
+    width = area.right - area.left;
+    height = area.bottom - area.top;
+    return ScreenRect{area.left, area.top, area.right, area.bottom};
 }
 
 bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
 {
     RECT area = {};
     if (fullScreenOutput) {
+        // Strips caption, border, system menu and sizing frame.
+        SetWindowLongA(outputWindow, GWL_STYLE, GetWindowLongA(outputWindow, GWL_STYLE) & keepPopupAndVisible);
         area = CoverScreen(outputWindow);
+        ShowCursor(FALSE);
         fullScreen = true;
     } else {
         (void)GetClientRect(outputWindow, &area);

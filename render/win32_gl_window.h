@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "render/monitor_layout.h"
+
 // The program's main window as an OpenGL output: full screen (topmost, over
 // every monitor, with the cursor hidden), or a child filling the preview
 // window. It keeps the output size and sets viewport, projection and camera
@@ -19,6 +21,9 @@ public:
     // Makes the output a visible child filling the parent. False when the
     // parent is gone.
     bool AttachToParent(HWND parent);
+    // Full screen: covers the virtual screen as it is now, after the
+    // monitors changed, records the new size and returns what it covers.
+    ScreenRect CoverVirtualScreen();
     // Records the size; the GL state is only touched once a context exists.
     void Resize(int newWidth, int newHeight);
     bool IsFullScreen() const { return fullScreen; }

@@ -12,30 +12,33 @@ ScreenRect VirtualScreen()
 
 static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 {
-    MONITORINFO info = {};
+    MONITORINFOEXA info = {};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoA(monitor, &info)) {
         return TRUE;
     }
-    auto& monitors = *reinterpret_cast<std::vector<ScreenRect>*>(list);
-    const ScreenRect area{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
-    if (area.Width() <= 0 || area.Height() <= 0) {
+    auto& monitors = *reinterpret_cast<std::vector<DisplayMonitor>*>(list);
+    const DisplayMonitor found{
+        ScreenRect{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom},
+        info.szDevice};
+    if (found.area.Width() <= 0 || found.area.Height() <= 0) {
         return TRUE;
     }
     if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
-        monitors.insert(monitors.begin(), area);
+        monitors.insert(monitors.begin(), found);
     } else {
-        monitors.push_back(area);
+        monitors.push_back(found);
     }
     return TRUE;
 }
 
-std::vector<ScreenRect> DisplayMonitors()
+std::vector<DisplayMonitor> DisplayMonitors()
 {
-    std::vector<ScreenRect> monitors;
+    std::vector<DisplayMonitor> monitors;
     (void)EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     if (monitors.empty()) {
-        monitors.push_back(ScreenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+        monitors.push_back(
+            DisplayMonitor{ScreenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, ""});
     }
     return monitors;
 }

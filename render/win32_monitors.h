@@ -10,4 +10,4 @@ ScreenRect VirtualScreen();
 
 // Every monitor of the desktop, the primary first; the primary screen alone
 // when the system lists none.
-std::vector<ScreenRect> DisplayMonitors();
+std::vector<DisplayMonitor> DisplayMonitors();

@@ -231,7 +231,7 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     preview.surface.Init(20, 30, 0);
     // Before the dialog shows, so that the snapshot holds the desktop alone;
     // the primary monitor's part, as the saver's own preview shows.
-    const MonitorPart primary = LayOutMonitors(VirtualScreen(), DisplayMonitors()).front();
+    const MonitorPart primary = LayOutMonitors(VirtualScreen(), MonitorAreas(DisplayMonitors())).front();
     preview.desktop = CaptureScreenArea(primary.piece, primary.snapshotSize);
     CoverPlaceholder();
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
@@ -296,6 +296,11 @@ void ShowSettingsPreview(const PreviewChoice& choice)
         preview.shownSpeedPercent = choice.speedPercent;
         preview.scene.time = 0.0f;
     }
+}
+
+std::string SettingsPreviewPicturePath()
+{
+    return preview.slideshow.ShownPicture();
 }
 
 void StopSettingsPreview()

@@ -28,6 +28,9 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder);
 // Shows the choice; the pictures are loaded again only when they changed.
 // Files are listed and decoded off the dialog's thread, as the saver does.
 void ShowSettingsPreview(const PreviewChoice& choice);
+// The picture file the preview shows or fades to; "" for the desktop, the
+// built-in picture, no preview, or before the first picture is ready.
+std::string SettingsPreviewPicturePath();
 // Releases the window, its context, the slideshow, the texture and the
 // desktop snapshot.
 void StopSettingsPreview();

@@ -52,6 +52,10 @@ public:
             log += 'Q';
             return MessagePass::Quit;
         }
+        if (kind == 't') {
+            log += 't';
+            return MessagePass::Touched;  // the key state shows nothing of it
+        }
         log += 'm';
         return MessagePass::Dispatched;
     }
@@ -264,6 +268,27 @@ TEST(MainLoopTest, ActivityEndsOnlyTheFullScreenOutput)
             EXPECT_EQ(host.log, "FwFwFwFQ");
         } else {
             EXPECT_EQ(exitCode, -1);  // still running when the fake stopped it
+        }
+    }
+}
+
+// A tap or a wheel turn: only its message tells, and it ends the saver before
+// the next frame however many messages come with it.
+TEST(MainLoopTest, TouchMessageEndsOnlyTheFullScreenOutputAtOnce)
+{
+    for (const bool fullScreen : {true, false}) {
+        FakeHost host;
+        host.fullScreen = fullScreen;
+        host.pending = {'m', 't', 'm'};
+        host.idlePassLimit = 3;
+        StillInput input;
+        InputWatch watch(input);
+        uint32_t lastFrameTime = 0;
+
+        const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+        EXPECT_EQ(exitCode, fullScreen ? 0 : -1);
+        if (fullScreen) {
+            EXPECT_EQ(host.log, "mtmQ");
         }
     }
 }

@@ -22,15 +22,10 @@ box_text_id=0xFFFF
 check_wrong_parameter() {
     local name=cmdline_$1
     shift
-    local expected="$*" saver job
-    saver=$(e2e_install_saver)
-    e2e_start_wine "$saver" "$@"
-    job=$E2E_JOB
-
-    if ! e2e_probe --timeout 15000 wait "$box_title" >/dev/null; then
-        e2e_fail "${name}_box" "no \"$box_title\" window within 15 s (saver exit code $(cat "$job/rc" 2>/dev/null || echo 'none, still running'))"
-        return
-    fi
+    local expected="$*" job
+    e2e_start_saver "${name}_box" "$(e2e_install_saver)" "$@"
+    job=$E2E_SAVER
+    e2e_await "${name}_box" "no \"$box_title\" window" e2e_window_up "$box_title" || return
     e2e_pass "${name}_box"
     e2e_screenshot "${name}-box" >/dev/null
 
@@ -89,36 +84,34 @@ check_ends_at_once() {
     fi
 }
 
-# check_settings NAME JOB [OWNER]: JOB shows the settings dialog, owned by
-# OWNER ("HWND ENABLED") when given, and once it is closed ends with exit
-# code 0: its own, or the saver's as preview_host reports it.
+# check_settings NAME OWNER_TITLE [OWNER_HANDLE]: the settings dialog, just
+# started, is owned by the window of that title (and handle), which it
+# disables while it is open; once closed, the program ends with exit code 0:
+# the saver itself, or preview_host reporting the saver's.
 check_settings() {
-    local name=cmdline_$1 job=$2 owner
-    if ! e2e_probe --timeout 20000 wait "$SETTINGS_DIALOG_TITLE" >/dev/null; then
-        e2e_fail "${name}_dialog" "no settings dialog within 20 s"
-        return
-    fi
-    owner=$(e2e_probe owner "$SETTINGS_DIALOG_TITLE")
-    e2e_expect "${name}_dialog" "owner and its state \"$owner\", wanted \"${3:-}\"" test "${3:-$owner}" = "$owner"
+    local name=cmdline_$1 handle enabled title
+    read -r handle enabled title <<<"$(e2e_probe owner "$SETTINGS_DIALOG_TITLE")"
+    e2e_expect "${name}_dialog_owner" "owner $handle (enabled $enabled) titled $title" \
+        test "$title $enabled ${3:-$handle}" = "\"$2\" 0 $handle"
     e2e_probe close "$SETTINGS_DIALOG_TITLE" >/dev/null
-    e2e_wait_job "$job" 10
-    e2e_expect "${name}_ends" "exit code ${E2E_EXIT_CODE:-none} $(e2e_job_output "$job")" \
-        eval '[ "$E2E_EXIT_CODE" = 0 ] || e2e_job_output "$job" | grep -q "exit code 0$"'
+    e2e_wait_job "$E2E_SAVER" 10
+    e2e_expect "${name}_ends" "exit code ${E2E_EXIT_CODE:-none} $(e2e_job_output "$E2E_SAVER")" \
+        eval '[ "$E2E_EXIT_CODE" = 0 ] || e2e_job_output "$E2E_SAVER" | grep -q "exit code 0$"'
 }
 
 e2e_start_display 1024 768
 check_wrong_parameter unknown_switch /x
 check_wrong_parameter letter_without_slash s
-e2e_start_wine "$(e2e_install_saver)"
-check_settings empty "$E2E_JOB"
-e2e_start_wine "$(e2e_install_saver)" /c:12345
-check_settings owner_no_window "$E2E_JOB"
+# Without a window to own it, the dialog belongs to the saver's own hidden one.
+e2e_start_saver cmdline_empty_dialog "$(e2e_install_saver)" && check_settings empty "$E2E_SAVER_TITLE"
+e2e_start_saver cmdline_owner_no_window_dialog "$(e2e_install_saver)" /c:12345 &&
+    check_settings owner_no_window "$E2E_SAVER_TITLE"
 # The screen-saver page's way: preview_host's box plays its window and starts
-# the saver with "/c:" and the box's handle. The dialog disables its owner.
-e2e_start_wine "$PREVIEW_HOST" 96 64 360 240 "$(e2e_winpath "$(e2e_install_saver)")" --switch /c: \
+# the saver with "/c:" and the box's handle.
+e2e_start_watched "$PREVIEW_HOST" 96 64 360 240 "$(e2e_winpath "$(e2e_install_saver)")" --switch /c: \
     --close-when "$E2E_WORK/never"
-e2e_wait_until 10 grep -q '^parent' "$E2E_JOB/out"
-check_settings owner_window "$E2E_JOB" "$(e2e_job_output "$E2E_JOB" | awk '/^parent/ { print $2 }') 0"
+e2e_await cmdline_owner_window_dialog "no settings dialog" e2e_window_up "$SETTINGS_DIALOG_TITLE" &&
+    check_settings owner_window "Vitrane preview host" "$(e2e_job_output "$E2E_SAVER" | awk '/^parent/ { print $2 }')"
 check_ends_at_once password /a
 check_ends_at_once preview_no_number /p abc
 check_ends_at_once preview_handle_0 /p 0

@@ -8,16 +8,40 @@
 #   e2e_init "$@"                 # saver, window_probe.exe, preview_host.exe
 #   e2e_start_display 1024 768    # Xvfb with the test desktop painted on it
 #   saver=$(e2e_install_saver)    # a private copy: no stray Vitrane.ini applies
-#   e2e_start_wine "$saver" /s; job=$E2E_JOB
+#   e2e_start_saver NAME "$saver" /s || return   # started and showing
+#   job=$E2E_SAVER
 #   ...e2e_pass NAME / e2e_fail NAME WHY...
 #   e2e_finish
+#
+# Starting and waiting (never sleep before judging what the screen shows):
+#   e2e_start_saver NAME PROGRAM ARGS...
+#       Starts PROGRAM under Wine (E2E_SAVER is its job) and waits for what
+#       its mode shows first: for /s its window, then a frame that covers
+#       every monitor (black corners) with the water lit on each; for /c, /c:N
+#       or no argument the settings dialog; for anything else nothing. All of
+#       it against one deadline, E2E_START_SECONDS (default 45) from the
+#       start, which a cold Wine start on a slow machine fits in. False, with
+#       NAME failed and why, as soon as the program has ended, a probe broke,
+#       or the deadline passed.
+#   e2e_start_watched PROGRAM ARGS...
+#       The same start without the waiting, for a program that runs the saver
+#       itself (preview_host): later waits watch it.
+#   e2e_await NAME WHAT COMMAND...
+#       Polls COMMAND until it succeeds, under the same rules: it fails NAME
+#       ("WHAT: why") at once when the watched program has ended or COMMAND
+#       broke (an exit code above 1: a probe that could not run), or when the
+#       deadline passed. e2e_deadline SECONDS gives later waits a fresh one.
+#   e2e_wait_probe EXPECTED ARGS...
+#       Until window_probe ARGS prints EXPECTED, with a fresh deadline of
+#       E2E_WAIT_SECONDS (default 20) and the same rules; silent.
 #
 # Everything the script starts is ended when it exits, by process id.
 #
 # Settings from the environment: E2E_ARTIFACTS (where screenshots go),
 # E2E_WINEPREFIX (the tests' own Wine prefix), E2E_KEEP=1 (keep the work
 # folder with the programs' output), E2E_BOX_TOLERANCE and E2E_RING_TOLERANCE
-# (pixels), E2E_END_DEADLINE (seconds, input.sh).
+# (pixels), E2E_END_DEADLINE (seconds, input.sh), E2E_START_SECONDS and
+# E2E_WAIT_SECONDS (above).
 
 set -u
 
@@ -28,17 +52,25 @@ E2E_REPO=$(cd "$E2E_LIB_DIR/../.." && pwd)
 # scenario scripts look for it.
 # shellcheck disable=SC2034
 E2E_SAVER_TITLE="Orvel's screensaver :)"
+# The settings dialog's title.
+E2E_DIALOG_TITLE="Vitrane"
 
 E2E_PASSED=0
 E2E_FAILED=0
 E2E_JOBS=()
 E2E_JOB=""
 E2E_EXIT_CODE=""
-E2E_PROBE_EXPECTED=""
 E2E_DISPLAY_PID=""
 E2E_SCREEN_WIDTH=0
 E2E_SCREEN_HEIGHT=0
+# The monitors as "X,Y,WIDTH,HEIGHT", set with the display.
+E2E_MONITORS=()
 E2E_WORK=""
+# The program the waits watch, and when they give up (ms since the epoch).
+E2E_SAVER=""
+E2E_DEADLINE_MS=0
+E2E_DEADLINE_SECONDS=0
+E2E_WHY=""
 
 # ---------------------------------------------------------------- reporting
 
@@ -202,6 +234,7 @@ e2e_start_display() {
     export DISPLAY
     E2E_SCREEN_WIDTH=$width
     E2E_SCREEN_HEIGHT=$height
+    E2E_MONITORS=("0,0,$width,$height")
     e2e_paint_desktop
 }
 
@@ -219,6 +252,7 @@ e2e_start_two_monitors() {
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     E2E_SCREEN_WIDTH=1440
     E2E_SCREEN_HEIGHT=600
+    E2E_MONITORS=("0,0,800,600" "800,0,640,480")
 }
 
 # Ends the display after every Windows program on it, and waits for the
@@ -355,17 +389,102 @@ e2e_probe() {
     e2e_run_wine 30 "$WINDOW_PROBE" "$@"
 }
 
+# e2e_probe_prints EXPECTED ARGS...: true when window_probe ARGS prints
+# EXPECTED; 1 when it prints something else or finds no such window; the
+# probe's own exit code when it could not run (usage, hang).
 e2e_probe_prints() {
-    [ "$(e2e_probe "$@" 2>/dev/null | tr -d '\r')" = "$E2E_PROBE_EXPECTED" ]
+    local expected=$1 output code
+    shift
+    output=$(e2e_probe "$@" 2>/dev/null)
+    code=$?
+    [ "$code" -le 1 ] || return "$code"
+    [ "$code" = 0 ] && [ "$(printf '%s' "$output" | tr -d '\r')" = "$expected" ]
 }
 
-# e2e_wait_probe SECONDS EXPECTED ARGS...: until window_probe ARGS prints
-# EXPECTED; false when it never does within the time.
 e2e_wait_probe() {
-    local seconds=$1
-    E2E_PROBE_EXPECTED=$2
+    e2e_deadline "${E2E_WAIT_SECONDS:-20}"
+    e2e_poll e2e_probe_prints "$@"
+}
+
+# e2e_window_up TITLE: a visible top-level Windows window with that title,
+# as window_probe sees it (dialogs and message boxes too); 1 when there is
+# none, the probe's exit code when it could not run.
+e2e_window_up() {
+    e2e_probe --timeout 500 wait "$1" >/dev/null 2>&1
+}
+
+# ---------------------------------------------------------------- start and wait
+
+# e2e_deadline SECONDS: the waits that follow give up SECONDS from now.
+e2e_deadline() {
+    E2E_DEADLINE_MS=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
+    E2E_DEADLINE_SECONDS=$1
+}
+
+# e2e_poll COMMAND...: e2e_await without the report; why it gave up is in
+# E2E_WHY.
+e2e_poll() {
+    local code program
+    E2E_WHY=""
+    while :; do
+        "$@" >/dev/null
+        code=$?
+        if [ "$code" = 0 ]; then
+            return 0
+        elif [ "$code" -gt 1 ]; then
+            E2E_WHY="$1 could not run (exit code $code)"
+        elif [ -n "$E2E_SAVER" ] && ! e2e_job_running "$E2E_SAVER"; then
+            read -r _ program _ <"$E2E_SAVER/command"
+            E2E_WHY="${program##*/} ended with exit code $(cat "$E2E_SAVER/rc")"
+        elif [ "$(e2e_now_ms)" -ge "$E2E_DEADLINE_MS" ]; then
+            E2E_WHY="not within $E2E_DEADLINE_SECONDS s"
+        else
+            sleep 0.05
+            continue
+        fi
+        return 1
+    done
+}
+
+e2e_await() {
+    local name=$1 what=$2
     shift 2
-    e2e_wait_until "$seconds" e2e_probe_prints "$@"
+    e2e_poll "$@" && return 0
+    e2e_fail "$name" "$what: $E2E_WHY"
+    return 1
+}
+
+e2e_start_watched() {
+    e2e_deadline "${E2E_START_SECONDS:-45}"
+    e2e_start_wine "$@"
+    E2E_SAVER=$E2E_JOB
+}
+
+e2e_start_saver() {
+    local name=$1 program=$2
+    shift 2
+    e2e_start_watched "$program" "$@"
+    case ${1:-} in
+    /s | /S | -s | -S)
+        e2e_await "$name" "no window \"$E2E_SAVER_TITLE\"" e2e_window_shown "$E2E_SAVER_TITLE" &&
+            e2e_await "$name" "no frame covering every monitor with the water on it (see frame.png)" e2e_frame_shown
+        ;;
+    "" | /c | /C | -c | -C | /c:* | /C:*)
+        e2e_await "$name" "no settings dialog \"$E2E_DIALOG_TITLE\"" e2e_window_up "$E2E_DIALOG_TITLE"
+        ;;
+    esac
+}
+
+# e2e_frame_shown: the saver's output covers every monitor, black at its
+# corners, with the water lit on each; the screenshot is frame.png.
+e2e_frame_shown() {
+    local file rect x y w h
+    file=$(e2e_screenshot frame)
+    e2e_corners_black "$file" || return 1
+    for rect in "${E2E_MONITORS[@]}"; do
+        IFS=, read -r x y w h <<<"$rect"
+        [ "$(e2e_bbox "$(e2e_crop "$file" "${w}x${h}+$x+$y" frame-monitor)")" != none ] || return 1
+    done
 }
 
 # A title as an anchored pattern for xdotool, which takes regular expressions.
@@ -376,10 +495,6 @@ e2e_title_pattern() {
 # e2e_window_shown TITLE: the X id of a mapped window with that exact title.
 e2e_window_shown() {
     xdotool search --onlyvisible --name "$(e2e_title_pattern "$1")" 2>/dev/null | head -1 | grep .
-}
-
-e2e_wait_for_window() {
-    e2e_wait_until "$2" e2e_window_shown "$1" >/dev/null
 }
 
 # e2e_record_maps: from now on, logs every top-level X window created or
@@ -440,13 +555,12 @@ e2e_pixel() {
     convert "$1" -format "%[fx:round(255*u.p{$2,$3}.r)],%[fx:round(255*u.p{$2,$3}.g)],%[fx:round(255*u.p{$2,$3}.b)]" info:
 }
 
-# All four corners of the screen black: the saver's black background, not
-# the desktop and not a white window, covers them. The screenshot is
-# corners.png. Given rectangles X,Y,WIDTH,HEIGHT (monitors): those of each.
+# e2e_corners_black FILE: all four corners of every monitor black in the
+# screenshot: the saver's black background, not the desktop and not a white
+# window, covers them.
 e2e_corners_black() {
-    local file rect x y w h
-    file=$(e2e_screenshot corners)
-    for rect in "${@:-0,0,$E2E_SCREEN_WIDTH,$E2E_SCREEN_HEIGHT}"; do
+    local file=$1 rect x y w h
+    for rect in "${E2E_MONITORS[@]}"; do
         IFS=, read -r x y w h <<<"$rect"
         [ "$(e2e_pixel "$file" "$x" "$y")" = "0,0,0" ] && [ "$(e2e_pixel "$file" $((x + w - 1)) "$y")" = "0,0,0" ] &&
             [ "$(e2e_pixel "$file" "$x" $((y + h - 1)))" = "0,0,0" ] &&
@@ -666,5 +780,39 @@ e2e_check_surface_rings() {
         e2e_pass "$name"
     else
         e2e_fail "$name" "surface box ($measured) in $(basename "$file") is ${fit#* } pixels off the nearest ring phase (${fit% *} rad)"
+    fi
+}
+
+# ---------------------------------------------------------------- users
+
+# e2e_run_as_user USER: from here on every Windows program the script starts
+# runs as that ordinary user (added when missing), in a Wine prefix of its
+# own per build folder, kept between runs since a new one takes about ten
+# seconds; e2e_run_as_user "" goes back to root. Under Wine root writes even
+# where file permissions forbid it. The user's programs must be able to read
+# the files they are given.
+E2E_USER=""
+E2E_USER_PREFIX=""
+e2e_run_as_user() {
+    [ -z "$E2E_USER" ] || e2e_user_do wineserver -k
+    E2E_USER=$1
+    [ -n "$E2E_USER" ] || return 0
+    id "$E2E_USER" >/dev/null 2>&1 || useradd -m "$E2E_USER" || e2e_abort "could not add the user $E2E_USER"
+    E2E_USER_PREFIX=$(getent passwd "$E2E_USER" | cut -d: -f6)/wineprefix-$(printf '%s' "$WINEPREFIX" | md5sum | cut -c1-12)
+    [ -f "$E2E_USER_PREFIX/system.reg" ] || wine wineboot --init >/dev/null 2>&1
+    trap '[ -z "$E2E_USER" ] || e2e_user_do wineserver -k; e2e_cleanup' EXIT
+}
+
+# e2e_user_do COMMAND...: the command as E2E_USER, with that user's Wine setting.
+e2e_user_do() {
+    su "$E2E_USER" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="${DISPLAY:-}" \
+        WINEPREFIX="$E2E_USER_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$@")"
+}
+
+wine() {
+    if [ -n "$E2E_USER" ]; then
+        e2e_user_do wine "$@"
+    else
+        command wine "$@"
     fi
 }

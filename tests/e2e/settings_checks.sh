@@ -6,7 +6,7 @@
 # The names below are for the scenarios that source this file.
 # shellcheck disable=SC2034
 
-SETTINGS_DIALOG_TITLE="Vitrane"
+SETTINGS_DIALOG_TITLE=$E2E_DIALOG_TITLE
 # IDOK and IDCANCEL, the same in every dialog (the file dialog too).
 SETTINGS_ID_OK=1
 SETTINGS_ID_CANCEL=2
@@ -30,12 +30,9 @@ settings_ini_value() {
 # the saver's job is in SETTINGS_JOB (the probes start jobs of their own).
 # False, with NAME_dialog failed, when no dialog came.
 settings_start_dialog() {
-    local name=$1 saver=$2
-    e2e_start_wine "$saver" /c
-    SETTINGS_JOB=$E2E_JOB
-    if ! e2e_probe --timeout 20000 wait "$SETTINGS_DIALOG_TITLE" >/dev/null; then
-        e2e_fail "${name}_dialog" "no \"$SETTINGS_DIALOG_TITLE\" window within 20 s (exit code $(cat "$SETTINGS_JOB/rc" 2>/dev/null || echo 'none, still running'))"
-        e2e_kill_job "$SETTINGS_JOB"
-        return 1
-    fi
+    e2e_start_saver "${1}_dialog" "$2" /c
+    local shown=$?
+    SETTINGS_JOB=$E2E_SAVER
+    [ "$shown" = 0 ] || e2e_kill_job "$SETTINGS_JOB"
+    return "$shown"
 }

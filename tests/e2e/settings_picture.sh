@@ -50,7 +50,7 @@ install_lake_saver() {
 # ended and NAME_tick failed, when the box does not become ticked.
 tick_custom_picture() {
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
-    if ! e2e_wait_probe 5 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"; then
+    if ! e2e_wait_probe 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"; then
         e2e_fail "${1}_tick" "the box did not become ticked"
         e2e_kill_job "$SETTINGS_JOB"
         return 1
@@ -97,22 +97,11 @@ expect_saved() {
 expect_full_screen_shows() {
     local name=$1 saver=$2 colour=$3 job shot share desktop
     e2e_move_mouse 512 384
-    e2e_start_wine "$saver" /s
-    job=$E2E_JOB
-    if ! e2e_wait_for_window "$E2E_SAVER_TITLE" 20; then
-        e2e_fail "${name}_full_screen" "no window \"$E2E_SAVER_TITLE\" within 20 s"
-        e2e_kill_job "$job"
+    if ! e2e_start_saver "${name}_full_screen" "$saver" /s; then
+        e2e_kill_job "$E2E_SAVER"
         return
     fi
-    # The saver clears to black: once a corner is black its output covers
-    # the desktop.
-    shown() { [ "$(e2e_pixel "$(e2e_screenshot "$name-full-screen")" 0 0)" = "0,0,0" ]; }
-    if ! e2e_wait_until 10 shown; then
-        e2e_fail "${name}_full_screen" "the saver's output never covered the screen"
-        e2e_kill_job "$job"
-        return
-    fi
-    sleep 0.5
+    job=$E2E_SAVER
     shot=$(e2e_screenshot "$name-full-screen")
     share=$(near_colour_share "$shot" "$colour")
     desktop=$(near_colour_share "$shot" "$desktop_colour")
@@ -172,7 +161,7 @@ check_chosen_picture() {
         return
     fi
     e2e_expect "${name}_keeps_box_ticked" "the box was cleared after a file was chosen" \
-        e2e_wait_probe 5 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"
+        e2e_wait_probe 1 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"
     press_ok "$name" || return
     expect_saved "$name" "$folder" "$path" 1
     expect_full_screen_shows "$name" "$saver" "$sea_colour"
@@ -194,8 +183,8 @@ check_file_dialog_cancelled() {
     esac
     e2e_probe click "$open_title" "$SETTINGS_ID_CANCEL" >/dev/null
     e2e_probe --timeout 5000 gone "$open_title" >/dev/null
-    if e2e_wait_probe 5 0 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" &&
-        e2e_wait_probe 5 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"; then
+    if e2e_wait_probe 0 checked "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" &&
+        e2e_wait_probe 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"; then
         e2e_pass "${name}_turns_off"
     else
         e2e_fail "${name}_turns_off" "the box stayed ticked or the button enabled"
@@ -204,29 +193,14 @@ check_file_dialog_cancelled() {
     expect_saved "$name" "$folder" '.\lake.bmp' 0
 }
 
-# While run_as_user names a user, the saver and the probes that look at its
-# windows (one Wine session) run as that user in a Wine prefix of their own:
-# under Wine, root writes even where file permissions forbid it.
-run_as_user=""
-wine() {
-    [ -n "$run_as_user" ] || { command wine "$@"; return; }
-    su "$run_as_user" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="$DISPLAY" \
-        WINEPREFIX="$user_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine "$@")"
-}
-trap '[ -z "$run_as_user" ] || wine wineserver -k; e2e_cleanup' EXIT
-
 check_standard_user() {
-    local name=settings_user user=vitrane-e2e saver folder probe=$WINDOW_PROBE
-    id "$user" >/dev/null 2>&1 || useradd -m "$user" || { e2e_fail "$name" "could not add $user"; return; }
-    # Kept between runs: a new prefix takes about ten seconds to set up.
-    user_prefix=$(getent passwd "$user" | cut -d: -f6)/vitrane-wineprefix
+    local name=settings_user saver folder probe=$WINDOW_PROBE
     saver=$(install_lake_saver 0)
     folder=$(dirname "$saver")
     cp "$WINDOW_PROBE" "$folder/" && WINDOW_PROBE=$folder/$(basename "$WINDOW_PROBE")
     chmod 711 "$E2E_WORK" && chmod 444 "$folder"/* && chmod 555 "$folder"
-    run_as_user=$user
-    [ -f "$user_prefix/system.reg" ] || wine wineboot --init >/dev/null 2>&1
-    local own=$user_prefix/drive_c/users/$user/AppData/Roaming/Vitrane
+    e2e_run_as_user vitrane-e2e
+    local own=$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData/Roaming/Vitrane
     rm -rf "$own"
     if settings_start_dialog "$name" "$saver" && tick_custom_picture "$name" && press_ok "$name"; then
         expect_saved "$name" "$own" '.\lake.bmp' 1
@@ -234,8 +208,7 @@ check_standard_user() {
             "$(settings_ini_value "$folder/Vitrane.ini" UseCustomPic)" = 0
         expect_full_screen_shows "$name" "$saver" "$lake_colour"
     fi
-    wine wineserver -k
-    run_as_user=""
+    e2e_run_as_user ""
     WINDOW_PROBE=$probe
 }
 

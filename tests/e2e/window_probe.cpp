@@ -17,8 +17,9 @@
 //   window_probe [--timeout MS] front   TITLE          open a window of its own titled TITLE, bring it
 //                                                      to the foreground and keep it for MS; exit 0
 //                                                      when it was the foreground window
-//   window_probe [--timeout MS] owner   TITLE          print the owner's handle (0 for none) and 1 or 0
-//                                                      for whether the owner is enabled
+//   window_probe [--timeout MS] owner   TITLE          print the owner's handle (0 for none), 1 or 0
+//                                                      for whether the owner is enabled, and its
+//                                                      title in quotes
 //
 // IDs are decimal or 0x-prefixed hexadecimal; a message box's text is the
 // static control 0xFFFF. Exit codes: 0 done, 1 window or control not found in
@@ -222,8 +223,10 @@ void ActOnWindow(const std::string& command, HWND window)
         std::printf("%d\n", (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0);
     } else if (command == "owner") {
         HWND owner = GetWindow(window, GW_OWNER);
-        std::printf("%llu %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
-                    IsWindowEnabled(owner) ? 1 : 0);
+        char title[512] = "";
+        (void)GetWindowTextA(owner, title, sizeof title);
+        std::printf("%llu %d \"%s\"\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)),
+                    IsWindowEnabled(owner) ? 1 : 0, title);
     }
 }
 

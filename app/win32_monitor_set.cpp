@@ -1,0 +1,115 @@
+#include "app/win32_monitor_set.h"
+
+#include <algorithm>
+
+#include "picture/win32_desktop_capture.h"
+#include "render/win32_gl_window.h"
+
+PictureTexture::~PictureTexture()
+{
+    if (name != 0) {
+        glDeleteTextures(1, &name);
+    }
+}
+
+MonitorSet::MonitorSet(int32_t waveStyle, int32_t speedPercent, bool captureDesktop, PictureForMonitor pictureFor)
+    : waveStyle(waveStyle), speedPercent(speedPercent), captureDesktop(captureDesktop),
+      pictureFor(std::move(pictureFor))
+{
+}
+
+MonitorSet::~MonitorSet()
+{
+    FreeCaptured();
+}
+
+void MonitorSet::FreeCaptured()
+{
+    for (const Captured& capture : captured) {
+        if (capture.piece != nullptr) {
+            (void)DeleteObject(capture.piece);
+        }
+    }
+    captured.clear();
+}
+
+void MonitorSet::CaptureJoining(const std::vector<DisplayMonitor>& monitors)
+{
+    FreeCaptured();
+    if (!captureDesktop) {
+        return;
+    }
+    for (const DisplayMonitor& monitor : monitors) {
+        const bool isShown = std::any_of(shown.begin(), shown.end(),
+                                         [&](const Shown& s) { return s.device == monitor.device; });
+        if (!isShown) {
+            const PixelSize size = SnapshotSize(monitor.area.Width(), monitor.area.Height());
+            captured.push_back(Captured{monitor.device, CaptureScreenArea(monitor.area, size)});
+        }
+    }
+}
+
+void MonitorSet::LayOut(const std::vector<DisplayMonitor>& monitors, const ScreenRect& output, bool fillOutput)
+{
+    fillsOutput = fillOutput;
+    const std::vector<MonitorPart> parts = LayOutMonitors(output, MonitorAreas(monitors));
+    std::vector<Shown> next;
+    next.reserve(monitors.size());
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const std::string& device = monitors[i].device;
+        auto kept = std::find_if(shown.begin(), shown.end(), [&](const Shown& s) { return s.device == device; });
+        if (kept != shown.end()) {
+            kept->part = parts[i];
+            next.push_back(std::move(*kept));
+            shown.erase(kept);
+            continue;
+        }
+        auto capture = std::find_if(captured.begin(), captured.end(),
+                                    [&](const Captured& c) { return c.device == device; });
+        Shown joining{device, parts[i], std::make_unique<WaterSurface>(), nullptr};
+        joining.surface->Init(20, 30, waveStyle);
+        joining.surface->speedPercent = speedPercent;
+        joining.picture = pictureFor(parts[i], capture != captured.end() ? capture->piece : nullptr);
+        joining.surface->texture = joining.picture ? joining.picture->Name() : 0;
+        next.push_back(std::move(joining));
+    }
+    // What is left in `shown` are the monitors that went: their surfaces go
+    // now, and their pictures unless another monitor shows them too.
+    shown = std::move(next);
+    FreeCaptured();
+}
+
+void MonitorSet::SetPicture(size_t index, SharedPicture picture)
+{
+    Shown& monitor = shown[index];
+    monitor.picture = std::move(picture);
+    monitor.surface->texture = monitor.picture ? monitor.picture->Name() : 0;
+}
+
+void MonitorSet::Update(float time)
+{
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (feed) {
+            feed(i, *shown[i].surface);
+        }
+        shown[i].surface->Update(time);
+    }
+}
+
+void MonitorSet::Draw()
+{
+    for (Shown& monitor : shown) {
+        if (fillsOutput) {
+            monitor.surface->Draw();
+            continue;
+        }
+        const Viewport& area = monitor.part.viewport;
+        if (area.width <= 0 || area.height <= 0) {
+            continue;
+        }
+        // The scene's clear covers the whole window whatever the viewport, so
+        // the parts of the output outside every monitor stay black.
+        SetViewportAndCamera(area.x, area.y, area.width, area.height, sceneNearPlane);
+        monitor.surface->Draw();
+    }
+}
