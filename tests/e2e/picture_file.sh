@@ -79,16 +79,21 @@ png_claiming_giant_size() {
 # folder_start_colour NAME SAVER: sets FOLDER_COLOUR to the folder picture,
 # red or blue, that fills the surface at this start ("none" when neither does).
 folder_start_colour() {
-    local shot red=0 blue=0
-    if picture_start_saver "$1" "$2"; then
-        shot=$(e2e_screenshot "$1")
-        red=$(picture_count_near "$shot" "$PICTURE_RED")
-        blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
-    fi
-    picture_stop_saver
     FOLDER_COLOUR=none
+    # The picture fades in over black water once it is decoded.
+    picture_start_saver "$1" "$2" && e2e_poll folder_colour_shown "$1"
+    picture_stop_saver
+}
+
+# folder_colour_shown SHOT: sets FOLDER_COLOUR when one picture fills the surface.
+folder_colour_shown() {
+    local shot red blue
+    shot=$(e2e_screenshot "$1")
+    red=$(picture_count_near "$shot" "$PICTURE_RED")
+    blue=$(picture_count_near "$shot" "$PICTURE_BLUE")
     if [ "$red" -gt 50000 ] && [ "$blue" -lt 100 ]; then FOLDER_COLOUR=red; fi
     if [ "$blue" -gt 50000 ] && [ "$red" -lt 100 ]; then FOLDER_COLOUR=blue; fi
+    [ "$FOLDER_COLOUR" != none ]
 }
 
 check_picture_folder() {
