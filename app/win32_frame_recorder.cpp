@@ -14,6 +14,7 @@ static size_t recordedFrames = 0;
 static double firstFrameMilliseconds = -1.0;  // from process creation to the first swap
 static DWORD firstFrameGdiObjects = 0;
 static DWORD firstFrameUserObjects = 0;
+static int pictureChanges = 0;
 
 static ULONGLONG FileTimeTicks(const FILETIME& time)  // 100 ns units
 {
@@ -49,6 +50,11 @@ void RecordFrameShown()
     firstFrameUserObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
 }
 
+void RecordPictureChanges(int changes)
+{
+    pictureChanges = changes;
+}
+
 void WriteFrameRecord(const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "w");
@@ -62,6 +68,7 @@ void WriteFrameRecord(const std::string& path)
     std::fprintf(file, "gdi_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     std::fprintf(file, "user_objects_first_frame %lu\n", firstFrameUserObjects);
     std::fprintf(file, "user_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    std::fprintf(file, "picture_changes %d\n", pictureChanges);
     for (size_t k = 1; k < recordedFrames; ++k) {
         const double interval = static_cast<double>(frameStarts[k] - frameStarts[k - 1]) * 1000.0 /
                                 static_cast<double>(frequency.QuadPart);

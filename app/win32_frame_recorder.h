@@ -8,3 +8,5 @@
 void RecordFrameStart();
 void RecordFrameShown();
 void WriteFrameRecord(const std::string& path);
+// How many picture changes the slideshow began, for the record.
+void RecordPictureChanges(int changes);

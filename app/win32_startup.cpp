@@ -339,6 +339,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     // finishing a picture.
     (void)ShowWindow(mainWindow, SW_HIDE);
 #ifdef VITRANE_FRAME_RECORDER
+    RecordPictureChanges(slideshow.ChangesStarted());
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
 #endif
     if (source == PictureSource::Folder && scene.output.IsFullScreen()) {

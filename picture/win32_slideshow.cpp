@@ -348,6 +348,7 @@ void Slideshow::Advance(uint64_t time)
         if (screen.incomingReady && !screen.fading && screen.timeline.ChangeDue(now)) {
             screen.timeline.StartChange(now);
             screen.fading = true;
+            ++changesStarted;
         }
     }
 }

@@ -55,6 +55,9 @@ public:
     // one, and for the built-in picture.
     std::string ShownPicture() const;
 
+    // How many fades have begun, the first pictures' included.
+    int ChangesStarted() const { return changesStarted; }
+
     // Ends and joins the thread, then deletes the textures where the
     // rendering context is current. Does nothing when nothing runs.
     void Stop();
@@ -68,6 +71,7 @@ private:
     GLuint black = 0;
     uint64_t now = 0;
     bool changesAfterFirst = false;
+    int changesStarted = 0;
 };
 
 // Put first in a scene: before the surfaces draw, moves the slideshow on and

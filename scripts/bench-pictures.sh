@@ -6,12 +6,17 @@
 # few runs. Other programs on the machine shift the times: the report gives
 # the load averages beside them.
 #
-#   scripts/bench-pictures.sh [runs per photo, default 3]
+# Then the slideshow: a folder of 24-megapixel JPEGs changing every 5 s, full
+# screen at 1024 x 768 for 40 s (six changes or more): the frame intervals'
+# 99th percentile and largest, the first frame and the peak memory.
+#
+#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow: that case only]
 #
 # The report goes to build/bench/pictures-report.md and to standard output.
 set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-3}
+only=${2:-}
 . scripts/bench-common.sh
 report=build/bench/pictures-report.md
 pictures=build/bench/pictures
@@ -65,6 +70,61 @@ bench_photo() {
     echo "| $label | $(cut -d' ' -f1 <<<"$results" | summary) | $(cut -d' ' -f2 <<<"$results" | summary) |"
 }
 
+# run_slideshow FOLDER SECONDS: prints "first_frame_ms p99_ms max_ms peak_mib changes" of one run.
+run_slideshow() {
+    printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\n' "$(winepath -w "$1")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    rm -f "$frames_file"
+    wine "$saver" /s >/dev/null 2>&1 &
+    local launcher=$! pid peak_kib
+    pid=$(this_saver_pid)
+    sleep "$2"
+    peak_kib=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+    stop_saver "$launcher"
+    local first changes p99 max
+    first=$(awk '/^first_frame_ms/ { printf "%.0f", $2 }' "$frames_file")
+    changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
+    read -r p99 max < <(awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n |
+        awk '{ v[NR] = $1 } END { printf "%.1f %.1f\n", v[int(NR * 0.99)], v[NR] }')
+    echo "$first $p99 $max $(awk -v k="$peak_kib" 'BEGIN { printf "%.1f", k / 1024 }') $changes"
+}
+
+bench_slideshow() {
+    local slides=$pictures/slides i
+    mkdir -p "$slides"
+    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+    # Six different photos of the same size, made once from the first.
+    for i in 1 2 3 4 5 6; do
+        [ -s "$slides/photo-$i.jpg" ] ||
+            convert "$pictures/photo-6000x4000.jpg" -modulate 100,100,$((i * 30)) -quality 90 "$slides/photo-$i.jpg"
+    done
+    start_display 1024 768
+    wineserver -k 2>/dev/null || true
+    {
+        echo "## Slideshow, $(date -u +%Y-%m-%d), 1024 x 768 screen, six 6000 x 4000 JPEGs every 5 s, 40 s per run"
+        echo
+        echo "Load averages before: $(uptime | sed 's/.*load average: //')"
+        echo
+        echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
+        echo "| --- | --- | --- | --- | --- | --- |"
+        for i in $(seq "$runs"); do
+            echo "| $i | $(run_slideshow "$slides" 40 | tr ' ' '|' | sed 's/|/ | /g') |"
+        done
+        echo
+        echo "Load averages after: $(uptime | sed 's/.*load average: //')"
+        echo
+    } | tee -a "$report"
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+}
+
+if [ "$only" = slideshow ]; then
+    : >"$report"
+    bench_slideshow
+    exit 0
+fi
+
 make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
 make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
 make_photo "$pictures/photo-4000x3000.png" 4000 3000
@@ -88,3 +148,4 @@ wineserver -k 2>/dev/null || true
 wineserver -k 2>/dev/null || true
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
+bench_slideshow
