@@ -5,6 +5,9 @@
 #include "water/win32_water_surface.h"
 #include "win32_gl_fixture.h"
 
+// After gl.h, which the surface's header brings.
+#include <GL/glext.h>
+
 // Draw's output is read back through OpenGL feedback mode: every triangle that
 // survives clipping comes back as a polygon token with its window-space
 // positions and texture coordinates, in the order the corners were sent.
@@ -243,6 +246,63 @@ TEST_F(WaterSurfaceDraw, PositionMovesTheMeshButNotItsTexture)
             ExpectCornerMatches(moved, b, i, j);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+GLuint SolidTexture(GLubyte r, GLubyte g, GLubyte b)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    const GLubyte pixel[4] = {r, g, b, 255};
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return name;
+}
+
+// The two pictures of a change mix by the fade in one pass; before and after
+// it one picture shows, in its own colours.
+TEST_F(WaterSurfaceDraw, ACrossfadeMixesTheTwoPicturesByItsFade)
+{
+    ASSERT_TRUE(CrossfadeInOnePass());
+    const GLuint red = SolidTexture(255, 0, 0);
+    const GLuint blue = SolidTexture(0, 0, 255);
+    struct Case {
+        GLuint incoming;
+        float fade;
+        int red, blue;
+    };
+    const Case cases[] = {{0, 0.5f, 255, 0}, {blue, 0.0f, 255, 0}, {blue, 0.25f, 191, 64}, {blue, 0.75f, 64, 191}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fade);
+        glViewport(0, 0, 64, 64);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(1.0, 7.0, 1.0, 5.0, -5.0, 5.0);
+        glMatrixMode(GL_MODELVIEW);
+        glClear(GL_COLOR_BUFFER_BIT);
+        WaterSurface surface;
+        surface.Init(20, 30, Rings);
+        surface.Update(3.0f);
+        surface.texture = red;
+        surface.incomingTexture = c.incoming;
+        surface.fade = c.fade;
+        surface.Draw();
+        GLubyte pixel[4] = {};
+        glReadBuffer(GL_BACK);
+        glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        EXPECT_NEAR(c.red, pixel[0], 2);
+        EXPECT_EQ(0, pixel[1]);
+        EXPECT_NEAR(c.blue, pixel[2], 2);
+        // The second unit is off again for whatever draws next.
+        GLint unit = 0;
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+        EXPECT_EQ(GL_TEXTURE0, unit);
+    }
+    glDeleteTextures(1, &red);
+    glDeleteTextures(1, &blue);
 }
 
 }  // namespace
