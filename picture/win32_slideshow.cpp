@@ -268,6 +268,10 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor)
     }
     changesAfterFirst = choice.slideSeconds != 0;
     thread = CreateThread(nullptr, 0, SlideshowThread, work.get(), 0, nullptr);
+    // Decoding waits its turn behind the frames where the system schedules by priority.
+    if (thread != nullptr) {
+        (void)SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+    }
 }
 
 // Takes the monitor's next picture from the thread when it is there; never
