@@ -4,6 +4,7 @@
 
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "text/win32_wide.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)
     ASSERT_GT(path.size(), 4u);
     EXPECT_EQ(path.substr(path.size() - 4), ".exe");
     EXPECT_NE(path.find('\\'), std::string::npos);
-    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(GetFileAttributesW(WidePath(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 }  // namespace
