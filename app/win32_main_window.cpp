@@ -35,7 +35,9 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
     windowClass.hInstance = programInstance;
     windowClass.hIcon = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    // Black wherever the system paints the window itself; it never erases
+    // it (WM_ERASEBKGND), so nothing but frames ever shows in it.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = className;
     windowClass.hIconSm = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE_SMALL));
@@ -47,6 +49,11 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
 // is nobody's doing and must not end the saver.
 static bool hadForeground = false;
 
+void ForgetForeground()
+{
+    hadForeground = false;
+}
+
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -56,6 +63,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
         scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_DISPLAYCHANGE:
         FollowDisplayChange();
         return 0;

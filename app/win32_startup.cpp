@@ -249,7 +249,9 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         monitors = ChosenMonitorSet(false);
         monitors->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
-        (void)scene.output.Setup(mainWindow, false);
+        if (!scene.output.Setup(mainWindow, false)) {
+            return false;
+        }
         scene.InitGL();
         if (!scene.output.AttachToParent(parent)) {
             return false;
@@ -268,7 +270,10 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         const std::vector<DisplayMonitor> all = DisplayMonitors();
         monitors = ChosenMonitorSet(true);
         monitors->CaptureJoining(all);
-        (void)scene.output.Setup(mainWindow, true);
+        // Where OpenGL cannot start, a window left up would stay blank.
+        if (!scene.output.Setup(mainWindow, true)) {
+            return false;
+        }
         scene.InitGL();
         monitors->LayOut(all, VirtualScreen());
         return true;
