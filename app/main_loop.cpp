@@ -82,6 +82,15 @@ int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, 
         switch (host.PumpOneMessage(exitCode)) {
         case MessagePass::Quit:
             return exitCode;
+        case MessagePass::Touched:
+            // A press and its release removed in one batch leave the key
+            // state as it was, and a wheel turn never changes it: only the
+            // message tells.
+            if (host.OutputIsFullScreen()) {
+                host.RequestQuit();
+            }
+            schedule.messagesDispatched = true;
+            break;
         case MessagePass::Dispatched:
             schedule.messagesDispatched = true;
             break;

@@ -11,6 +11,7 @@ constexpr uint32_t frameInterval = 16;
 enum class MessagePass {
     QueueEmpty,  // nothing waiting: an idle pass
     Dispatched,  // one message removed and dispatched
+    Touched,     // one removed and dispatched that is a key, button, wheel or contact going down
     Quit,        // the quit message removed
 };
 
@@ -50,5 +51,6 @@ uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime, uint32
 // least interval; 16 ms without one) and the output is visible, while the
 // output is full screen ends the saver on input activity, and then waits for
 // the next message or the next frame; while the output is not visible, for
-// the next message only.
+// the next message only. While the output is full screen a touch ends the
+// saver as soon as its message is dispatched.
 int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, FramePacing* pacing = nullptr);

@@ -7,6 +7,7 @@
 #include "app/frame_pacing.h"
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "render/win32_input_source.h"
 #ifdef VITRANE_FRAME_RECORDER
 #include "app/win32_frame_recorder.h"
 #endif
@@ -48,7 +49,7 @@ MessagePass Win32LoopHost::PumpOneMessage(int& exitCode)
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
-    return MessagePass::Dispatched;
+    return IsTouch(message) ? MessagePass::Touched : MessagePass::Dispatched;
 }
 
 // Wraps past 2^32 like a tick count, which the loop's pacing expects.

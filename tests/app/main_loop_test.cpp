@@ -53,6 +53,10 @@ public:
             log += 'Q';
             return MessagePass::Quit;
         }
+        if (kind == 't') {
+            log += 't';
+            return MessagePass::Touched;  // the key state shows nothing of it
+        }
         log += 'm';
         return MessagePass::Dispatched;
     }
@@ -321,6 +325,27 @@ TEST(FramePacingTest, FollowsTheDisplayOnlyWherePresentingWaits)
         } else {
             EXPECT_EQ(spacing, host.displayFrameMs) << "one frame per display frame";
             EXPECT_EQ(host.log.substr(host.log.size() - 6), "FFFFFF") << "no timer between frames";
+        }
+    }
+}
+
+// A tap or a wheel turn: only its message tells, and it ends the saver before
+// the next frame however many messages come with it.
+TEST(MainLoopTest, TouchMessageEndsOnlyTheFullScreenOutputAtOnce)
+{
+    for (const bool fullScreen : {true, false}) {
+        FakeHost host;
+        host.fullScreen = fullScreen;
+        host.pending = {'m', 't', 'm'};
+        host.idlePassLimit = 3;
+        StillInput input;
+        InputWatch watch(input);
+        uint32_t lastFrameTime = 0;
+
+        const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+        EXPECT_EQ(exitCode, fullScreen ? 0 : -1);
+        if (fullScreen) {
+            EXPECT_EQ(host.log, "mtmQ");
         }
     }
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The full-screen saver ends when it is touched, and until then keeps running
-# untouched: each input below ends it with exit code 0 within a second.
+# untouched: each input below ends it with exit code 0 within a second. The
+# taps send press and release at once, as a touchpad's tap-to-click or a
+# remote-control tool does, so both arrive in one batch of messages.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
@@ -10,7 +12,12 @@ deadline=${E2E_END_DEADLINE:-1.0}
 
 # "name command...", one input each.
 INPUTS=("key_held e2e_key a"
+    "key_tapped xdotool key a"
     "click_held e2e_click 1"
+    "click_tapped xdotool click 1"
+    "wheel_up xdotool click 4"
+    "wheel_down xdotool click 5"
+    "wheel_sideways xdotool click 6"
     "move_one_pixel e2e_nudge_mouse 1 0")
 
 check_ends_on() {

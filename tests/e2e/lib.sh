@@ -782,3 +782,37 @@ e2e_check_surface_rings() {
         e2e_fail "$name" "surface box ($measured) in $(basename "$file") is ${fit#* } pixels off the nearest ring phase (${fit% *} rad)"
     fi
 }
+
+# ---------------------------------------------------------------- users
+
+# e2e_run_as_user USER: from here on every Windows program the script starts
+# runs as that ordinary user (added when missing), in a Wine prefix of its
+# own per build folder, kept between runs since a new one takes about ten
+# seconds; e2e_run_as_user "" goes back to root. Under Wine root writes even
+# where file permissions forbid it. The user's programs must be able to read
+# the files they are given.
+E2E_USER=""
+E2E_USER_PREFIX=""
+e2e_run_as_user() {
+    [ -z "$E2E_USER" ] || e2e_user_do wineserver -k
+    E2E_USER=$1
+    [ -n "$E2E_USER" ] || return 0
+    id "$E2E_USER" >/dev/null 2>&1 || useradd -m "$E2E_USER" || e2e_abort "could not add the user $E2E_USER"
+    E2E_USER_PREFIX=$(getent passwd "$E2E_USER" | cut -d: -f6)/wineprefix-$(printf '%s' "$WINEPREFIX" | md5sum | cut -c1-12)
+    [ -f "$E2E_USER_PREFIX/system.reg" ] || wine wineboot --init >/dev/null 2>&1
+    trap '[ -z "$E2E_USER" ] || e2e_user_do wineserver -k; e2e_cleanup' EXIT
+}
+
+# e2e_user_do COMMAND...: the command as E2E_USER, with that user's Wine setting.
+e2e_user_do() {
+    su "$E2E_USER" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="${DISPLAY:-}" \
+        WINEPREFIX="$E2E_USER_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$@")"
+}
+
+wine() {
+    if [ -n "$E2E_USER" ]; then
+        e2e_user_do wine "$@"
+    else
+        command wine "$@"
+    fi
+}

@@ -193,29 +193,14 @@ check_file_dialog_cancelled() {
     expect_saved "$name" "$folder" '.\lake.bmp' 0
 }
 
-# While run_as_user names a user, the saver and the probes that look at its
-# windows (one Wine session) run as that user in a Wine prefix of their own:
-# under Wine, root writes even where file permissions forbid it.
-run_as_user=""
-wine() {
-    [ -n "$run_as_user" ] || { command wine "$@"; return; }
-    su "$run_as_user" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="$DISPLAY" \
-        WINEPREFIX="$user_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine "$@")"
-}
-trap '[ -z "$run_as_user" ] || wine wineserver -k; e2e_cleanup' EXIT
-
 check_standard_user() {
-    local name=settings_user user=vitrane-e2e saver folder probe=$WINDOW_PROBE
-    id "$user" >/dev/null 2>&1 || useradd -m "$user" || { e2e_fail "$name" "could not add $user"; return; }
-    # Kept between runs: a new prefix takes about ten seconds to set up.
-    user_prefix=$(getent passwd "$user" | cut -d: -f6)/vitrane-wineprefix
+    local name=settings_user saver folder probe=$WINDOW_PROBE
     saver=$(install_lake_saver 0)
     folder=$(dirname "$saver")
     cp "$WINDOW_PROBE" "$folder/" && WINDOW_PROBE=$folder/$(basename "$WINDOW_PROBE")
     chmod 711 "$E2E_WORK" && chmod 444 "$folder"/* && chmod 555 "$folder"
-    run_as_user=$user
-    [ -f "$user_prefix/system.reg" ] || wine wineboot --init >/dev/null 2>&1
-    local own=$user_prefix/drive_c/users/$user/AppData/Roaming/Vitrane
+    e2e_run_as_user vitrane-e2e
+    local own=$E2E_USER_PREFIX/drive_c/users/$E2E_USER/AppData/Roaming/Vitrane
     rm -rf "$own"
     if settings_start_dialog "$name" "$saver" && tick_custom_picture "$name" && press_ok "$name"; then
         expect_saved "$name" "$own" '.\lake.bmp' 1
@@ -223,8 +208,7 @@ check_standard_user() {
             "$(settings_ini_value "$folder/Vitrane.ini" UseCustomPic)" = 0
         expect_full_screen_shows "$name" "$saver" "$lake_colour"
     fi
-    wine wineserver -k
-    run_as_user=""
+    e2e_run_as_user ""
     WINDOW_PROBE=$probe
 }
 
