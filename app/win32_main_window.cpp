@@ -39,7 +39,9 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
     windowClass.hInstance = programInstance;
     windowClass.hIcon = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    // Black wherever the system paints the window itself; it never erases
+    // it (WM_ERASEBKGND), so nothing but frames ever shows in it.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = className;
     windowClass.hIconSm = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE_SMALL));
@@ -135,6 +137,11 @@ static void FollowSessionChange(WPARAM event)
 // is nobody's doing and must not end the saver.
 static bool hadForeground = false;
 
+void ForgetForeground()
+{
+    hadForeground = false;
+}
+
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -150,6 +157,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_WTSSESSION_CHANGE:
         FollowSessionChange(wParam);
         return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_DISPLAYCHANGE:
         FollowDisplayChange();
         return 0;

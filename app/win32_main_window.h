@@ -11,6 +11,10 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
 // every size change to the GL output.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Back to the state at start-up: the program has not had the foreground yet,
+// so losing it ends nothing.
+void ForgetForeground();
+
 // Ends the program (exit code 0) once the preview's parent window is gone.
 // Checked on a timer, which also wakes a main loop that waits for messages.
 void WatchPreviewParent(HWND parent);

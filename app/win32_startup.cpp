@@ -23,6 +23,7 @@
 #include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
+#include "text/win32_wide.h"
 
 Scene scene;
 HINSTANCE instance = nullptr;
@@ -35,16 +36,16 @@ static char className[256];
 
 std::string ModuleFilePath(HMODULE module)
 {
-    // GetModuleFileNameA truncates silently and returns the buffer's size when
+    // GetModuleFileNameW truncates silently and returns the buffer's size when
     // the path does not fit: grow until it does.
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return std::string();
         }
         if (length < path.size()) {
-            return std::string(path.data(), length);
+            return Utf8FromWide(std::wstring_view(path.data(), length));
         }
         path.resize(path.size() * 2);
     }
@@ -149,7 +150,9 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         monitors = ChosenMonitorSet(false);
         monitors->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
-        (void)scene.output.Setup(mainWindow, false);
+        if (!scene.output.Setup(mainWindow, false)) {
+            return false;
+        }
         scene.InitGL();
         if (!scene.output.AttachToParent(parent)) {
             return false;
@@ -168,7 +171,10 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         const std::vector<DisplayMonitor> all = DisplayMonitors();
         monitors = ChosenMonitorSet(true);
         monitors->CaptureJoining(all);
-        (void)scene.output.Setup(mainWindow, true);
+        // Where OpenGL cannot start, a window left up would stay blank.
+        if (!scene.output.Setup(mainWindow, true)) {
+            return false;
+        }
         scene.InitGL();
         monitors->LayOut(all, VirtualScreen());
         return true;

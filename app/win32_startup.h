@@ -22,5 +22,5 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
 // output covers them all, each with its own view, as at start.
 void FollowDisplayChange();
 
-// The module's full path, however long Windows makes it.
+// The module's full path in UTF-8, however long Windows makes it.
 std::string ModuleFilePath(HMODULE module);

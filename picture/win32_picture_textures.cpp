@@ -5,13 +5,14 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "picture/picture_math.h"
 #include "picture/picture_pixels.h"
 #include "picture/win32_monitor_size.h"
 #include "picture/win32_picture_decoder.h"
 #include "res/resource.h"
+#include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
 static const int kBytesPerPixel = 4;
@@ -47,20 +48,6 @@ static BITMAPINFO BottomUp32BitInfo(int width, int height)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
-}
-
-// The loader's buffers hold MAX_PATH characters with the terminating zero; a
-// longer path is refused rather than cut, since a cut path names another file.
-static bool WidenPath(const char* path, wchar_t (&widePath)[MAX_PATH])
-{
-    if (path == nullptr) {
-        return false;
-    }
-    const size_t length = strnlen(path, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) {
-        return false;
-    }
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) != 0;
 }
 
 // Draws the picture upright into a new 32-bit bottom-up DIB section selected
@@ -157,10 +144,12 @@ static uint8_t* ReadBitmapPixels(HBITMAP bitmap, int width, int height)
 
 // The OLE picture loader: what the imaging component cannot decode (metafiles,
 // for instance) may still be drawn through it.
-static bool LoadThroughOle(GLuint* texture, wchar_t* widePath, PixelSize largestMonitor)
+static bool LoadThroughOle(GLuint* texture, const std::wstring& widePath, PixelSize largestMonitor)
 {
     IPicture* picture = nullptr;
-    const HRESULT opened = OleLoadPicturePath(widePath, nullptr, 0, 0, IID_IPicture,
+    // The loader takes a non-const path; it does not change it.
+    std::wstring path = widePath;
+    const HRESULT opened = OleLoadPicturePath(path.data(), nullptr, 0, 0, IID_IPicture,
                                               reinterpret_cast<void**>(&picture));
     if (FAILED(opened) || picture == nullptr) {
         return false;
@@ -172,10 +161,10 @@ static bool LoadThroughOle(GLuint* texture, wchar_t* widePath, PixelSize largest
 
 BOOL LoadTextureFromFile(GLuint* texture, const char* path)
 {
-    wchar_t widePath[MAX_PATH] = {};
-    if (!WidenPath(path, widePath)) {
+    if (path == nullptr || path[0] == '\0') {
         return FALSE;
     }
+    const std::wstring widePath = WidePath(path);
     // Both decoders are built on COM (the OLE loader may bind the path through
     // a URL moniker), so the thread needs an apartment for as long as they
     // work. S_FALSE means there was one already; it still wants its
@@ -184,7 +173,7 @@ BOOL LoadTextureFromFile(GLuint* texture, const char* path)
     const PixelSize largestMonitor = LargestMonitorSize();
     DecodedPicture decoded;
     bool loaded = false;
-    switch (DecodePictureFile(widePath, largestMonitor, MaxTextureSide(), decoded)) {
+    switch (DecodePictureFile(widePath.c_str(), largestMonitor, MaxTextureSide(), decoded)) {
     case PictureDecode::Decoded:
         BgrxToRgba(decoded.pixels.get(),
                    static_cast<size_t>(decoded.size.width) * decoded.size.height);

@@ -12,8 +12,8 @@
 // A picture file that the Windows Imaging Component decodes (BMP, JPEG, PNG,
 // GIF, TIFF, ICO and any codec installed), else the OLE picture loader, as
 // RGBA with power-of-two sides no larger than the largest monitor needs,
-// upright as its EXIF orientation says; pure black pixels get alpha 0. Paths
-// of MAX_PATH characters or more are refused.
+// upright as its EXIF orientation says; pure black pixels get alpha 0. The
+// path is UTF-8, of any length the file system allows.
 BOOL LoadTextureFromFile(GLuint* texture, const char* path);
 
 // A 24-bit bitmap resource of the executable, at its own size.

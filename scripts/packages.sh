@@ -4,6 +4,8 @@
 # Everything needed to cross-build Vitrane.scr and to test it under Wine.
 vitrane_packages=(
     cmake ninja-build g++ libgtest-dev
+    # libFuzzer for the fuzz targets.
+    clang
     mingw-w64 g++-mingw-w64-x86-64-posix
     nsis wine wine64 xvfb xserver-xephyr xauth x11-utils xdotool imagemagick
     # What Wine merely recommends, yet needs for OpenGL and a proper X screen.

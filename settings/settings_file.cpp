@@ -4,18 +4,6 @@
 
 #include "settings/settings_text.h"
 
-std::string ProfileValue(const std::string& read, const std::string& defaultText)
-{
-    if (read != defaultText) {
-        return read;
-    }
-    const std::string::size_type lastKept = defaultText.find_last_not_of(' ');
-    if (lastKept == std::string::npos) {
-        return std::string();
-    }
-    return defaultText.substr(0, lastKept + 1);
-}
-
 std::string ResolvePicturePath(const std::string& programDirectory, const std::string& stored)
 {
     if (stored.empty() || stored[0] != '.') {
@@ -73,30 +61,4 @@ std::vector<SettingsPlace> SavePlaces(bool perUserPathKnown, bool perUserFileExi
         return {SettingsPlace::perUser};
     }
     return {SettingsPlace::besideProgram, SettingsPlace::perUser};
-}
-
-std::vector<std::string> KeyNames(const std::string& nulSeparatedList)
-{
-    std::vector<std::string> names;
-    std::string::size_type start = 0;
-    while (start < nulSeparatedList.size() && nulSeparatedList[start] != '\0') {
-        std::string::size_type end = nulSeparatedList.find('\0', start);
-        if (end == std::string::npos) {
-            end = nulSeparatedList.size();
-        }
-        names.push_back(nulSeparatedList.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
-}
-
-bool HoldsKey(const std::vector<std::string>& keyNames, const std::string& key)
-{
-    const std::string wanted = AsciiLowerCase(key);
-    for (const std::string& name : keyNames) {
-        if (AsciiLowerCase(name) == wanted) {
-            return true;
-        }
-    }
-    return false;
 }

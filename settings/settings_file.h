@@ -18,16 +18,6 @@ inline constexpr int32_t defaultSpeedPercent = 100;
 inline constexpr int32_t slowestSpeedPercent = 50;
 inline constexpr int32_t fastestSpeedPercent = 200;
 
-// What the profile reader is asked to return for a missing file, section or
-// key; see ProfileValue for what it reads as.
-inline constexpr char profileDefault[] = " ";
-
-// The value a profile read stands for. Windows strips the trailing blanks of
-// the default it hands back; Wine returns the default as given. A value that
-// really was stored never ends in blanks (both readers trim the value), so a
-// read equal to the default is the default.
-std::string ProfileValue(const std::string& read, const std::string& defaultText);
-
 // The picture file a stored CustomPicture text names. A text that begins with
 // a dot is relative to the program's directory: its first two characters
 // (meant to be ".\") give way to the directory, whatever they are.
@@ -51,9 +41,3 @@ enum class SettingsPlace { besideProgram, perUser };
 // file of their own saves into it, since its keys win on reading; else the
 // file beside the program, then the user's (when its path is known).
 std::vector<SettingsPlace> SavePlaces(bool perUserPathKnown, bool perUserFileExists);
-
-// The key names of a profile section as the reader lists them: each followed
-// by a NUL, the list by a second one (the text holds the NULs).
-std::vector<std::string> KeyNames(const std::string& nulSeparatedList);
-// Profile keys are matched without regard to case.
-bool HoldsKey(const std::vector<std::string>& keyNames, const std::string& key);

@@ -7,6 +7,7 @@
 
 #include "picture/win32_picture_formats.h"
 #include "settings/folder_pick.h"
+#include "text/win32_wide.h"
 
 static std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -17,16 +18,17 @@ static std::string JoinPath(const std::string& folder, const std::string& name)
 static std::vector<std::string> FilesIn(const std::string& folder)
 {
     std::vector<std::string> paths;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(WidePath(JoinPath(folder, "*")).c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
         return paths;
     }
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            paths.push_back(JoinPath(folder, found.cFileName));
+            paths.push_back(JoinPath(folder, Utf8FromWide(found.cFileName)));
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     (void)FindClose(search);
     return paths;
 }

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,31 +15,45 @@
 #include "settings/win32_folder_pick.h"
 #include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
+#include "text/win32_wide.h"
 
 static int CALLBACK StartInFolder(HWND picker, UINT message, LPARAM, LPARAM folder)
 {
     if (message == BFFM_INITIALIZED && folder != 0) {
-        (void)SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, folder);
+        (void)SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, folder);
     }
     return 0;
+}
+
+// The item's file-system path at any length ("" for none).
+static std::string PathOfItem(PCIDLIST_ABSOLUTE item)
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &path))) {
+        folder = Utf8FromWide(path);
+    }
+    CoTaskMemFree(path);
+    return folder;
 }
 
 static bool ChooseFolderWithShell(HWND owner, std::string& folder)
 {
     // The picker's newer look needs COM on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA request = {};
+    const std::wstring startFolder = WideFromUtf8(folder);
+    wchar_t displayName[MAX_PATH] = {};  // the item's name only, which fits
+    BROWSEINFOW request = {};
     request.hwndOwner = owner;
     request.pszDisplayName = displayName;
-    request.lpszTitle = "Choose a folder of pictures";
+    request.lpszTitle = L"Choose a folder of pictures";
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     request.lpfn = StartInFolder;
-    request.lParam = folder.empty() ? 0 : reinterpret_cast<LPARAM>(folder.c_str());
+    request.lParam = folder.empty() ? 0 : reinterpret_cast<LPARAM>(startFolder.c_str());
     bool chosen = false;
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&request)) {
-        char path[MAX_PATH] = {};
-        if (SHGetPathFromIDListA(item, path) && path[0] != '\0') {
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&request)) {
+        const std::string path = PathOfItem(item);
+        if (!path.empty()) {
             folder = path;
             chosen = true;
         }
@@ -52,16 +65,14 @@ static bool ChooseFolderWithShell(HWND owner, std::string& folder)
     return chosen;
 }
 
-PictureChooser pictureChooser = GetOpenFileNameA;
+PictureChooser pictureChooser = GetOpenFileNameW;
 FolderChooser folderChooser = ChooseFolderWithShell;
 
-// The chooser is told one less than the buffer holds, so that the text always
-// keeps a NUL after it.
-static const DWORD pictureTextLimit = 255;
+// The longest path the open-file dialog hands back, with its NUL.
+static const DWORD pictureFileBufferSize = 32768;
 
 static unsigned char dialogUseCustomPicture = 0;
-static char pictureFileBuffer[256];
-static char pictureTitleBuffer[256];
+static std::string dialogPictureFile;  // the CustomPicture text OK saves
 static std::string dialogPictureFolder;
 static int32_t dialogWaveStyle = 0;
 static int32_t dialogSpeedPercent = 100;
@@ -70,17 +81,11 @@ static bool previewRunning = false;
 static std::string previewFolder;
 static std::string previewFolderPicture;
 
-static void SetPictureFileText(const std::string& text)
-{
-    std::memset(pictureFileBuffer, 0, sizeof pictureFileBuffer);
-    (void)text.copy(pictureFileBuffer, pictureTextLimit - 1);
-}
-
 // The file a File source shows: the stored text is resolved as start-up
 // resolves it; a file chosen here is a full path already.
 static std::string PreviewFilePath()
 {
-    return storedCustomPicture == pictureFileBuffer ? customPicturePath : std::string(pictureFileBuffer);
+    return storedCustomPicture == dialogPictureFile ? customPicturePath : dialogPictureFile;
 }
 
 static std::string PreviewFolderPicture()
@@ -95,10 +100,10 @@ static std::string PreviewFolderPicture()
 // The line under the preview and the preview itself follow every change.
 static void ShowChoices(HWND dialog)
 {
-    const PictureSource source = ChosenPictureSource(dialogUseCustomPicture != 0, pictureFileBuffer,
+    const PictureSource source = ChosenPictureSource(dialogUseCustomPicture != 0, dialogPictureFile,
                                                      dialogPictureFolder);
-    const std::string label = PictureSourceLabel(source, pictureFileBuffer, dialogPictureFolder);
-    (void)SetDlgItemTextA(dialog, IDC_PREVIEW_NAME, label.c_str());
+    const std::string label = PictureSourceLabel(source, dialogPictureFile, dialogPictureFolder);
+    (void)SetDlgItemTextW(dialog, IDC_PREVIEW_NAME, WideFromUtf8(label).c_str());
     if (!previewRunning) {
         return;
     }
@@ -127,8 +132,7 @@ static void InitSettingsDialog(HWND dialog)
     dialogUseCustomPicture = useCustomPicture ? 1 : 0;
     // OK without a new choice must keep the picture already stored, in the
     // form it was stored in.
-    SetPictureFileText(storedCustomPicture);
-    std::memset(pictureTitleBuffer, 0, sizeof pictureTitleBuffer);
+    dialogPictureFile = storedCustomPicture;
     dialogPictureFolder = pictureFolder;
     dialogWaveStyle = waveStyle == 1 ? 1 : 0;
     dialogSpeedPercent = speedPercent;
@@ -161,29 +165,33 @@ static void TurnCustomPictureOff(HWND dialog)
 
 static void ChoosePicture(HWND dialog)
 {
-    const std::string filter = PictureFileFilter();
+    const std::wstring filter = WideFromUtf8(PictureFileFilter());
+    // The dialog starts at the current choice; a text too long for the
+    // buffer starts it empty rather than cut.
+    std::vector<wchar_t> file(pictureFileBufferSize, L'\0');
+    const std::wstring current = WideFromUtf8(dialogPictureFile);
+    if (current.size() < file.size()) {
+        (void)current.copy(file.data(), current.size());
+    }
 
-    OPENFILENAMEA request = {};
+    OPENFILENAMEW request = {};
     // The older form of the structure, as the request needs no newer field;
     // its size is not a constant, it differs between 32- and 64-bit builds.
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = dialog;
     request.lpstrFilter = filter.c_str();
-    request.lpstrFile = pictureFileBuffer;
-    request.nMaxFile = pictureTextLimit;
-    request.lpstrFileTitle = pictureTitleBuffer;
-    request.nMaxFileTitle = pictureTextLimit;
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
     request.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
-    // A refused request may still have written into the buffer (the size it
-    // needed, when the path was too long); OK must not save that.
-    char kept[sizeof pictureFileBuffer];
-    std::memcpy(kept, pictureFileBuffer, sizeof kept);
+    // A refused request may have written into the buffer (the size it needed,
+    // when the path was too long); only a chosen file replaces the text.
     if (pictureChooser(&request)) {
+        file.back() = L'\0';
+        dialogPictureFile = Utf8FromWide(file.data());
         // A file and a folder exclude each other.
         dialogPictureFolder.clear();
     } else {
-        std::memcpy(pictureFileBuffer, kept, sizeof kept);
         TurnCustomPictureOff(dialog);
     }
     ShowChoices(dialog);
@@ -195,7 +203,7 @@ static void ChooseFolder(HWND dialog)
     std::string folder = dialogPictureFolder;
     if (folderChooser(dialog, folder) && !folder.empty()) {
         dialogPictureFolder = folder;
-        SetPictureFileText("");
+        dialogPictureFile.clear();
         ShowChoices(dialog);
     }
 }
@@ -212,7 +220,7 @@ static void ReadSpeed(HWND dialog)
 
 static bool SaveDialogSettings(std::string& failedPath)
 {
-    return SaveSettings({{customPictureKey, pictureFileBuffer},
+    return SaveSettings({{customPictureKey, dialogPictureFile},
                          {useCustomPictureKey, FlagToText(dialogUseCustomPicture != 0)},
                          {waveStyleKey, std::to_string(dialogWaveStyle)},
                          {speedKey, std::to_string(dialogSpeedPercent)},
@@ -224,7 +232,7 @@ static bool SaveDialogSettings(std::string& failedPath)
 static void ReportSaveFailure(HWND dialog, const std::string& failedPath)
 {
     const std::string text = ConcatText("The settings could not be saved to\n", failedPath);
-    (void)MessageBoxA(dialog, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+    (void)MessageBoxW(dialog, WideFromUtf8(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
 }
 
 static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)

@@ -12,10 +12,11 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // The file chooser behind "Change a picture...": the common open-file dialog,
 // which tests replace with a scripted one.
-using PictureChooser = BOOL(WINAPI*)(LPOPENFILENAMEA request);
+using PictureChooser = BOOL(WINAPI*)(LPOPENFILENAMEW request);
 extern PictureChooser pictureChooser;
 
 // The folder chooser behind "Choose a folder...": the system's folder picker,
-// starting at `folder`. True, with `folder` set, when one was chosen.
+// starting at `folder`. True, with `folder` set, when one was chosen. Paths
+// are UTF-8.
 using FolderChooser = bool (*)(HWND owner, std::string& folder);
 extern FolderChooser folderChooser;

@@ -246,6 +246,13 @@ void ShowSettingsPreview(const PreviewChoice& choice)
     }
 }
 
+std::string SettingsPreviewPicturePath()
+{
+    const std::string filePrefix = "file:";
+    return preview.shownPicture.compare(0, filePrefix.size(), filePrefix) == 0 ? preview.shownPicture.substr(filePrefix.size())
+                                                                                : std::string();
+}
+
 void StopSettingsPreview()
 {
     // The window's WM_DESTROY releases what hangs on it. The dialog destroys

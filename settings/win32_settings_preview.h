@@ -23,6 +23,9 @@ struct PreviewChoice {
 bool StartSettingsPreview(HWND dialog, HWND placeholder);
 // Shows the choice; the texture is loaded again only when the picture changed.
 void ShowSettingsPreview(const PreviewChoice& choice);
+// The picture file the preview shows; "" for the desktop, the built-in
+// picture or no preview.
+std::string SettingsPreviewPicturePath();
 // Releases the window, its context, the texture and the desktop snapshot.
 void StopSettingsPreview();
 

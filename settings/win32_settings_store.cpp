@@ -3,10 +3,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <climits>
 
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
+#include "text/win32_wide.h"
 
 std::string iniPath;
 std::string userIniPath;
@@ -20,45 +21,61 @@ std::string lastFolderPicture;
 
 static std::string RoamingApplicationData()
 {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-        return std::string();
+    PWSTR folder = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &folder))) {
+        path = Utf8FromWide(folder);
     }
-    return folder;
+    CoTaskMemFree(folder);
+    return path;
 }
 
 UserDataFolderLookup userDataFolder = RoamingApplicationData;
 
 static const char userSettingsFolderName[] = "Vitrane";
 
-// 254 characters and the NUL at most; longer values are cut by the read.
-static char profileBuffer[255];
+// What each file holds in our section, read once at start.
+static std::vector<IniEntry> besideEntries;
+static std::vector<IniEntry> userEntries;
 
-// The key names the user's own file holds in our section.
-static std::vector<std::string> userFileKeys;
+// The whole file; false when there is none or it cannot be read.
+static bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    const HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    // A settings file is small; a huge one is not ours to read.
+    bool read = GetFileSizeEx(file, &size) && size.QuadPart < INT_MAX / 2;
+    if (read) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        read = bytes.empty() ||
+               (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+    }
+    (void)CloseHandle(file);
+    return read;
+}
+
+static IniText ReadSettingsText(const std::string& path)
+{
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes)) {
+        return IniText();
+    }
+    return DecodeIniBytes(bytes, Utf8FromAnsi);
+}
 
 static std::string ReadSetting(const char* key)
 {
-    const std::string& file = HoldsKey(userFileKeys, key) ? userIniPath : iniPath;
-    std::memset(profileBuffer, 0, sizeof profileBuffer);
-    // A missing file, section or key is not an error: it reads as the default.
-    (void)GetPrivateProfileStringA(settingsSection, key, profileDefault, profileBuffer,
-                                   sizeof profileBuffer, file.c_str());
-    const std::string value = ProfileValue(profileBuffer, profileDefault);
-    std::memset(profileBuffer, 0, sizeof profileBuffer);
-    return value;
-}
-
-static std::vector<std::string> KeysInFile(const std::string& file)
-{
-    if (file.empty()) {
-        return {};
+    const std::string* value = FindIniValue(userEntries, key);
+    if (value == nullptr) {
+        value = FindIniValue(besideEntries, key);
     }
-    // A null key asks for the section's key names; the few we keep fit.
-    std::vector<char> list(4096, '\0');
-    const DWORD length = GetPrivateProfileStringA(settingsSection, nullptr, "", list.data(),
-                                                  static_cast<DWORD>(list.size()), file.c_str());
-    return KeyNames(std::string(list.data(), length));
+    return value != nullptr ? *value : std::string();
 }
 
 void LoadSettings(const std::string& programDirectory)
@@ -67,7 +84,8 @@ void LoadSettings(const std::string& programDirectory)
     const std::string dataFolder = userDataFolder();
     userIniPath = dataFolder.empty() ? std::string()
                                      : dataFolder + "\\" + userSettingsFolderName + "\\" + settingsFileName;
-    userFileKeys = KeysInFile(userIniPath);
+    besideEntries = IniSectionEntries(ReadSettingsText(iniPath).text, settingsSection);
+    userEntries = IniSectionEntries(ReadSettingsText(userIniPath).text, settingsSection);
 
     storedCustomPicture = ReadSetting(customPictureKey);
     customPicturePath = ResolvePicturePath(programDirectory, storedCustomPicture);
@@ -80,7 +98,7 @@ void LoadSettings(const std::string& programDirectory)
 
 static bool FileExists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 static std::string FolderOf(const std::string& path)
@@ -89,35 +107,94 @@ static std::string FolderOf(const std::string& path)
     return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
 }
 
+// A new file beside the settings file holding the bytes, on the disk before
+// this returns. Its name ends in ".tmp"; "" when it could not be written
+// (nothing is left behind then).
+static std::wstring WriteTemporaryCopy(const std::string& path, const std::string& bytes)
+{
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring temporary = WidePath(path + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                                                std::to_string(attempt) + ".tmp");
+        const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) {
+                continue;
+            }
+            return std::wstring();
+        }
+        DWORD written = 0;
+        // Flushed, so that a power cut after the replace cannot leave an empty
+        // or zero-filled settings file.
+        const bool complete =
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size() && FlushFileBuffers(file);
+        (void)CloseHandle(file);
+        if (complete) {
+            return temporary;
+        }
+        (void)DeleteFileW(temporary.c_str());
+        return std::wstring();
+    }
+    return std::wstring();
+}
+
+// ReplaceFileW keeps the old file's attributes, owner and permissions. With a
+// backup name it never leaves the settings file missing: where it stops half
+// way, the old file is put back.
+bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement, bool fileExists)
+{
+    if (!fileExists) {
+        return MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    const std::wstring backup = replacement + L".old";
+    if (ReplaceFileW(file.c_str(), replacement.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+        (void)DeleteFileW(backup.c_str());
+        return true;
+    }
+    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        (void)MoveFileExW(backup.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+    return false;
+}
+
+SettingsFileReplace settingsFileReplace = ReplaceFileOrMove;
+
 // The entries written into a copy of the file, which then takes the file's
-// place in one rename: whatever fails on the way, the file keeps all of its
-// old values or gets all of the new ones.
+// place: whatever fails on the way, the file keeps all of its old values or
+// gets all of the new ones, and no temporary file stays behind.
 static bool ReplaceSettingsFile(const std::string& path, const std::vector<SettingEntry>& entries)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     // A read-only file is an administrator's word that it stays as it is.
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return false;
     }
-    // In the same folder, so that the rename never has to copy across volumes.
-    char temporary[MAX_PATH] = {};
-    if (GetTempFileNameA(FolderOf(path).c_str(), "vit", 0, temporary) == 0) {
+    std::string oldBytes;
+    if (exists && !ReadWholeFile(path, oldBytes)) {
         return false;
     }
-    bool written = !exists || CopyFileA(path.c_str(), temporary, FALSE);
-    for (const SettingEntry& entry : entries) {
-        written = written &&
-                  WritePrivateProfileStringA(settingsSection, entry.key, entry.value.c_str(), temporary);
+    IniText file = DecodeIniBytes(oldBytes, Utf8FromAnsi);
+    const std::string text = WithIniValues(file.text, settingsSection, entries);
+    if (exists && text == file.text) {
+        return true;  // nothing changes: no write at all
     }
-    // The profile writer may hold the text back; this hands it to the file
-    // before the rename. Wine answers FALSE to it whatever happens.
-    (void)WritePrivateProfileStringA(nullptr, nullptr, nullptr, temporary);
-    written = written && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!written) {
-        (void)DeleteFileA(temporary);
+    const std::string bytes = EncodeIniText(text, file.encoding, AnsiFromUtf8);
+    const std::wstring temporary = WriteTemporaryCopy(path, bytes);
+    if (temporary.empty()) {
+        return false;
     }
-    return written;
+    if (!settingsFileReplace(WidePath(path), temporary, exists)) {
+        (void)DeleteFileW(temporary.c_str());
+        return false;
+    }
+    if (exists) {
+        // ReplaceFileW keeps them on Windows; Wine's does not.
+        (void)SetFileAttributesW(WidePath(path).c_str(), attributes);
+    }
+    return true;
 }
 
 bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath)
@@ -126,7 +203,7 @@ bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedP
         const std::string& path = place == SettingsPlace::perUser ? userIniPath : iniPath;
         if (place == SettingsPlace::perUser) {
             // Fails harmlessly when the folder is there already.
-            (void)CreateDirectoryA(FolderOf(path).c_str(), nullptr);
+            (void)CreateDirectoryW(WidePath(FolderOf(path)).c_str(), nullptr);
         }
         if (ReplaceSettingsFile(path, entries)) {
             return true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/ini_text.h"
+
 // The settings, read once at start. Each key comes from the user's own file
 // when that file holds it, else from "Vitrane.ini" beside the program.
 extern std::string iniPath;            // the file beside the program
@@ -20,20 +22,27 @@ extern int32_t speedPercent;           // 50..200, 100 by default
 extern std::string pictureFolder;      // PictureFolder as stored ("" = none)
 extern std::string lastFolderPicture;  // LastFolderPicture as stored
 
+// All paths and values are UTF-8, whatever encoding the files are in.
 void LoadSettings(const std::string& programDirectory);
 
-struct SettingEntry {
-    const char* key;
-    std::string value;
-};
+using SettingEntry = IniEntry;
 
 // Writes every entry into the settings file, all-or-nothing from the user's
 // point of view: beside the program when that can be written, else the
-// per-user file (folder created as needed). False when neither place could be
-// written; failedPath then names the file tried last.
+// per-user file (folder created as needed). The new file is on the disk
+// before it takes the old one's place, which keeps its attributes and
+// permissions. False when neither place could be written; failedPath then
+// names the file tried last.
 bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath);
 
 // The folder the per-user settings folder lies in (the roaming application
 // data), "" when the system names none; tests point it elsewhere.
 using UserDataFolderLookup = std::string (*)();
 extern UserDataFolderLookup userDataFolder;
+
+// The last step of a save: the flushed temporary file takes the settings
+// file's place (which exists or not). Tests replace it to make it fail.
+using SettingsFileReplace = bool (*)(const std::wstring& file, const std::wstring& replacement, bool fileExists);
+extern SettingsFileReplace settingsFileReplace;
+// The system's step: ReplaceFileW when the file exists, else a move.
+bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement, bool fileExists);

@@ -2,32 +2,32 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
+
+#include "text/win32_wide.h"
 
 static void RemoveTree(const std::string& folder)
 {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(WidePath(folder + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = Utf8FromWide(found.cFileName);
             if (name == "." || name == "..") {
                 continue;
             }
             const std::string full = folder + name;
-            (void)SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            (void)SetFileAttributesW(WidePath(full).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(full + "\\");
             } else {
-                (void)DeleteFileA(full.c_str());
+                (void)DeleteFileW(WidePath(full).c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         (void)FindClose(search);
     }
-    (void)SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)RemoveDirectoryA(folder.c_str());
+    (void)SetFileAttributesW(WidePath(folder).c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)RemoveDirectoryW(WidePath(folder).c_str());
 }
 
 ScratchFolder::ScratchFolder()
@@ -63,13 +63,13 @@ std::string ScratchFolder::Write(const std::string& name, const std::string& tex
 std::string ScratchFolder::MakeFolder(const std::string& name) const
 {
     const std::string full = path + name;
-    (void)CreateDirectoryA(full.c_str(), nullptr);
+    (void)CreateDirectoryW(WidePath(full).c_str(), nullptr);
     return full;
 }
 
 void WriteBytes(const std::string& file, const std::string& bytes)
 {
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE handle = CreateFileW(WidePath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return;
@@ -81,7 +81,17 @@ void WriteBytes(const std::string& file, const std::string& bytes)
 
 std::string ReadBytes(const std::string& file, bool* exists)
 {
-    std::ifstream in(file, std::ios::binary);
-    *exists = in.is_open();
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const HANDLE handle = CreateFileW(WidePath(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    *exists = handle != INVALID_HANDLE_VALUE;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (*exists && ReadFile(handle, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    if (*exists) {
+        (void)CloseHandle(handle);
+    }
+    return bytes;
 }

@@ -15,7 +15,8 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // With its trailing backslash, as start-up hands the program's folder
-    // over: a name appended to it is a path inside.
+    // over: a name appended to it is a path inside. Paths and names are
+    // UTF-8, of any length.
     const std::string& Path() const { return path; }
 
     // Writes a file into the folder (the name may hold subfolders already

@@ -4,6 +4,7 @@
 
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "text/win32_wide.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheFore
 {
     // full screen, activated (1) or deactivated (0), quit expected
     const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    ForgetForeground();
     for (const auto& step : steps) {
         scene.output.fullScreen = step[0] == 1;
         EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, step[1], 0), 0);
@@ -81,7 +83,25 @@ TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
     EXPECT_NE(windowClass.hIcon, nullptr);
     EXPECT_NE(windowClass.hIconSm, nullptr);
     EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-    EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    EXPECT_EQ(windowClass.hbrBackground, GetStockObject(BLACK_BRUSH)) << "no white before the first frame";
+}
+
+TEST(MainWindowTest, ErasingTheBackgroundPaintsNothing)
+{
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const COLORREF desktop = RGB(40, 80, 120);
+    (void)SetPixel(dc, 1, 1, desktop);
+
+    EXPECT_NE(WndProc(nullptr, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0) << "reported as erased";
+    EXPECT_EQ(GetPixel(dc, 1, 1), desktop);
+
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
 }
 
 TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)
@@ -90,7 +110,7 @@ TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)
     ASSERT_GT(path.size(), 4u);
     EXPECT_EQ(path.substr(path.size() - 4), ".exe");
     EXPECT_NE(path.find('\\'), std::string::npos);
-    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(GetFileAttributesW(WidePath(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "picture_test_data.h"
 #include "picture_test_files.h"
 #include "res/resource.h"
+#include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 #include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
@@ -154,7 +156,10 @@ TEST_F(PictureTextures, MissingResourceCreatesNothing)
 TEST_F(PictureTextures, PictureFileSidesRoundToPowersOfTwoAndStayUpright)
 {
     // Wider than the screen: held to the screen's side, not the context's.
-    const int screenSide = NearestPowerOfTwo(GetSystemMetrics(SM_CXSCREEN));
+    const std::map<int, int> sideForScreenWidth = {{1024, 1024}, {1280, 1024}, {1600, 2048}, {1920, 2048}};
+    const auto screen = sideForScreenWidth.find(GetSystemMetrics(SM_CXSCREEN));
+    ASSERT_NE(sideForScreenWidth.end(), screen) << "a screen width this test knows";
+    const int screenSide = screen->second;
     const struct {
         int width;
         int height;
@@ -237,18 +242,24 @@ TEST_F(PictureTextures, OnlyPureBlackPixelsGetAlphaZero)
     }
 }
 
-TEST_F(PictureTextures, PathJustUnderTheLimitStillLoads)
+TEST_F(PictureTextures, PathsInAnyScriptAndPastMaxPathLoad)
 {
-    // Folder and file names padded so that the whole path is 259 characters.
-    const std::string folderName(200 - folder.Path().size(), 'f');
-    const std::string fileName(259 - 200 - 1 - 4, 'p');
-    const std::string name = folderName + "\\" + fileName + ".bmp";
-    ASSERT_EQ(200u, folder.MakeFolder(folderName).size());
-    const std::string path = folder.Write(name, MakeBmpFile(16, 16, QuadrantColour));
-    ASSERT_EQ(259u, path.size());
-    GLuint texture = 0;
-    ASSERT_TRUE(LoadTextureFromFile(&texture, path.c_str()));
-    EXPECT_EQ(16, ReadTexture(texture).width);
+    const std::string unicode = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F";
+    const size_t folderUnits = WideFromUtf8(folder.MakeFolder(unicode) + "\\").size();
+    for (const size_t length : {size_t{258}, size_t{259}, size_t{400}}) {
+        SCOPED_TRACE(length);
+        // Padded to `length` UTF-16 units, as Windows counts, in a subfolder
+        // and a file name, as one name holds 255 at most.
+        const size_t padding = length - folderUnits - 4 - 1;
+        const std::string subfolder = unicode + "\\" + std::string(padding / 2, 'f');
+        (void)folder.MakeFolder(subfolder);
+        const std::string name = subfolder + "\\" + std::string(padding - padding / 2, 'p') + ".bmp";
+        const std::string path = folder.Write(name, MakeBmpFile(16, 16, QuadrantColour));
+        ASSERT_EQ(length, WideFromUtf8(path).size());
+        GLuint texture = 0;
+        ASSERT_TRUE(LoadTextureFromFile(&texture, path.c_str()));
+        EXPECT_EQ(16, ReadTexture(texture).width);
+    }
 }
 
 TEST_F(PictureTextures, UnloadableFilesEndAtTheBuiltInPicture)
@@ -284,8 +295,6 @@ TEST_F(PictureTextures, UnloadableFilesEndAtTheBuiltInPicture)
         {"BMP claiming 100000 x 100000 pixels", folder.Write("giant.bmp", giantBmp)},
         {"BMP of 0 x 0 pixels", folder.Write("empty.bmp", emptyBmp)},
         {"text file", folder.Write("notes.txt", std::string("Not a picture at all.\r\n"))},
-        {"path of 300 characters", folder.Path() + std::string(300, 'x') + ".bmp"},
-        {"path of 260 characters", std::string("C:\\") + std::string(253, 'x') + ".bmp"},
         {"empty path", std::string()},
     };
     for (const auto& c : cases) {

@@ -8,35 +8,6 @@
 
 namespace {
 
-TEST(ProfileValue, TheDefaultReadsAsItselfWithoutTrailingBlanks)
-{
-    struct Case {
-        const char* read;
-        const char* defaultText;
-        const char* expected;
-    };
-    const Case cases[] = {
-        // Wine hands the default back unstripped; Windows already strips it.
-        {" ", " ", ""},
-        {"", " ", ""},
-        {"none  ", "none  ", "none"},
-        {" none ", " none ", " none"},
-        // Anything else was stored in the file and stays as read.
-        {"D:\\lake.jpg", " ", "D:\\lake.jpg"},
-        {"  ", " ", "  "},
-        {"none", "none  ", "none"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("read '") + c.read + "', default '" + c.defaultText + "'");
-        EXPECT_EQ(c.expected, ProfileValue(c.read, c.defaultText));
-    }
-}
-
-TEST(ProfileValue, TheDefaultWeAskForReadsAsEmpty)
-{
-    EXPECT_EQ("", ProfileValue(profileDefault, profileDefault));
-}
-
 TEST(ResolvePicturePath, ADotMakesThePathRelativeToTheProgramDirectory)
 {
     const std::string directory = "C:\\Saver\\";
@@ -110,26 +81,6 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
         EXPECT_EQ(c.waveStyle, WaveStyleFromText(c.text));
         EXPECT_EQ(c.speed, SpeedPercentFromText(c.text));
     }
-}
-
-TEST(SavePlaces, BesideTheProgramFirstUnlessTheUserHasAFileOfTheirOwn)
-{
-    using P = SettingsPlace;
-    EXPECT_EQ((std::vector<P>{P::besideProgram, P::perUser}), SavePlaces(true, false));
-    EXPECT_EQ((std::vector<P>{P::perUser}), SavePlaces(true, true));
-    EXPECT_EQ((std::vector<P>{P::besideProgram}), SavePlaces(false, false));
-}
-
-TEST(KeyNames, ReadsTheListAndMatchesKeysWithoutCase)
-{
-    static const char list[] = "Speed\0lastfolderpicture\0\0junk";
-    const std::vector<std::string> names = KeyNames(std::string(list, sizeof list));
-    EXPECT_EQ((std::vector<std::string>{"Speed", "lastfolderpicture"}), names);
-    EXPECT_TRUE(HoldsKey(names, "LastFolderPicture"));
-    EXPECT_TRUE(HoldsKey(names, "SPEED"));
-    EXPECT_FALSE(HoldsKey(names, "WaveStyle"));
-    EXPECT_FALSE(HoldsKey(names, "Spee"));
-    EXPECT_TRUE(KeyNames(std::string()).empty());
 }
 
 }  // namespace

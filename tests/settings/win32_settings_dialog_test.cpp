@@ -5,18 +5,21 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "picture/win32_picture_formats.h"
+#include "picture/picture_test_files.h"
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
 #include "win32_scratch_folder.h"
+#include "text/win32_wide.h"
 #include "win32_settings_test_support.h"
 
 namespace {
@@ -43,7 +46,6 @@ struct ChooserRequest {
     std::string initialFile;
     DWORD maxFile;
     bool titleBuffer;
-    DWORD maxFileTitle;
     bool initialDir;
     bool title;
     DWORD flags;
@@ -54,24 +56,24 @@ struct ChooserRequest {
 std::vector<ChooserTurn> chooserTurns;
 std::vector<ChooserRequest> chooserRequests;
 
-std::string FilterList(const char* filter)
+std::string FilterList(const wchar_t* filter)
 {
     if (filter == nullptr) {
         return std::string();
     }
-    const char* end = filter;
-    while (end[0] != '\0' || end[1] != '\0') {
+    const wchar_t* end = filter;
+    while (end[0] != L'\0' || end[1] != L'\0') {
         ++end;
     }
-    return std::string(filter, end + 2);
+    return Utf8FromWide(std::wstring_view(filter, end + 2 - filter));
 }
 
-BOOL WINAPI ScriptedChooser(LPOPENFILENAMEA request)
+BOOL WINAPI ScriptedChooser(LPOPENFILENAMEW request)
 {
     chooserRequests.push_back({request->lStructSize, request->hwndOwner, request->hInstance,
                                FilterList(request->lpstrFilter), request->lpstrCustomFilter != nullptr,
-                               request->nFilterIndex, request->lpstrFile, request->nMaxFile,
-                               request->lpstrFileTitle != nullptr, request->nMaxFileTitle,
+                               request->nFilterIndex, Utf8FromWide(request->lpstrFile), request->nMaxFile,
+                               request->lpstrFileTitle != nullptr,
                                request->lpstrInitialDir != nullptr, request->lpstrTitle != nullptr,
                                request->Flags, request->lpstrDefExt != nullptr,
                                request->lpfnHook != nullptr});
@@ -81,18 +83,22 @@ BOOL WINAPI ScriptedChooser(LPOPENFILENAMEA request)
     }
     const ChooserTurn& turn = chooserTurns[chooserRequests.size() - 1];
     switch (turn.outcome) {
-    case ChooserOutcome::Choose:
-        std::strncpy(request->lpstrFile, turn.path.c_str(), request->nMaxFile);
-        std::strncpy(request->lpstrFileTitle, turn.path.substr(turn.path.rfind('\\') + 1).c_str(),
-                     request->nMaxFileTitle);
+    case ChooserOutcome::Choose: {
+        const std::wstring path = WideFromUtf8(turn.path);
+        if (path.size() >= request->nMaxFile) {
+            ADD_FAILURE() << "the file dialog's buffer cannot take " << turn.path;
+            return FALSE;
+        }
+        std::wcscpy(request->lpstrFile, path.c_str());
         return TRUE;
+    }
     case ChooserOutcome::Cancel:
         return FALSE;
     case ChooserOutcome::Fail:
         // What the platform does for a path longer than the buffer: the size
         // it would have needed goes into the buffer's first two bytes.
-        request->lpstrFile[0] = 0x2c;
-        request->lpstrFile[1] = 0x01;
+        request->lpstrFile[0] = 0x8001;
+        request->lpstrFile[1] = 0;
         return FALSE;
     }
     return FALSE;
@@ -262,7 +268,7 @@ protected:
 
     void TearDown() override
     {
-        pictureChooser = GetOpenFileNameA;
+        pictureChooser = GetOpenFileNameW;
         folderChooser = savedFolderChooser;
     }
 
@@ -415,7 +421,7 @@ TEST_F(SettingsDialogTest, TickingEnablesAndClearingDisablesTheChangeButton)
 
 TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
 {
-    const std::string longPath = "D:\\" + std::string(297, 'p') + ".jpg";
+    const std::string longPath = "D:\\" + std::string(32000, 'p') + ".jpg";
     struct Case {
         std::string customPicture;
         const char* useCustomPic;
@@ -425,7 +431,7 @@ TEST_F(SettingsDialogTest, OkRightAfterOpeningKeepsWhatIsStored)
         {".\\lake.jpg", "1", {{"CustomPicture", ".\\lake.jpg"}, {"UseCustomPic", "1"}}},
         {"D:\\Pictures\\lake.jpg", "yes", {{"CustomPicture", "D:\\Pictures\\lake.jpg"}, {"UseCustomPic", "0"}}},
         {"", "1", {{"CustomPicture", ""}, {"UseCustomPic", "1"}}},
-        {longPath, "2", {{"CustomPicture", longPath.substr(0, 254)}, {"UseCustomPic", "1"}}},
+        {longPath, "2", {{"CustomPicture", longPath}, {"UseCustomPic", "1"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.customPicture);
@@ -456,16 +462,16 @@ TEST_F(SettingsDialogTest, TheFileDialogAsksForAnExistingPictureStartingFromTheS
 
     ASSERT_EQ(1u, chooserRequests.size());
     const ChooserRequest& request = chooserRequests[0];
-    EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A), request.structSize);
+    EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W), request.structSize);
     EXPECT_EQ(shownDialog, request.owner);
     EXPECT_EQ(nullptr, request.instance);
     EXPECT_EQ(PictureFileFilter(), request.filter);
     EXPECT_FALSE(request.customFilter);
     EXPECT_EQ(0u, request.filterIndex);
     EXPECT_EQ(".\\lake.jpg", request.initialFile);
-    EXPECT_EQ(255u, request.maxFile);
-    EXPECT_TRUE(request.titleBuffer);
-    EXPECT_EQ(255u, request.maxFileTitle);
+    // The longest path the system hands back fits.
+    EXPECT_GE(request.maxFile, 32768u);
+    EXPECT_FALSE(request.titleBuffer);
     EXPECT_FALSE(request.initialDir);
     EXPECT_FALSE(request.title);
     EXPECT_EQ(static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST), request.flags);
@@ -700,12 +706,12 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         Values expected = AllKeys(c.saved);
         expected.insert({{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "1"}});
         const DialogStep shown = [&](HWND dialog) {
-            char name[MAX_PATH] = {};
-            (void)GetDlgItemTextA(dialog, IDC_PREVIEW_NAME, name, sizeof name);
-            EXPECT_STREQ(c.label, name);
+            wchar_t name[MAX_PATH] = {};
+            (void)GetDlgItemTextW(dialog, IDC_PREVIEW_NAME, name, MAX_PATH);
+            EXPECT_EQ(c.label, Utf8FromWide(name));
             EXPECT_EQ(expected["WaveStyle"] == "1", IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) == BST_CHECKED);
-            EXPECT_EQ(SliderFromSpeedPercent(std::stoi(expected["Speed"])),
-                      SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
+            const std::map<std::string, LRESULT> positions = {{"100", 4}, {"130", 6}, {"200", 8}};
+            EXPECT_EQ(positions.at(expected["Speed"]), SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
         };
         std::vector<DialogStep> steps = c.steps;
         steps.insert(steps.end(), {shown, pressOk});
@@ -714,6 +720,29 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         LoadSettings(folder.Path());
         RunSettingsDialog({shown, pressCancel});
     }
+}
+
+// A folder named in three scripts, chosen in the dialog: the preview shows
+// its picture, OK saves it and the next start reads it back exactly.
+TEST_F(SettingsDialogTest, AUnicodeFolderIsShownSavedAndReadBack)
+{
+    const std::string photos = folder.MakeFolder("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F");
+    const std::string picture = folder.Write(photos.substr(folder.Path().size()) + "\\\xE6\xB9\x96.bmp",
+                                             picture_test::MakeBmpFile(4, 4, picture_test::QuadrantColour));
+    StoreAndLoad("D:\\lake.jpg", "1");
+    folderTurns = {photos};
+    const DialogStep shown = [&](HWND dialog) {
+        (void)SendMessageA(PreviewWindow(dialog), WM_TIMER, 1, 0);
+        EXPECT_EQ(picture, SettingsPreviewPicturePath());
+        wchar_t label[MAX_PATH] = {};
+        (void)GetDlgItemTextW(dialog, IDC_PREVIEW_NAME, label, MAX_PATH);
+        EXPECT_EQ(photos, Utf8FromWide(label));
+    };
+    EXPECT_EQ(IDOK, RunSettingsDialog({chooseFolder, shown, pressOk}));
+    EXPECT_EQ(photos, Saved()["PictureFolder"]);
+    LoadSettings(folder.Path());
+    EXPECT_EQ(photos, pictureFolder);
+    RunSettingsDialog({shown, pressCancel});
 }
 
 TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderStaysAndTheDialogWorksOn)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "settings/win32_settings_store.h"
+#include "text/win32_wide.h"
 #include "win32_scratch_folder.h"
 #include "win32_settings_test_support.h"
 
@@ -136,22 +137,15 @@ TEST_F(LoadSettingsTest, BothKeysAreReadFromTheSameFile)
     EXPECT_EQ(1, useCustomPicture);
 }
 
-TEST_F(LoadSettingsTest, AValueLongerThan254CharactersIsCutTo254)
+TEST_F(LoadSettingsTest, LongValuesAreReadWhole)
 {
-    const std::string longPath = "D:\\" + std::string(297, 'p') + ".jpg";
+    const std::string longPath = "D:\\" + std::string(40000, 'p') + ".jpg";
     StoreValues(longPath, "1");
     LoadSettings(folder.Path());
-    EXPECT_EQ(longPath.substr(0, 254), storedCustomPicture);
-    EXPECT_EQ(longPath.substr(0, 254), customPicturePath);
-    EXPECT_EQ(1, useCustomPicture);
-}
-
-TEST_F(LoadSettingsTest, ACutRelativeValueStillDropsOnlyItsFirstTwoCharacters)
-{
-    const std::string longPath = ".\\" + std::string(300, 'p');
-    StoreValues(longPath, "0");
+    EXPECT_EQ(longPath, customPicturePath);
+    StoreValues(".\\" + std::string(300, 'p'), "1");
     LoadSettings(folder.Path());
-    EXPECT_EQ(folder.Path() + std::string(252, 'p'), customPicturePath);
+    EXPECT_EQ(folder.Path() + std::string(300, 'p'), customPicturePath);
 }
 
 TEST_F(LoadSettingsTest, AFileBesideThatCannotBeWrittenLeavesSavesToTheUsersFileWhoseKeysWin)
@@ -179,6 +173,125 @@ TEST_F(LoadSettingsTest, AFileBesideThatCannotBeWrittenLeavesSavesToTheUsersFile
     EXPECT_EQ("D:\\Photos", pictureFolder);
     WIN32_FIND_DATAA leftOver;
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((userData.Path() + "Roaming\\Vitrane\\*.tmp").c_str(), &leftOver));
+}
+
+const std::string kPhotos = "D:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F";
+
+std::string Utf16Le(const std::string& utf8)
+{
+    const std::wstring wide = WideFromUtf8(utf8);
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
+// Each encoding a file may be in is read; a save keeps the other lines and
+// whatever the user chose reads back exactly, ANSI files turning into UTF-16
+// only when they must.
+TEST_F(LoadSettingsTest, EveryEncodingIsReadAndEveryChoiceSavedWithoutLoss)
+{
+    const std::string lines = "; kept\r\n[Vitrane settings]\r\nPictureFolder=" + kPhotos + "\r\nSpeed=150\r\n";
+    const std::string ansiLines = "; kept\r\n[Vitrane settings]\r\nPictureFolder=D:\\caf\xE9\r\nSpeed=150\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string folder;
+        std::string savedStart;  // the first bytes after a save of kPhotos
+    };
+    const Case cases[] = {
+        {"UTF-16 with a mark", "\xFF\xFE" + Utf16Le(lines), kPhotos, "\xFF\xFE"},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF" + lines, kPhotos, "\xEF\xBB\xBF"},
+        {"UTF-8", lines, kPhotos, ";"},
+        {"ANSI", ansiLines, "D:\\caf\xC3\xA9", "\xFF\xFE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        const std::string file = caseFolder.Path() + "Vitrane.ini";
+        WriteBytes(file, c.bytes);
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(c.folder, pictureFolder);
+        EXPECT_EQ(150, speedPercent);
+
+        std::string failedPath;
+        ASSERT_TRUE(SaveSettings({{"LastFolderPicture", kPhotos + "\\x.jpg"}, {"CustomPicture", " lead"}}, failedPath));
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(c.folder, pictureFolder);
+        EXPECT_EQ(kPhotos + "\\x.jpg", lastFolderPicture);
+        EXPECT_EQ(" lead", storedCustomPicture);
+        EXPECT_EQ(150, speedPercent);
+        bool exists = false;
+        const std::string saved = ReadBytes(file, &exists);
+        EXPECT_EQ(c.savedStart, saved.substr(0, c.savedStart.size()));
+    }
+    // What the code page holds stays ANSI, for older readers.
+    WriteBytes(folder.Path() + "Vitrane.ini", "[Vitrane settings]\r\n");
+    LoadSettings(folder.Path());
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"PictureFolder", "D:\\caf\xC3\xA9"}}, failedPath));
+    bool exists = false;
+    EXPECT_EQ("[Vitrane settings]\r\nPictureFolder=D:\\caf\xE9\r\n", ReadBytes(folder.Path() + "Vitrane.ini", &exists));
+}
+
+// The last step of a save fails after the temporary copy is complete: the
+// old file keeps its bytes, the copy goes, the user's file takes the save.
+TEST_F(LoadSettingsTest, ASaveThatFailsAtTheLastStepLeavesTheFileAndNoTemporary)
+{
+    static std::string replacementBytes;
+    struct Case {
+        const char* name;
+        bool perUserKnown;
+    };
+    const Case cases[] = {{"per-user file known", true}, {"no per-user file", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        UseUserDataFolder(c.perUserKnown ? userData.MakeFolder("Roaming") : "");
+        const std::string beside = caseFolder.Path() + "Vitrane.ini";
+        const std::string old = "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n";
+        WriteBytes(beside, old);
+        LoadSettings(caseFolder.Path());
+        replacementBytes.clear();
+        settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool exists) {
+            if (file.find(L"Roaming") == std::wstring::npos) {
+                bool there = false;
+                replacementBytes = ReadBytes(Utf8FromWide(replacement), &there);
+                return false;
+            }
+            return ReplaceFileOrMove(file, replacement, exists);
+        };
+        std::string failedPath;
+        const bool saved = SaveSettings({{"Speed", "200"}, {"PictureFolder", kPhotos}}, failedPath);
+        settingsFileReplace = ReplaceFileOrMove;
+        EXPECT_EQ(c.perUserKnown, saved);
+        EXPECT_EQ(kPhotos, SectionValues(replacementBytes, "Vitrane settings")["PictureFolder"]) << "a complete copy";
+        bool exists = false;
+        EXPECT_EQ(old, ReadBytes(beside, &exists));
+        WIN32_FIND_DATAW found;
+        const HANDLE leftOver = FindFirstFileW(WideFromUtf8(caseFolder.Path() + "*.tmp*").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver);
+        (void)FindClose(leftOver);
+        if (!c.perUserKnown) {
+            EXPECT_EQ(beside, failedPath);
+            continue;
+        }
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(200, speedPercent);
+        EXPECT_EQ(kPhotos, pictureFolder);
+        EXPECT_EQ(1, waveStyle);
+    }
+}
+
+TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
+{
+    const std::string beside = folder.Path() + "Vitrane.ini";
+    StoreValues("D:\\lake.jpg", "0");
+    ASSERT_TRUE(SetFileAttributesW(WideFromUtf8(beside).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    LoadSettings(folder.Path());
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"UseCustomPic", "1"}}, failedPath));
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              GetFileAttributesW(WideFromUtf8(beside).c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    LoadSettings(folder.Path());
+    EXPECT_EQ(1, useCustomPicture);
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <sstream>
 
+#include "settings/ini_text.h"
 #include "settings/win32_settings_store.h"
+#include "text/win32_wide.h"
 
-std::map<std::string, std::string> SectionValues(const std::string& text, const std::string& section)
+std::map<std::string, std::string> SectionValues(const std::string& bytes, const std::string& section)
 {
     std::map<std::string, std::string> values;
-    std::istringstream lines(text);
+    std::istringstream lines(DecodeIniBytes(bytes, Utf8FromAnsi).text);
     std::string line;
     bool inSection = false;
     while (std::getline(lines, line)) {

@@ -3,9 +3,10 @@
 #include <map>
 #include <string>
 
-// The keys and values of one section of a profile file's text, read the way
-// the file's lines are laid out: "key=value", nothing trimmed.
-std::map<std::string, std::string> SectionValues(const std::string& text, const std::string& section);
+// The keys and values of one section of a settings file's bytes (in any of
+// its encodings), read the way the lines are laid out: "key=value", nothing
+// trimmed.
+std::map<std::string, std::string> SectionValues(const std::string& bytes, const std::string& section);
 
 // The per-user settings live under this folder (a path without its trailing
 // backslash) from now on, instead of the user's real application data.

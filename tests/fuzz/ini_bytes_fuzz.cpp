@@ -1,0 +1,77 @@
+// Any bytes as a settings file: decoding never reads out of bounds, and what
+// a save writes into the decoded text reads back exactly in the encoding it
+// is saved in.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "settings/ini_text.h"
+
+namespace {
+
+// Latin-1 stands in for the ANSI code page.
+std::string Latin1ToUtf8(std::string_view ansi)
+{
+    std::string utf8;
+    for (const char c : ansi) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+std::optional<std::string> NoAnsi(std::string_view utf8)
+{
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return std::nullopt;
+        }
+    }
+    return std::string(utf8);
+}
+
+void Check(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    IniText file = DecodeIniBytes(bytes, Latin1ToUtf8);
+
+    // The input's second half as a value, its first as the file, cut between
+    // two characters as every text the program holds is.
+    size_t half = file.text.size() / 2;
+    while (half > 0 && (static_cast<unsigned char>(file.text[half]) & 0xC0) == 0x80) {
+        --half;
+    }
+    const std::string value = file.text.substr(half);
+    const std::string text = WithIniValues(file.text.substr(0, half), "Vitrane settings",
+                                           {{"CustomPicture", value}, {"Speed", "100"}});
+    const std::string saved = EncodeIniText(text, file.encoding, NoAnsi);
+    const IniText read = DecodeIniBytes(saved, Latin1ToUtf8);
+    Check(read.text == text);
+    const std::vector<IniEntry> entries = IniSectionEntries(read.text, "vitrane SETTINGS");
+    const std::string* picture = FindIniValue(entries, "customPicture");
+    Check(picture != nullptr);
+    // Line breaks cannot be stored in a line; all else comes back.
+    std::string expected = value;
+    for (char& c : expected) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    Check(*picture == expected);
+    return 0;
+}

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/ini_text.h"
+
+namespace {
+
+// Latin-1 stands in for the ANSI code page: one byte per character up to U+00FF.
+std::string Latin1ToUtf8(std::string_view ansi)
+{
+    std::string utf8;
+    for (const char c : ansi) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+std::optional<std::string> Utf8ToLatin1(std::string_view utf8)
+{
+    std::string ansi;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            ansi += utf8[i];
+        } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
+            ansi += static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return ansi;
+}
+
+const std::string kUnicodeLine = "PictureFolder=D:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F";
+
+TEST(IniBytes, EachEncodingIsRecognisedAndReadAsUtf8)
+{
+    using E = IniEncoding;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        E encoding;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"empty", "", E::Ansi, ""},
+        {"ascii", "[a]\r\nk=v", E::Ansi, "[a]\r\nk=v"},
+        {"ansi e acute", "k=caf\xE9", E::Ansi, "k=caf\xC3\xA9"},
+        {"ansi that looks almost like UTF-8", "k=\xC3\xA9\xE9", E::Ansi, "k=\xC3\x83\xC2\xA9\xC3\xA9"},
+        {"utf-8", kUnicodeLine, E::Utf8, kUnicodeLine},
+        {"utf-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9", E::Utf8WithBom, "k=\xC3\xA9"},
+        {"utf-8 mark, then ill-formed", "\xEF\xBB\xBFk=\xE9", E::Utf8WithBom, "k=\xEF\xBF\xBD"},
+        {"utf-16 le", std::string("\xFF\xFEk\0=\0\x24\x04", 8), E::Utf16LeWithBom, "k=\xD0\xA4"},
+        {"utf-16 le, odd byte dropped", std::string("\xFF\xFEk\0=", 5), E::Utf16LeWithBom, "k"},
+        {"utf-16 be", std::string("\xFE\xFF\0k\0=\x04\x24", 8), E::Utf16BeWithBom, "k=\xD0\xA4"},
+        {"utf-16 le, lone surrogate", std::string("\xFF\xFE\x3C\xD8", 4), E::Utf16LeWithBom, "\xED\xA0\xBC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const IniText decoded = DecodeIniBytes(c.bytes, Latin1ToUtf8);
+        EXPECT_EQ(c.encoding, decoded.encoding);
+        EXPECT_EQ(c.text, decoded.text);
+    }
+}
+
+TEST(IniBytes, ASaveKeepsTheFilesEncodingUnlessAnsiLacksACharacter)
+{
+    using E = IniEncoding;
+    struct Case {
+        std::string text;
+        E encoding;
+        E written;
+    };
+    const Case cases[] = {
+        {"k=caf\xC3\xA9", E::Ansi, E::Ansi},
+        {kUnicodeLine, E::Ansi, E::Utf16LeWithBom},
+        {kUnicodeLine, E::Utf8, E::Utf8},
+        {"k=\xED\xA0\xBC", E::Utf8, E::Utf16LeWithBom},  // a file name's lone surrogate
+        {kUnicodeLine, E::Utf8WithBom, E::Utf8WithBom},
+        {kUnicodeLine, E::Utf16LeWithBom, E::Utf16LeWithBom},
+        {kUnicodeLine, E::Utf16BeWithBom, E::Utf16BeWithBom},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.encoding));
+        E encoding = c.encoding;
+        const std::string bytes = EncodeIniText(c.text, encoding, Utf8ToLatin1);
+        EXPECT_EQ(c.written, encoding);
+        const IniText read = DecodeIniBytes(bytes, Latin1ToUtf8);
+        EXPECT_EQ(c.text, read.text);
+        // Written as ANSI, a text with an e acute is again taken for ANSI.
+        EXPECT_EQ(c.written, read.encoding);
+    }
+}
+
+TEST(IniSection, ValuesReadAsTheProfileReaderReadsThem)
+{
+    const std::string text =
+        "Speed=1\r\n"
+        "[Other]\nCustomPicture=D:\\other.jpg\n"
+        "[ vitrane SETTINGS ]\n"
+        "  customPicture =  D:\\lake.jpg  \n"
+        "CustomPicture=D:\\second.jpg\n"
+        "; Speed=3\n"
+        "WaveStyle=\"  quoted  \"\n"
+        "PictureFolder='D:\\x'\n"
+        "LastFolderPicture=\"D:\\half\n"
+        "UseCustomPic=\n"
+        "no equals sign\n"
+        "[Vitrane settings]\r\nSpeed=150\r\nCustomPicture=D:\\third.jpg";
+    const std::vector<IniEntry> entries = IniSectionEntries(text, "Vitrane settings");
+    struct Case {
+        const char* key;
+        const char* value;  // nullptr: not there
+    };
+    const Case cases[] = {
+        {"CustomPicture", "D:\\lake.jpg"}, {"WaveStyle", "  quoted  "}, {"PictureFolder", "D:\\x"},
+        {"LastFolderPicture", "\"D:\\half"}, {"UseCustomPic", ""}, {"Speed", "150"}, {"Missing", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::string* value = FindIniValue(entries, c.key);
+        ASSERT_EQ(c.value == nullptr, value == nullptr);
+        if (value != nullptr) {
+            EXPECT_EQ(c.value, *value);
+        }
+    }
+}
+
+TEST(IniSection, WritingSetsTheKeyWhereTheReaderFindsItAndKeepsEveryOtherLine)
+{
+    struct Case {
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"", "[S]\r\nk=new\r\n"},
+        {"; note\n[T]\nk=1", "; note\r\n[T]\r\nk=1\r\n\r\n[S]\r\nk=new\r\n"},
+        {"[s]\nK = old\n[T]\nk=1\n", "[s]\r\nk=new\r\n[T]\r\nk=1\r\n"},
+        {"[S]\na=1\n\n[T]\n", "[S]\r\na=1\r\nk=new\r\n\r\n[T]\r\n"},
+        {"[S]\na=1\n[S]\nk=old\n", "[S]\r\na=1\r\n[S]\r\nk=new\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        EXPECT_EQ(c.after, WithIniValues(c.before, "S", {{"k", "new"}}));
+    }
+}
+
+TEST(IniSection, EveryWrittenValueReadsBackExactly)
+{
+    const std::string values[] = {
+        "", " ", "  lead", "trail ", "\"both\"", "'single'", "\"open", "a=b", "; not a comment", "[x]",
+        kUnicodeLine, std::string(40000, 'p'),
+    };
+    for (const std::string& value : values) {
+        SCOPED_TRACE(value.substr(0, 40));
+        const std::string text = WithIniValues("[S]\nk=old\n", "S", {{"k", value}, {"other", value}});
+        const std::vector<IniEntry> entries = IniSectionEntries(text, "S");
+        ASSERT_NE(nullptr, FindIniValue(entries, "k"));
+        EXPECT_EQ(value, *FindIniValue(entries, "k"));
+        EXPECT_EQ(value, *FindIniValue(entries, "other"));
+    }
+    // A line break cannot be kept in a line; it must not start a new key.
+    const std::string text = WithIniValues("", "S", {{"k", "a\r\nSpeed=5"}});
+    EXPECT_EQ(nullptr, FindIniValue(IniSectionEntries(text, "S"), "Speed"));
+}
+
+}  // namespace
