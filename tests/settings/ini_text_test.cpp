@@ -23,7 +23,8 @@ std::optional<std::string> ToAsciiOnly(std::string_view utf8)
     return std::string(utf8);
 }
 
-const std::string kUnicodeLine = "PictureFolder=D:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F";
+const std::string kUnicodeLine =
+    "PictureFolder=D:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F";
 
 TEST(IniBytes, EachEncodingIsRecognisedAndReadAsUtf8)
 {

@@ -640,7 +640,8 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
 // its picture, OK saves it and the next start reads it back exactly.
 TEST_F(SettingsDialogTest, AUnicodeFolderIsShownSavedAndReadBack)
 {
-    const std::string photos = folder.MakeFolder("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F");
+    const std::string photos =
+        folder.MakeFolder("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x8C\xB4 \xE5\x86\x99\xE7\x9C\x9F");
     const std::string picture = folder.Write(photos.substr(folder.Path().size()) + "\\\xE6\xB9\x96.bmp",
                                              picture_test::MakeBmpFile(4, 4, picture_test::QuadrantColour));
     StoreAndLoad("D:\\lake.jpg", "1");
