@@ -1,16 +1,17 @@
 #include "app/main_loop.h"
 
+#include "app/frame_pacing.h"
 #include "render/input_watch.h"
 
-bool FrameIsDue(uint32_t now, uint32_t lastFrameTime)
+bool FrameIsDue(uint32_t now, uint32_t lastFrameTime, uint32_t interval)
 {
-    return static_cast<uint32_t>(now - lastFrameTime) >= frameInterval;
+    return static_cast<uint32_t>(now - lastFrameTime) >= interval;
 }
 
-uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime)
+uint32_t MillisecondsUntilNextFrame(uint32_t now, uint32_t lastFrameTime, uint32_t interval)
 {
     const uint32_t elapsed = now - lastFrameTime;
-    return elapsed >= frameInterval ? 0 : frameInterval - elapsed;
+    return elapsed >= interval ? 0 : interval - elapsed;
 }
 
 // Between looks of the input watch: messages dispatched, and frames drawn.
@@ -27,13 +28,21 @@ struct InputWatchSchedule {
 // costs about six round trips to the Wine server and the X server.
 constexpr uint32_t framesBetweenInputLooks = 4;
 
-static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, InputWatchSchedule& schedule)
+static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, FramePacing* pacing,
+                        InputWatchSchedule& schedule)
 {
+    const bool visible = host.OutputIsVisible();
+    const uint32_t interval = pacing != nullptr ? pacing->MinimumFrameInterval() : frameInterval;
     const uint32_t now = host.Milliseconds();
-    const bool frameIsDue = FrameIsDue(now, lastFrameTime);
+    const bool frameIsDue = visible && FrameIsDue(now, lastFrameTime, interval);
     if (frameIsDue) {
-        // Measured start to start: drawing time counts towards the next interval.
+        // Measured start to start: drawing time counts towards the next
+        // interval. Where presenting waits for the display, drawing takes
+        // until the display shows the frame, and the next one is due at once.
         lastFrameTime = now;
+        if (pacing != nullptr) {
+            pacing->FrameStarted(now);
+        }
         host.DrawFrame();
         ++schedule.framesDrawn;
     }
@@ -48,15 +57,24 @@ static void RunIdlePass(MainLoopHost& host, InputWatch& watch, uint32_t& lastFra
         }
     }
 
+    // Nobody sees a frame: nothing but a message (the display back on, the
+    // session unlocked, input) is worth waking for.
+    if (!visible) {
+        host.WaitForMessage();
+        return;
+    }
     // Waiting right after a frame saves a pass that would only find the queue
     // empty again; a message that came during the frame ends the wait at once.
-    const uint32_t untilNextFrame = MillisecondsUntilNextFrame(frameIsDue ? host.Milliseconds() : now, lastFrameTime);
+    // The first frames may have just settled the pacing.
+    const uint32_t nextInterval = pacing != nullptr ? pacing->MinimumFrameInterval() : frameInterval;
+    const uint32_t untilNextFrame =
+        MillisecondsUntilNextFrame(frameIsDue ? host.Milliseconds() : now, lastFrameTime, nextInterval);
     if (untilNextFrame > 0) {
         host.WaitForMessageOrTimeout(untilNextFrame);
     }
 }
 
-int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime)
+int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime, FramePacing* pacing)
 {
     InputWatchSchedule schedule;
     for (;;) {
@@ -77,7 +95,7 @@ int RunMainLoop(MainLoopHost& host, InputWatch& watch, uint32_t& lastFrameTime)
             schedule.messagesDispatched = true;
             break;
         case MessagePass::QueueEmpty:
-            RunIdlePass(host, watch, lastFrameTime, schedule);
+            RunIdlePass(host, watch, lastFrameTime, pacing, schedule);
             break;
         }
     }

@@ -11,6 +11,12 @@ static const size_t reservedFrames = 1u << 18;
 
 static std::vector<LONGLONG> frameStarts;  // QueryPerformanceCounter ticks
 static size_t recordedFrames = 0;
+struct SceneTiming {
+    uint64_t microsecondsSinceFirstFrame;
+    float time;
+};
+static std::vector<SceneTiming> sceneTimings;
+static size_t recordedTimings = 0;
 static double firstFrameMilliseconds = -1.0;  // from process creation to the first swap
 static DWORD firstFrameGdiObjects = 0;
 static DWORD firstFrameUserObjects = 0;
@@ -32,6 +38,16 @@ void RecordFrameStart()
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         frameStarts[recordedFrames++] = now.QuadPart;
+    }
+}
+
+void RecordSceneTime(uint64_t microsecondsSinceFirstFrame, float time)
+{
+    if (sceneTimings.empty()) {
+        sceneTimings.assign(reservedFrames, SceneTiming{0, 0.0f});
+    }
+    if (recordedTimings < sceneTimings.size()) {
+        sceneTimings[recordedTimings++] = SceneTiming{microsecondsSinceFirstFrame, time};
     }
 }
 
@@ -73,6 +89,10 @@ void WriteFrameRecord(const std::string& path)
         const double interval = static_cast<double>(frameStarts[k] - frameStarts[k - 1]) * 1000.0 /
                                 static_cast<double>(frequency.QuadPart);
         std::fprintf(file, "interval_ms %.3f\n", interval);
+    }
+    for (size_t k = 0; k < recordedTimings; ++k) {
+        std::fprintf(file, "frame %.3f %.4f\n", static_cast<double>(sceneTimings[k].microsecondsSinceFirstFrame) / 1000.0,
+                     static_cast<double>(sceneTimings[k].time));
     }
     std::fclose(file);
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Benchmark builds only (VITRANE_FRAME_RECORDER): the start time of every
-// frame and the time from process start to the first frame shown, written to
-// a text file when the program ends. The product build carries none of this.
+// frame, the time from process start to the first frame shown, and each
+// frame's time since the first one with the scene time its updates got,
+// written to a text file when the program ends. The product build carries
+// none of this.
 void RecordFrameStart();
+void RecordSceneTime(uint64_t microsecondsSinceFirstFrame, float time);
 void RecordFrameShown();
 void WriteFrameRecord(const std::string& path);
 // How many picture changes the slideshow began, for the record.

@@ -1,5 +1,9 @@
 #include "app/win32_main_window.h"
 
+#include <wtsapi32.h>
+
+#include <cstring>
+
 #include "app/win32_startup.h"
 #include "res/resource.h"
 
@@ -35,17 +39,108 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
     windowClass.hInstance = programInstance;
     windowClass.hIcon = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    // Black wherever the system paints the window itself; it never erases
+    // it (WM_ERASEBKGND), so nothing but frames ever shows in it.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = className;
     windowClass.hIconSm = LoadIconA(programInstance, MAKEINTRESOURCEA(IDI_VITRANE_SMALL));
     (void)RegisterClassExA(&windowClass);
 }
 
+// Who can see the output, as the system last told.
+static bool displayOff = false;
+static bool sessionLocked = false;
+static bool sessionDisconnected = false;
+static bool systemSuspending = false;
+
+bool OutputCanBeSeen()
+{
+    if (displayOff || sessionLocked || sessionDisconnected || systemSuspending) {
+        return false;
+    }
+    if (scene.output.IsFullScreen() || scene.output.window == nullptr) {
+        return true;
+    }
+    // The preview: visible only with every ancestor visible (IsWindowVisible
+    // looks up the chain) and the top one not minimised.
+    return IsWindowVisible(scene.output.window) && !IsIconic(GetAncestor(scene.output.window, GA_ROOT));
+}
+
+VisibilityNotifications::VisibilityNotifications(HWND window)
+    : window(window),
+      displayState(RegisterPowerSettingNotification(window, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE)),
+      sessionRegistered(WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE)
+{
+}
+
+VisibilityNotifications::~VisibilityNotifications()
+{
+    if (displayState != nullptr) {
+        (void)UnregisterPowerSettingNotification(displayState);
+    }
+    if (sessionRegistered) {
+        (void)WTSUnRegisterSessionNotification(window);
+    }
+}
+
+static void FollowPowerBroadcast(WPARAM event, LPARAM lParam)
+{
+    switch (event) {
+    case PBT_POWERSETTINGCHANGE: {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        if (setting != nullptr && IsEqualGUID(setting->PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
+            setting->DataLength >= sizeof(DWORD)) {
+            DWORD state = 0;
+            std::memcpy(&state, setting->Data, sizeof state);
+            displayOff = state == 0;  // 1 on, 2 dimmed: both still seen
+        }
+        break;
+    }
+    case PBT_APMSUSPEND:
+        systemSuspending = true;
+        break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMECRITICAL:
+        systemSuspending = false;
+        break;
+    default:
+        break;
+    }
+}
+
+static void FollowSessionChange(WPARAM event)
+{
+    switch (event) {
+    case WTS_SESSION_LOCK:
+        sessionLocked = true;
+        break;
+    case WTS_SESSION_UNLOCK:
+        sessionLocked = false;
+        break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_DISCONNECT:
+        sessionDisconnected = true;
+        break;
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT:
+        sessionDisconnected = false;
+        break;
+    default:
+        break;
+    }
+}
+
 // Set once the program has had the foreground. On a display with no window
 // manager the first activation can come late; losing the foreground before it
 // is nobody's doing and must not end the saver.
 static bool hadForeground = false;
+
+void ForgetForeground()
+{
+    hadForeground = false;
+}
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -56,6 +151,14 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
         scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_POWERBROADCAST:
+        FollowPowerBroadcast(wParam, lParam);
+        return TRUE;
+    case WM_WTSSESSION_CHANGE:
+        FollowSessionChange(wParam);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_DISPLAYCHANGE:
         FollowDisplayChange();
         return 0;

@@ -11,6 +11,30 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
 // every size change to the GL output.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Back to the state at start-up: the program has not had the foreground yet,
+// so losing it ends nothing.
+void ForgetForeground();
+
 // Ends the program (exit code 0) once the preview's parent window is gone.
 // Checked on a timer, which also wakes a main loop that waits for messages.
 void WatchPreviewParent(HWND parent);
+
+// False while nobody can see the output: the display is off, the session is
+// locked or disconnected, the system is suspending, or the preview's parent
+// is hidden or minimised.
+bool OutputCanBeSeen();
+
+// Asks the system to tell the window when the display goes off or on and
+// when the session is locked or disconnected, for as long as it lives.
+class VisibilityNotifications {
+public:
+    explicit VisibilityNotifications(HWND window);
+    ~VisibilityNotifications();
+    VisibilityNotifications(const VisibilityNotifications&) = delete;
+    VisibilityNotifications& operator=(const VisibilityNotifications&) = delete;
+
+private:
+    HWND window;
+    HPOWERNOTIFY displayState;
+    bool sessionRegistered;
+};

@@ -1,16 +1,16 @@
 #include "app/win32_startup.h"
 
-#include <mmsystem.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/frame_pacing.h"
 #include "app/main_loop.h"
 #ifdef VITRANE_FRAME_RECORDER
 #include "app/win32_frame_recorder.h"
 #endif
+#include "app/win32_loop_host.h"
 #include "app/win32_main_window.h"
 #include "app/win32_monitor_set.h"
 #include "picture/win32_monitor_size.h"
@@ -52,105 +52,6 @@ std::string ModuleFilePath(HMODULE module)
     }
 }
 
-namespace {
-
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
-
-// The real message queue, clock and scene behind the main loop.
-//
-// The wait must end on the millisecond, or the 16 ms pacing stretches to
-// 31 ms with the default tick of about 15.6 ms. A high-resolution waitable
-// timer (Windows 10 1803 on) does that for this one wait; timeBeginPeriod(1)
-// instead would make the whole machine tick a thousand times a second for as
-// long as the saver runs, so it is only the fallback where that timer is
-// missing, held by this object while the loop runs. The clock is the
-// performance counter, exact whichever of the two serves.
-class Win32LoopHost : public MainLoopHost {
-public:
-    Win32LoopHost()
-        : frameTimer(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                            TIMER_ALL_ACCESS))
-    {
-        if (frameTimer == nullptr) {
-            raisedTimerResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
-        }
-        LARGE_INTEGER frequency;
-        (void)QueryPerformanceFrequency(&frequency);
-        counterFrequency = frequency.QuadPart;
-    }
-    ~Win32LoopHost()
-    {
-        if (frameTimer != nullptr) {
-            (void)CloseHandle(frameTimer);
-        }
-        if (raisedTimerResolution) {
-            (void)timeEndPeriod(1);
-        }
-    }
-    Win32LoopHost(const Win32LoopHost&) = delete;
-    Win32LoopHost& operator=(const Win32LoopHost&) = delete;
-
-    MessagePass PumpOneMessage(int& exitCode) override
-    {
-        MSG message;
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            return MessagePass::QueueEmpty;
-        }
-        if (message.message == WM_QUIT) {
-            exitCode = static_cast<int>(message.wParam);
-            return MessagePass::Quit;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-        return IsTouch(message) ? MessagePass::Touched : MessagePass::Dispatched;
-    }
-
-    // Wraps past 2^32 like a tick count, which the loop's pacing expects.
-    uint32_t Milliseconds() override
-    {
-        LARGE_INTEGER counter;
-        (void)QueryPerformanceCounter(&counter);
-        const LONGLONG seconds = counter.QuadPart / counterFrequency;
-        const LONGLONG rest = counter.QuadPart % counterFrequency;
-        return static_cast<uint32_t>(seconds * 1000 + rest * 1000 / counterFrequency);
-    }
-
-    // MWMO_INPUTAVAILABLE: input already in the queue, seen or not, ends the
-    // wait at once, so a key pressed during a frame is not left waiting.
-    void WaitForMessageOrTimeout(uint32_t milliseconds) override
-    {
-        if (frameTimer != nullptr) {
-            LARGE_INTEGER dueTime;
-            dueTime.QuadPart = -10000LL * milliseconds;  // relative, in 100 ns units
-            if (SetWaitableTimer(frameTimer, &dueTime, 0, nullptr, nullptr, FALSE)) {
-                (void)MsgWaitForMultipleObjectsEx(1, &frameTimer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-                return;
-            }
-        }
-        (void)MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    void DrawFrame() override
-    {
-#ifdef VITRANE_FRAME_RECORDER
-        RecordFrameStart();
-        scene.Frame();
-        RecordFrameShown();
-#else
-        scene.Frame();
-#endif
-    }
-    bool OutputIsFullScreen() override { return scene.output.IsFullScreen(); }
-    void RequestQuit() override { PostQuitMessage(0); }
-
-private:
-    HANDLE frameTimer;
-    bool raisedTimerResolution = false;
-    LONGLONG counterFrequency = 1;
-};
-
-}  // namespace
 
 static bool CreateMainWindow()
 {
@@ -255,7 +156,9 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         monitors = ChosenMonitorSet(source);
         monitors->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
-        (void)scene.output.Setup(mainWindow, false);
+        if (!scene.output.Setup(mainWindow, false)) {
+            return false;
+        }
         scene.InitGL();
         if (!scene.output.AttachToParent(parent)) {
             return false;
@@ -274,7 +177,10 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         const std::vector<DisplayMonitor> all = DisplayMonitors();
         monitors = ChosenMonitorSet(source);
         monitors->CaptureJoining(all);
-        (void)scene.output.Setup(mainWindow, true);
+        // Where OpenGL cannot start, a window left up would stay blank.
+        if (!scene.output.Setup(mainWindow, true)) {
+            return false;
+        }
         scene.InitGL();
         monitors->LayOut(all, VirtualScreen());
         return true;
@@ -333,8 +239,10 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     Win32InputSource inputSource;
     InputWatch watch(inputSource);
 
+    FramePacing pacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
+    const VisibilityNotifications notifications(mainWindow);
     Win32LoopHost host;
-    const int exitCode = RunMainLoop(host, watch, lastFrameTime);
+    const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
     // Gone from the screen at once; the slideshow's thread may still be
     // finishing a picture.
     (void)ShowWindow(mainWindow, SW_HIDE);

@@ -1,7 +1,19 @@
 #include "render/frame_clock.h"
 
-float NextFrameTime(float time)
+float SceneTimeAt(uint64_t microsecondsSinceFirstFrame)
 {
-    const float next = time + 1.0f;
-    return next >= frameTimeWrap ? 0.0f : next;
+    const uint64_t sinceWrap = microsecondsSinceFirstFrame % (timeWrapUnits * microsecondsPerTimeUnit);
+    return static_cast<float>(static_cast<double>(sinceWrap) / static_cast<double>(microsecondsPerTimeUnit));
+}
+
+float SceneClock::FrameTime(uint64_t nowMicroseconds)
+{
+    if (!started) {
+        started = true;
+        first = nowMicroseconds;
+    }
+    // A clock that steps back (it should not) holds the time still instead
+    // of throwing it a whole wrap ahead.
+    latest = nowMicroseconds > first ? nowMicroseconds : first;
+    return SceneTimeAt(latest - first);
 }

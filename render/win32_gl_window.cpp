@@ -75,8 +75,9 @@ bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
         return false;
     }
 
-    renderingContext = wglCreateContext(deviceContext);
-    (void)wglMakeCurrent(deviceContext, renderingContext);
+    if (!StartOpenGL()) {
+        return false;
+    }
 
     // The size messages sent while the window was stretched may have arrived
     // before the context existed; the rectangle is the size that holds.
@@ -88,8 +89,34 @@ bool GLWindow::Setup(HWND outputWindow, bool fullScreenOutput)
     if (fullScreenOutput) {
         ShowWindow(outputWindow, SW_SHOW);
         (void)SetForegroundWindow(outputWindow);
+        ShowBlackFrame();
     }
     return true;
+}
+
+bool GLWindow::StartOpenGL()
+{
+    HGLRC context = createContext(deviceContext);
+    if (context == nullptr) {
+        return false;
+    }
+    if (!wglMakeCurrent(deviceContext, context)) {
+        (void)wglDeleteContext(context);
+        return false;
+    }
+    renderingContext = context;
+    return true;
+}
+
+// Shown before anything is loaded: the monitors go black at once, and stay
+// so until the first picture is ready, instead of showing whatever the
+// window system leaves in a window nobody has drawn.
+void GLWindow::ShowBlackFrame()
+{
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    (void)SwapBuffers(deviceContext);
 }
 
 bool GLWindow::SetupPixelFormat(HDC dc)
@@ -134,6 +161,7 @@ bool GLWindow::AttachToParent(HWND parent)
     Resize(parentWidth, parentHeight);
     // Not activated: the parent's window keeps the focus.
     ShowWindow(window, SW_SHOWNA);
+    ShowBlackFrame();
     return true;
 }
 

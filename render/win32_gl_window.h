@@ -14,8 +14,9 @@ class GLWindow {
 public:
     void Clear();
 
-    // True when the rendering context exists and is current. A full-screen
-    // output is shown at once, a windowed one only by AttachToParent.
+    // True when the rendering context exists and is current; false where
+    // OpenGL cannot start. A full-screen output is then shown at once, in
+    // black, a windowed one only by AttachToParent.
     bool Setup(HWND outputWindow, bool fullScreenOutput);
     bool SetupPixelFormat(HDC dc);
     // Makes the output a visible child filling the parent. False when the
@@ -28,12 +29,19 @@ public:
     void Resize(int newWidth, int newHeight);
     bool IsFullScreen() const { return fullScreen; }
 
+    // Where Setup gets its context; tests make it fail.
+    HGLRC(WINAPI* createContext)(HDC) = wglCreateContext;
+
     HGLRC renderingContext = nullptr;
     HWND window = nullptr;
     HDC deviceContext = nullptr;
     bool fullScreen = false;
     int width = 0;   // pixels
     int height = 0;  // pixels
+
+private:
+    bool StartOpenGL();
+    void ShowBlackFrame();
 };
 
 // The fixed camera: 45 degrees vertical field of view, looking from (4, 8, 9)

@@ -2,7 +2,20 @@
 
 #include <GL/gl.h>
 
-#include "render/frame_clock.h"
+#include <windows.h>
+
+uint64_t PerformanceCounterMicroseconds()
+{
+    static const uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? static_cast<uint64_t>(f.QuadPart) : uint64_t{1};
+    }();
+    LARGE_INTEGER counter;
+    (void)QueryPerformanceCounter(&counter);
+    const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart);
+    // In two parts, so that ticks * 1000000 cannot overflow.
+    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+}
 
 void Scene::InitGL()
 {
@@ -19,6 +32,7 @@ void Scene::InitGL()
     glShadeModel(GL_SMOOTH);
     glEnable(GL_TEXTURE_2D);
     time = 0.0f;
+    frameClock.Restart();
 }
 
 void Scene::Add(Renderable* renderable)
@@ -36,13 +50,12 @@ void Scene::Frame()
 
     // Every object of a frame sees the same time, and all updates come before
     // the first draw.
-    const float frameTime = time;
+    time = frameClock.FrameTime(clock());
     for (Renderable* renderable : renderables) {
-        renderable->Update(frameTime);
+        renderable->Update(time);
     }
     for (Renderable* renderable : renderables) {
         renderable->Draw();
     }
-    time = NextFrameTime(time);
     (void)SwapBuffers(output.deviceContext);
 }

@@ -1,12 +1,18 @@
 #pragma once
 
+#include <cstdint>
 #include <list>
 
+#include "render/frame_clock.h"
 #include "render/renderable.h"
 #include "render/win32_gl_window.h"
 
+// Microseconds of a steady clock; the performance counter, or a test's own.
+using MicrosecondClock = uint64_t (*)();
+uint64_t PerformanceCounterMicroseconds();
+
 // The single frame driver: every frame it clears, lets every object advance to
-// the same frame count, lets every object draw, counts the frame and shows it.
+// the same clock-derived time, lets every object draw and shows the frame.
 class Scene {
 public:
     Scene() { output.Clear(); }
@@ -16,8 +22,12 @@ public:
     // Appends; the scene does not own its renderables.
     void Add(Renderable* renderable);
     void Frame();
+    // The next frame starts the waves again from time 0.
+    void RestartTime() { frameClock.Restart(); }
 
-    float time = 0.0f;  // frames since InitGL
+    float time = 0.0f;  // given to the latest frame's updates
+    SceneClock frameClock;
+    MicrosecondClock clock = PerformanceCounterMicroseconds;
     std::list<Renderable*> renderables;
     GLWindow output;
 };

@@ -294,7 +294,7 @@ void ShowSettingsPreview(const PreviewChoice& choice)
         preview.surface.speedPercent = choice.speedPercent;
         preview.shownWaveStyle = choice.waveStyle;
         preview.shownSpeedPercent = choice.speedPercent;
-        preview.scene.time = 0.0f;
+        preview.scene.RestartTime();
     }
 }
 
@@ -318,5 +318,5 @@ void StopSettingsPreview()
     preview.shownPicture.clear();
     preview.shownWaveStyle = -1;
     preview.shownSpeedPercent = -1;
-    preview.scene.time = 0.0f;
+    preview.scene.RestartTime();
 }

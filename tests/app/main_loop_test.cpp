@@ -3,6 +3,7 @@
 #include <deque>
 #include <string>
 
+#include "app/frame_pacing.h"
 #include "app/main_loop.h"
 #include "render/input_watch.h"
 
@@ -76,18 +77,24 @@ public:
     {
         frameStarts.push_back(clock);
         clock += drawMilliseconds;
+        if (displayFrameMs != 0) {
+            clock += displayFrameMs - clock % displayFrameMs;
+        }
         log += 'F';
         if (onFrame) {
             onFrame(*this);
         }
     }
+    void WaitForMessage() override { WaitForMessageOrTimeout(displayFrameMs); }
     bool OutputIsFullScreen() override { return fullScreen; }
+    bool OutputIsVisible() override { return true; }
     void RequestQuit() override { pending.push_back('Q'); }
 
     std::deque<char> pending;
     uint32_t clock = 0;
     uint32_t millisecondsPerMessage = 0;
     uint32_t drawMilliseconds = 0;
+    uint32_t displayFrameMs = 0;  // drawing waits until the display's next frame
     char arrival = 0;  // arrives arrivalDelay into the next wait
     uint32_t arrivalDelay = 0;
     StillInput* keyboard = nullptr;
@@ -272,6 +279,56 @@ TEST(MainLoopTest, ActivityEndsOnlyTheFullScreenOutput)
     }
 }
 
+TEST(FramePacingTest, RefreshesPerFrameKeepAtMost120FramesASecond)
+{
+    const int32_t cases[][2] = {{0, 1},   {1, 1},   {59, 1},  {60, 1},  {75, 1},  {120, 1},
+                                {121, 2}, {144, 2}, {165, 2}, {240, 2}, {241, 3}, {360, 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RefreshesPerFrame(c[0]), c[1]) << c[0] << " Hz";
+    }
+}
+
+// The loop with a display whose frames last the given time (drawing waits
+// for its next frame when waits is set), after twelve frames of measuring.
+TEST(FramePacingTest, FollowsTheDisplayOnlyWherePresentingWaits)
+{
+    struct {
+        uint32_t displayFrameUs;
+        bool presentingWaits;
+        uint32_t drawMs;
+        Pacing chosen;
+        uint32_t frameSpacingMs;
+    } const cases[] = {
+        {16667, true, 2, Pacing::Display, 0},   // 60 Hz: every refresh
+        {13889, true, 2, Pacing::Display, 0},   // 144 Hz, every second refresh
+        {16667, false, 2, Pacing::Timer, 16},   // a swap interval the driver accepts but ignores
+        {16667, false, 14, Pacing::Display, 14},  // slower than the display anyway: never faster than it
+        {0, false, 2, Pacing::Timer, 16},       // no swap control
+    };
+    for (const auto& c : cases) {
+        FakeHost host;
+        host.clock = 1000;
+        host.drawMilliseconds = c.drawMs;
+        host.displayFrameMs = c.presentingWaits ? c.displayFrameUs / 1000 : 0;
+        host.idlePassLimit = 80;
+        StillInput input;
+        InputWatch watch(input);
+        uint32_t lastFrameTime = 0;
+        FramePacing pacing(c.displayFrameUs);
+        RunMainLoop(host, watch, lastFrameTime, &pacing);
+        EXPECT_EQ(pacing.Current(), c.chosen) << c.displayFrameUs << " us, waits " << c.presentingWaits;
+        const size_t n = host.frameStarts.size();
+        ASSERT_GT(n, size_t{FramePacing::framesMeasured + 2});
+        const uint32_t spacing = host.frameStarts[n - 1] - host.frameStarts[n - 2];
+        if (c.frameSpacingMs != 0) {
+            EXPECT_EQ(spacing, c.frameSpacingMs);
+        } else {
+            EXPECT_EQ(spacing, host.displayFrameMs) << "one frame per display frame";
+            EXPECT_EQ(host.log.substr(host.log.size() - 6), "FFFFFF") << "no timer between frames";
+        }
+    }
+}
+
 // A tap or a wheel turn: only its message tells, and it ends the saver before
 // the next frame however many messages come with it.
 TEST(MainLoopTest, TouchMessageEndsOnlyTheFullScreenOutputAtOnce)
@@ -285,11 +342,8 @@ TEST(MainLoopTest, TouchMessageEndsOnlyTheFullScreenOutputAtOnce)
         InputWatch watch(input);
         uint32_t lastFrameTime = 0;
 
-        const int exitCode = RunMainLoop(host, watch, lastFrameTime);
-        EXPECT_EQ(exitCode, fullScreen ? 0 : -1);
-        if (fullScreen) {
-            EXPECT_EQ(host.log, "mtmQ");
-        }
+        EXPECT_EQ(RunMainLoop(host, watch, lastFrameTime), fullScreen ? 0 : -1);
+        EXPECT_TRUE(!fullScreen || host.log == "mtmQ") << host.log;
     }
 }
 

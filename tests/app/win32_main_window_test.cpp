@@ -47,6 +47,7 @@ TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheFore
 {
     // full screen, activated (1) or deactivated (0), quit expected
     const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    ForgetForeground();
     for (const auto& step : steps) {
         scene.output.fullScreen = step[0] == 1;
         EXPECT_EQ(WndProc(nullptr, WM_ACTIVATEAPP, step[1], 0), 0);
@@ -82,7 +83,19 @@ TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
     EXPECT_NE(windowClass.hIcon, nullptr);
     EXPECT_NE(windowClass.hIconSm, nullptr);
     EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-    EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    EXPECT_EQ(windowClass.hbrBackground, GetStockObject(BLACK_BRUSH)) << "no white before the first frame";
+}
+
+TEST(MainWindowTest, ErasingTheBackgroundPaintsNothing)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    (void)SetPixel(dc, 1, 1, RGB(40, 80, 120));  // the desktop as it was
+    EXPECT_NE(WndProc(nullptr, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0) << "reported as erased";
+    EXPECT_EQ(GetPixel(dc, 1, 1), RGB(40, 80, 120));
+    DeleteObject(SelectObject(dc, previous));
+    DeleteDC(dc);
 }
 
 TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)

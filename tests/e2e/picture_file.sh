@@ -5,27 +5,45 @@
 # EXIF orientation as cameras write them, and a TIFF with its own orientation
 # tag; a file that cannot be decoded, or whose header claims a giant size,
 # shows the built-in picture, the yellow face, and neither the file's nor the
-# desktop's colours. A folder of two pictures (and a file that is no picture)
-# shows the other picture at the next start.
+# desktop's colours. A BMP whose path is 258 characters long, in a folder
+# named in three scripts, named in a UTF-16 settings file, shows too. A folder
+# of two pictures (and a file that is no picture), named in three scripts in
+# a UTF-8 settings file, shows the other picture at the next start.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/picture_checks.sh"
 e2e_init "$@"
 
 e2e_start_display 1024 768
 
-# install_saver_with_picture FILE: a saver copy whose settings file turns the
-# custom picture on with FILE; prints the saver's path.
+# install_saver_with_picture FILE [utf16]: a saver copy whose settings file
+# turns the custom picture on with FILE (in UTF-16 with a byte-order mark when
+# asked); prints the saver's path.
 install_saver_with_picture() {
-    local saver
+    local saver ini
     saver=$(e2e_install_saver) || return 1
+    ini=$(dirname "$saver")/Vitrane.ini
     e2e_write_settings "$(dirname "$saver")" "$(e2e_winpath "$1")" 1
+    if [ "${2:-}" = utf16 ]; then
+        { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$ini"; } >"$ini.new" && mv "$ini.new" "$ini"
+    fi
     echo "$saver"
+}
+
+# long_unicode_picture: a copy of the BMP whose Windows path is 258 UTF-16
+# units long, in a folder named in three scripts; prints its path.
+long_unicode_picture() {
+    local folder="$pictures/Фото 🌴 写真" bytes pad sub file
+    bytes=$(printf '%s\\' "$(e2e_winpath "$folder")" | iconv -f UTF-8 -t UTF-16LE | wc -c)
+    pad=$((258 - bytes / 2 - 4))
+    sub="$folder/$(head -c $((pad / 2)) /dev/zero | tr '\0' f)"
+    file="$sub/$(head -c $((pad - pad / 2 - 1)) /dev/zero | tr '\0' p).bmp"
+    mkdir -p "$sub" && cp "$pictures/quadrants.bmp" "$file" && echo "$file"
 }
 
 check_picture_file() {
     local name=picture_file_$1 file=$2
     local saver
-    saver=$(install_saver_with_picture "$file")
+    saver=$(install_saver_with_picture "$file" "${3:-}")
     picture_start_saver "$name" "$saver" || return
     e2e_pass "${name}_saver_shown"
     picture_check_upright "${name}_upright" "$(e2e_screenshot "$name")"
@@ -97,7 +115,7 @@ folder_colour_shown() {
 }
 
 check_picture_folder() {
-    local folder=$E2E_WORK/folder saver first
+    local folder="$E2E_WORK/Фото 🌴 写真" saver first
     mkdir -p "$folder" && echo "no picture" >"$folder/notes.txt"
     convert -size 64x64 "xc:rgb($PICTURE_RED)" -type TrueColor "BMP3:$folder/red.bmp"
     convert -size 64x64 "xc:rgb($PICTURE_BLUE)" -type TrueColor "BMP3:$folder/blue.bmp"
@@ -135,6 +153,7 @@ picture_make_quadrants "$pictures/stored.jpg" 320 240 -rotate -90 &&
 png_claiming_giant_size >"$pictures/giant.png" || e2e_abort "could not make the giant PNG"
 
 check_picture_file bmp "$pictures/quadrants.bmp"
+check_picture_file bmp_unicode_258_characters_utf16_ini "$(long_unicode_picture)" utf16
 check_picture_file jpeg "$pictures/quadrants.jpg"
 check_picture_file png "$pictures/quadrants.png"
 check_picture_file gif "$pictures/quadrants.gif"

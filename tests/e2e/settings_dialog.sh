@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings mode (/c), driven from outside the saver as a person would: the
-# dialog "Vitrane" with its buttons, the check box steering "Change a
-# picture...", the live preview following the choice, OK saving into
+# dialog "Vitrane", the check box steering "Change a picture...", the live
+# preview following the choice, OK saving into
 # Vitrane.ini beside the saver, Cancel and the close box saving nothing, and
 # a save that cannot be written reported in a box while the dialog stays open.
 #
@@ -42,12 +42,6 @@ expect_choice() {
     fi
 }
 
-# The dialog's buttons as "id enabled text", one a line, in window order.
-dialog_buttons() {
-    e2e_probe list "$SETTINGS_DIALOG_TITLE" | tr -d '\r' |
-        awk -F'"' '$2 == "Button" { split($1, f, " "); print f[1], f[3], $4 }'
-}
-
 check_dialog_and_ok() {
     local saver folder job
     saver=$(e2e_install_saver)
@@ -57,16 +51,6 @@ check_dialog_and_ok() {
     e2e_pass settings_shown_dialog
     e2e_screenshot settings-dialog >/dev/null
 
-    local buttons expected
-    buttons=$(dialog_buttons)
-    # Group boxes are buttons too; they have no id (65535).
-    expected=$(printf '%s\n' "65535 1 Picture" "1004 1 &Custom picture" "1001 0 Change a &picture..." \
-        "1005 0 Choose a &folder..." "65535 1 Water" "1006 1 &Rings" "1007 1 Cr&ossed" "1 1 OK" "2 1 Cancel")
-    if [ "$buttons" = "$expected" ]; then
-        e2e_pass settings_shown_buttons
-    else
-        e2e_fail settings_shown_buttons "buttons (id enabled text): $(echo "$buttons" | tr '\n' ';')"
-    fi
     expect_choice settings_shown_unticked_without_file 0 0
 
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE" >/dev/null
@@ -167,8 +151,8 @@ check_save_failure() {
     expect_choice settings_save_failure_ticked 1 1
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_OK" >/dev/null
 
-    if ! e2e_probe --timeout 10000 wait "$error_title" >/dev/null; then
-        e2e_fail settings_save_failure_reported "no \"$error_title\" box within 10 s (exit code $(cat "$job/rc" 2>/dev/null || echo 'none, still running'))"
+    e2e_deadline 20
+    if ! e2e_await settings_save_failure_reported "no \"$error_title\" box" e2e_window_up "$error_title"; then
         e2e_kill_job "$job"
         return
     fi

@@ -61,8 +61,8 @@ tick_custom_picture() {
 # False, with the saver ended and NAME_file_dialog failed, when it does not.
 open_file_dialog() {
     e2e_probe click "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE" >/dev/null
-    if ! e2e_probe --timeout 15000 wait "$open_title" >/dev/null; then
-        e2e_fail "${1}_file_dialog" "no \"$open_title\" window within 15 s"
+    e2e_deadline 20
+    if ! e2e_await "${1}_file_dialog" "no \"$open_title\" window" e2e_window_up "$open_title"; then
         e2e_kill_job "$SETTINGS_JOB"
         return 1
     fi

@@ -149,7 +149,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|"
-                 "topmost|front|owner TITLE [ID]\n");
+                 "topmost|front|owner TITLE [ID]\n"
+                 "       window_probe resolution WIDTHxHEIGHT\n");
     return exitUsage;
 }
 
@@ -165,7 +166,7 @@ constexpr Command commands[] = {
     {"click", IdUse::Required},    {"command", IdUse::Required}, {"checked", IdUse::Required},
     {"enabled", IdUse::Required},  {"rect", IdUse::Optional},    {"list", IdUse::None},
     {"close", IdUse::None},        {"topmost", IdUse::None},     {"front", IdUse::None},
-    {"owner", IdUse::None},
+    {"owner", IdUse::None},       {"resolution", IdUse::None},
 };
 
 bool ArgumentsFit(const Command& command, bool hasId)
@@ -230,6 +231,22 @@ void ActOnWindow(const std::string& command, HWND window)
     }
 }
 
+int ChangeResolution(const char* size)
+{
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (std::sscanf(size, "%lux%lu", &mode.dmPelsWidth, &mode.dmPelsHeight) != 2) {
+        return Usage();
+    }
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result = ChangeDisplaySettingsA(&mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+        std::fprintf(stderr, "window_probe: ChangeDisplaySettingsA gave %ld\n", result);
+        return exitNotFound;
+    }
+    return exitDone;
+}
+
 // Another application coming to the front, as when the user switches to it.
 int BringOwnWindowToFront(const char* title, DWORD keepMs)
 {
@@ -268,6 +285,9 @@ int main(int argc, char** argv)
         return Usage();
     }
 
+    if (std::strcmp(command->name, "resolution") == 0) {
+        return ChangeResolution(title);
+    }
     if (std::strcmp(command->name, "front") == 0) {
         return BringOwnWindowToFront(title, timeoutMs);
     }

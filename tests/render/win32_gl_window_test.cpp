@@ -105,6 +105,23 @@ TEST(GLWindowTest, FullScreenSetupCoversTheDesktopWindowWithoutAFrame)
     ShowCursor(TRUE);
 }
 
+TEST(GLWindowTest, FullScreenSetupWithoutAContextFailsAndShowsNothing)
+{
+    HWND window = CreateTestWindow(WS_OVERLAPPEDWINDOW, 1, 1);
+    ASSERT_NE(window, nullptr);
+    GLWindow output;
+    output.Clear();
+    output.createContext = [](HDC) -> HGLRC { return nullptr; };
+
+    EXPECT_FALSE(output.Setup(window, true));
+    EXPECT_EQ(output.renderingContext, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window)) << "a window shown without OpenGL stays blank";
+
+    ReleaseDC(window, output.deviceContext);
+    DestroyWindow(window);
+    ShowCursor(TRUE);
+}
+
 TEST(GLWindowTest, AttachToParentFillsTheParentsOuterSizeAndIsNotFullScreen)
 {
     HWND parent = CreateTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 152, 112);

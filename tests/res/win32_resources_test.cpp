@@ -320,32 +320,32 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         int id;
         const char* className;
         const char* text;
-        LONG type;  // BS_TYPEMASK bits for buttons, the low five (SS_TYPEMASK) for others
-        bool tabStop;
+        LONG type;   // BS_TYPEMASK bits for buttons, the low five (SS_TYPEMASK) for others
+        LONG style;  // further style bits that must be set; a tab stop only where named
     };
     const Expected expected[] = {
-        {-1, "Button", "Picture", BS_GROUPBOX, false},
-        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, true},
-        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, true},
-        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, true},
-        {-1, "Static", "Change picture every:", SS_LEFT, false},
-        {IDC_SLIDE_SECONDS, "ComboBox", nullptr, CBS_DROPDOWNLIST, true},
-        {-1, "Button", "Water", BS_GROUPBOX, false},
-        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, true},
-        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, false},
-        {-1, "Static", "&Speed", SS_LEFT, false},
-        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, true},
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, true},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, true},
-        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, false},
-        {IDC_PREVIEW_NAME, "Static", nullptr, SS_LEFT, false},
-        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, false},
+        {-1, "Button", "Picture", BS_GROUPBOX, 0},
+        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP},
+        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, WS_TABSTOP},
+        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, WS_TABSTOP},
+        {-1, "Static", "Change picture every:", SS_LEFT, 0},
+        {IDC_SLIDE_SECONDS, "ComboBox", nullptr, CBS_DROPDOWNLIST, WS_TABSTOP},
+        {-1, "Button", "Water", BS_GROUPBOX, 0},
+        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP},
+        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0},
+        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP},
+        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP},
+        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP},
+        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP},
+        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, SS_REALSIZECONTROL},
+        {IDC_PREVIEW_NAME, "Static", nullptr, SS_LEFT, SS_PATHELLIPSIS | SS_NOPREFIX},
+        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP},
     };
     HWND child = GetWindow(dialog.get(), GW_CHILD);
     for (const Expected& control : expected) {
         SCOPED_TRACE(testing::Message() << "control " << control.id << " " << control.className);
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(child), control.id);
+        EXPECT_EQ(static_cast<short>(GetDlgCtrlID(child)), control.id);
         EXPECT_EQ(lstrcmpiA(ClassName(child).c_str(), control.className), 0) << ClassName(child);
         if (control.text != nullptr) {
             EXPECT_EQ(WindowText(child), control.text);
@@ -353,11 +353,46 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         const LONG style = GetWindowLongA(child, GWL_STYLE);
         const LONG typeMask = std::strcmp(control.className, "Button") == 0 ? BS_TYPEMASK : SS_TYPEMASK;
         EXPECT_EQ(style & typeMask, control.type);
-        EXPECT_EQ((style & WS_TABSTOP) != 0, control.tabStop);
-        EXPECT_NE(style & WS_VISIBLE, 0);
+        EXPECT_EQ(style & (control.style | WS_VISIBLE), control.style | WS_VISIBLE);
+        EXPECT_EQ(style & WS_TABSTOP, control.style & WS_TABSTOP);
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "no further controls";
+}
+
+// Every control lies within the dialog, and none covers another but a group
+// box around its members: nothing is cut off or hidden, whatever the font.
+TEST_F(SettingsDialogTemplate, ControlsFitTheDialogWithoutOverlapping)
+{
+    RECT client = {};
+    ASSERT_TRUE(GetClientRect(dialog.get(), &client));
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        controls.push_back(child);
+    }
+    const auto placed = [&](HWND control) {
+        RECT rect = {};
+        (void)GetWindowRect(control, &rect);
+        (void)MapWindowPoints(nullptr, dialog.get(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    // A group box may hold a control whole; nothing else may touch another.
+    const auto holds = [&](HWND box, const RECT& inner) {
+        RECT outer = placed(box), around = {};
+        return (GetWindowLongA(box, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && ClassName(box) == "Button" &&
+               UnionRect(&around, &outer, &inner) && EqualRect(&around, &outer);
+    };
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const RECT a = placed(controls[i]);
+        RECT inside = {};
+        EXPECT_TRUE(IntersectRect(&inside, &a, &client) && EqualRect(&inside, &a)) << WindowText(controls[i]);
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const RECT b = placed(controls[j]);
+            RECT overlap = {};
+            EXPECT_TRUE(!IntersectRect(&overlap, &a, &b) || holds(controls[i], b) || holds(controls[j], a))
+                << WindowText(controls[i]) << " (" << i << ") overlaps " << WindowText(controls[j]) << " (" << j << ")";
+        }
+    }
 }
 
 TEST_F(SettingsDialogTemplate, CheckBoxNotifiesAndIllustrationIsLoaded)
