@@ -256,6 +256,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     // The monitors' and the slideshow's textures go while the rendering
     // context still exists.
     slideshow.Stop();
+    slideshow.JoinThreads();
     shownMonitors = nullptr;
     scene.renderables.clear();
     return exitCode;

@@ -236,6 +236,7 @@ Slideshow::Slideshow() = default;
 Slideshow::~Slideshow()
 {
     Stop();
+    JoinThreads();
 }
 
 static GLuint NewTexture(int width, int height, GLenum format, const void* pixels)
@@ -381,16 +382,12 @@ void Slideshow::Stop()
 {
     if (thread != nullptr) {
         work->stop.store(true);
+        // Taken once, so that a thread about to sleep has either seen the stop
+        // or is asleep and gets the wake.
         AcquireSRWLockExclusive(&work->lock);
         ReleaseSRWLockExclusive(&work->lock);
         WakeAllConditionVariable(&work->wake);
-        // A folder on a sleeping disk or a lost network share can hold a
-        // listing for many seconds: its pending I/O is cancelled until the
-        // thread notices the stop.
-        while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) {
-            (void)CancelSynchronousIo(thread);
-        }
-        (void)CloseHandle(thread);
+        stopping.push_back({thread, std::move(work)});
         thread = nullptr;
     }
     if (wglGetCurrentContext() != nullptr) {
@@ -408,6 +405,20 @@ void Slideshow::Stop()
     screens.clear();
     black = 0;
     work.reset();
+}
+
+void Slideshow::JoinThreads()
+{
+    for (Stopping& stopped : stopping) {
+        // A folder on a sleeping disk or a lost network share can hold a
+        // listing for many seconds: its pending I/O is cancelled until the
+        // thread notices the stop.
+        while (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
+            (void)CancelSynchronousIo(stopped.thread);
+        }
+        (void)CloseHandle(stopped.thread);
+    }
+    stopping.clear();
 }
 
 void SlideshowFeed::Update(float /*time*/)

@@ -38,7 +38,7 @@ public:
     Slideshow(const Slideshow&) = delete;
     Slideshow& operator=(const Slideshow&) = delete;
 
-    // Stops what runs and starts the choice. Needs the rendering context
+    // Stops what shows and starts the choice. Needs the rendering context
     // current; returns at once.
     void Start(const SlideshowChoice& choice, PixelSize largestMonitor);
 
@@ -58,15 +58,24 @@ public:
     // How many fades have begun, the first pictures' included.
     int ChangesStarted() const { return changesStarted; }
 
-    // Ends and joins the thread, then deletes the textures where the
-    // rendering context is current. Does nothing when nothing runs.
+    // Ends the show at once: deletes its textures where the rendering context
+    // is current and tells its thread to stop, without waiting for it (it may
+    // be reading a slow disk or decoding a large photo).
     void Stop();
+    // Waits for every thread told to stop; the destructor does the same.
+    void JoinThreads();
 
 private:
     bool TakeDecoded(SlideshowScreen& screen, size_t index);
 
+    struct Stopping {
+        HANDLE thread;
+        std::unique_ptr<SlideshowWork> work;  // the thread's, until it ends
+    };
+
     std::unique_ptr<SlideshowWork> work;
     HANDLE thread = nullptr;
+    std::vector<Stopping> stopping;
     std::vector<SlideshowScreen> screens;
     GLuint black = 0;
     uint64_t now = 0;

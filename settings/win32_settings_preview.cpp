@@ -314,6 +314,9 @@ void StopSettingsPreview()
         (void)DeleteObject(preview.desktop);
         preview.desktop = nullptr;
     }
+    // Choices changed while the dialog was open stopped their threads
+    // without waiting; they end here.
+    preview.slideshow.JoinThreads();
     preview.placeholder = nullptr;
     preview.shownPicture.clear();
     preview.shownWaveStyle = -1;
