@@ -243,9 +243,6 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const VisibilityNotifications notifications(mainWindow);
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
-    // Gone from the screen at once; the slideshow's thread may still be
-    // finishing a picture.
-    (void)ShowWindow(mainWindow, SW_HIDE);
 #ifdef VITRANE_FRAME_RECORDER
     RecordPictureChanges(slideshow.ChangesStarted());
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
@@ -256,7 +253,13 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     // The monitors' and the slideshow's textures go while the rendering
     // context still exists.
     slideshow.Stop();
-    slideshow.JoinThreads();
+    // A thread still decoding a large photo may take a moment to end: the
+    // screen does not wait for it. (Hidden only then: without a window
+    // manager, Wine waits two seconds for one whenever a window hides.)
+    if (!slideshow.JoinThreads(50)) {
+        (void)ShowWindow(mainWindow, SW_HIDE);
+        (void)slideshow.JoinThreads();
+    }
     shownMonitors = nullptr;
     scene.renderables.clear();
     return exitCode;

@@ -407,18 +407,25 @@ void Slideshow::Stop()
     work.reset();
 }
 
-void Slideshow::JoinThreads()
+bool Slideshow::JoinThreads(uint32_t milliseconds)
 {
-    for (Stopping& stopped : stopping) {
+    const uint64_t start = SlideshowMilliseconds();
+    while (!stopping.empty()) {
+        Stopping& stopped = stopping.back();
         // A folder on a sleeping disk or a lost network share can hold a
         // listing for many seconds: its pending I/O is cancelled until the
         // thread notices the stop.
-        while (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
             (void)CancelSynchronousIo(stopped.thread);
+            if (milliseconds != INFINITE && SlideshowMilliseconds() - start >= milliseconds) {
+                return false;
+            }
+            continue;
         }
         (void)CloseHandle(stopped.thread);
+        stopping.pop_back();
     }
-    stopping.clear();
+    return true;
 }
 
 void SlideshowFeed::Update(float /*time*/)

@@ -466,7 +466,8 @@ e2e_start_saver() {
     case ${1:-} in
     /s | /S | -s | -S)
         e2e_await "$name" "no window \"$E2E_SAVER_TITLE\"" e2e_window_shown "$E2E_SAVER_TITLE" &&
-            e2e_await "$name" "no frame covering every monitor with the water on it (see frame.png)" e2e_frame_shown
+            e2e_await "$name" "no frame covering every monitor with the water on it (see frame.png)" e2e_frame_shown &&
+            e2e_await "$name" "the picture never stopped fading in (see settle-*.png)" e2e_frame_settled
         ;;
     "" | /c | /C | -c | -C | /c:* | /C:*)
         e2e_await "$name" "no settings dialog \"$E2E_DIALOG_TITLE\"" e2e_window_up "$E2E_DIALOG_TITLE"
@@ -484,6 +485,16 @@ e2e_frame_shown() {
         IFS=, read -r x y w h <<<"$rect"
         [ "$(e2e_bbox "$(e2e_crop "$file" "${w}x${h}+$x+$y" frame-monitor)")" != none ] || return 1
     done
+}
+
+# e2e_frame_settled: the screen, not black, is as bright as a moment before:
+# a picture file fades in once it is decoded, and is judged after that.
+e2e_frame_settled() {
+    local before after
+    before=$(convert "$(e2e_screenshot settle-before)" -colorspace gray -format '%[fx:mean]' info:)
+    sleep 0.2
+    after=$(convert "$(e2e_screenshot settle-after)" -colorspace gray -format '%[fx:mean]' info:)
+    awk -v a="$before" -v b="$after" 'BEGIN { exit !(a > 0.001 && (b - a) ^ 2 < (0.01 * a) ^ 2) }'
 }
 
 # A title as an anchored pattern for xdotool, which takes regular expressions.

@@ -72,17 +72,20 @@ done
 # fraction t of the way from the first to the second.
 blends=$(awk '
     $3 != "-" {
-        if (prev[$2] != "" && prev[$2] != $3 && mid[$2] != "") {
-            split(prevc[$2], a, " "); split(mid[$2], p, " ")
-            b[1] = $4; b[2] = $5; b[3] = $6; num = 0; den = 0
-            for (i = 1; i <= 3; i++) { num += (p[i] - a[i]) * (b[i] - a[i]); den += (b[i] - a[i]) ^ 2 }
-            t = num / den; off = 0
-            for (i = 1; i <= 3; i++) { d = p[i] - (a[i] + t * (b[i] - a[i])); if (d * d > off) off = d * d }
-            if (t > 0.1 && t < 0.9 && off < 400) count++
+        if (prev[$2] != "" && prev[$2] != $3) {
+            split(prevc[$2], a, " "); b[1] = $4; b[2] = $5; b[3] = $6
+            k = split(mid[$2], between, ";")
+            for (j = 2; j <= k; j++) {
+                split(between[j], p, " "); num = 0; den = 0; off = 0
+                for (i = 1; i <= 3; i++) { num += (p[i] - a[i]) * (b[i] - a[i]); den += (b[i] - a[i]) ^ 2 }
+                t = num / den
+                for (i = 1; i <= 3; i++) { d = p[i] - (a[i] + t * (b[i] - a[i])); if (d * d > off) off = d * d }
+                if (t > 0.1 && t < 0.9 && off < 400) count++
+            }
         }
         prev[$2] = $3; prevc[$2] = $4 " " $5 " " $6; mid[$2] = ""; next
     }
-    { mid[$2] = $4 " " $5 " " $6 }
+    { mid[$2] = mid[$2] ";" $4 " " $5 " " $6 }
     END { print count + 0 }' <<<"$steady")
 e2e_expect slideshow_crossfades "no frame between two pictures was their blend" test "$blends" -ge 1
 
