@@ -65,7 +65,7 @@ void RecordFrameShown()
     firstFrameUserObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
 }
 
-void WriteFrameRecord(const std::string& path)
+void WriteFrameRecord(const std::string& path, const char* pacing)
 {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) {
@@ -78,6 +78,7 @@ void WriteFrameRecord(const std::string& path)
     std::fprintf(file, "gdi_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     std::fprintf(file, "user_objects_first_frame %lu\n", firstFrameUserObjects);
     std::fprintf(file, "user_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    std::fprintf(file, "pacing %s\n", pacing);
     for (size_t k = 1; k < recordedFrames; ++k) {
         const double interval = static_cast<double>(frameStarts[k] - frameStarts[k - 1]) * 1000.0 /
                                 static_cast<double>(frequency.QuadPart);

@@ -11,4 +11,6 @@
 void RecordFrameStart();
 void RecordSceneTime(uint64_t microsecondsSinceFirstFrame, float time);
 void RecordFrameShown();
-void WriteFrameRecord(const std::string& path);
+// Also writes `pacing` and how the frames were paced: "display", "timer" or
+// "measuring".
+void WriteFrameRecord(const std::string& path, const char* pacing);

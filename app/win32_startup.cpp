@@ -228,7 +228,9 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
-    WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
+    const Pacing paced = pacing.Current();
+    WriteFrameRecord(programDirectory + "Vitrane-frames.txt",
+                     paced == Pacing::Display ? "display" : paced == Pacing::Timer ? "timer" : "measuring");
 #endif
     // The monitors' textures go while the rendering context still exists.
     shownMonitors = nullptr;
