@@ -21,10 +21,13 @@ build ini_bytes_fuzz settings/ini_text.cpp settings/settings_text.cpp text/utf8.
 build exif_orientation_fuzz picture/exif_orientation.cpp
 
 status=0
+# Each target starts from what earlier runs found and from its seeds, if any.
 for target in ini_bytes_fuzz exif_orientation_fuzz; do
     echo "== fuzzing $target for ${seconds}s"
     mkdir -p "$out/$target-corpus"
+    seeds=()
+    [ -d "tests/fuzz/${target%_fuzz}_seeds" ] && seeds=("$PWD/tests/fuzz/${target%_fuzz}_seeds")
     (cd "$out" && "./$target" -max_total_time="$seconds" -rss_limit_mb=1024 -print_final_stats=0 \
-        "$target-corpus" 2>"$target.log") || { tail -40 "$out/$target.log"; status=1; }
+        "$target-corpus" "${seeds[@]}" 2>"$target.log") || { tail -40 "$out/$target.log"; status=1; }
 done
 exit $status

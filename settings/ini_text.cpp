@@ -97,9 +97,9 @@ std::optional<std::string_view> SectionName(std::string_view line)
     if (trimmed.empty() || trimmed.front() != '[') {
         return std::nullopt;
     }
+    // Without a "]" the count (npos - 1) still takes the rest of the line.
     const size_t close = trimmed.find(']');
-    const std::string_view name = trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-    return Trimmed(name);
+    return Trimmed(trimmed.substr(1, close - 1));
 }
 
 // The key of a "key=value" line; nothing for a line without one.

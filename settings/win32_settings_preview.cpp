@@ -249,8 +249,8 @@ void ShowSettingsPreview(const PreviewChoice& choice)
 std::string SettingsPreviewPicturePath()
 {
     const std::string filePrefix = "file:";
-    return preview.shownPicture.compare(0, filePrefix.size(), filePrefix) == 0 ? preview.shownPicture.substr(filePrefix.size())
-                                                                                : std::string();
+    const std::string& shown = preview.shownPicture;
+    return shown.compare(0, filePrefix.size(), filePrefix) == 0 ? shown.substr(filePrefix.size()) : std::string();
 }
 
 void StopSettingsPreview()

@@ -88,20 +88,14 @@ TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 
 TEST(MainWindowTest, ErasingTheBackgroundPaintsNothing)
 {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
     HGDIOBJ previous = SelectObject(dc, bitmap);
-    const COLORREF desktop = RGB(40, 80, 120);
-    (void)SetPixel(dc, 1, 1, desktop);
-
+    (void)SetPixel(dc, 1, 1, RGB(40, 80, 120));  // the desktop as it was
     EXPECT_NE(WndProc(nullptr, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0) << "reported as erased";
-    EXPECT_EQ(GetPixel(dc, 1, 1), desktop);
-
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
+    EXPECT_EQ(GetPixel(dc, 1, 1), RGB(40, 80, 120));
+    DeleteObject(SelectObject(dc, previous));
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)

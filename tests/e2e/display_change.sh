@@ -42,7 +42,7 @@ change_to() {
     e2e_pass "${tag}_covered"
     echo "$tag: covered $(($(e2e_now_ms) - started)) ms after the switch, screenshots included"
     e2e_expect "${tag}_window" "saver window at $(e2e_probe rect "$E2E_SAVER_TITLE" | tr -d '\r')" \
-        e2e_probe_prints "0 0 $w $h" rect "$E2E_SAVER_TITLE"
+        e2e_wait_probe "0 0 $w $h" rect "$E2E_SAVER_TITLE"
     shot=$(e2e_screenshot "$tag")
     e2e_check_surface_box "${tag}_surface_box" "$shot" "$w" "$h"
     local share

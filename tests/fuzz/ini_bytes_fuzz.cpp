@@ -1,5 +1,5 @@
-// Any bytes as a settings file: decoding never reads out of bounds, and what
-// a save writes into the decoded text reads back exactly in the encoding it
+// Any bytes as a settings file and any name as a value: decoding never reads
+// out of bounds, and what a save writes reads back exactly in the encoding it
 // is saved in.
 #include <cstddef>
 #include <cstdint>
@@ -7,23 +7,19 @@
 #include <string>
 
 #include "settings/ini_text.h"
+#include "text/utf8.h"
 
 namespace {
 
-// Latin-1 stands in for the ANSI code page.
-std::string Latin1ToUtf8(std::string_view ansi)
+// The ANSI code page's part is the system's: here ANSI text is ASCII only,
+// and any other byte reads as a question mark, valid UTF-8 as the system's.
+std::string FromAnsi(std::string_view ansi)
 {
-    std::string utf8;
-    for (const char c : ansi) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
+    std::string text(ansi);
+    for (char& c : text) {
+        c = static_cast<unsigned char>(c) >= 0x80 ? '?' : c;
     }
-    return utf8;
+    return text;
 }
 
 std::optional<std::string> NoAnsi(std::string_view utf8)
@@ -47,20 +43,19 @@ void Check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    IniText file = DecodeIniBytes(bytes, Latin1ToUtf8);
-
-    // The input's second half as a value, its first as the file, cut between
-    // two characters as every text the program holds is.
-    size_t half = file.text.size() / 2;
-    while (half > 0 && (static_cast<unsigned char>(file.text[half]) & 0xC0) == 0x80) {
-        --half;
+    // The input's first half as a settings file, its second as a value: any
+    // string of UTF-16 units, as a Windows file name may be.
+    const size_t half = size / 2;
+    IniText file = DecodeIniBytes(std::string(reinterpret_cast<const char*>(data), half), FromAnsi);
+    std::u16string name((size - half) / 2, u'\0');
+    for (size_t i = 0; i < name.size(); ++i) {
+        name[i] = static_cast<char16_t>(data[half + 2 * i] | (data[half + 2 * i + 1] << 8));
     }
-    const std::string value = file.text.substr(half);
-    const std::string text = WithIniValues(file.text.substr(0, half), "Vitrane settings",
-                                           {{"CustomPicture", value}, {"Speed", "100"}});
+    const std::string value = Utf16ToUtf8(name);
+    const std::string text =
+        WithIniValues(file.text, "Vitrane settings", {{"CustomPicture", value}, {"Speed", "100"}});
     const std::string saved = EncodeIniText(text, file.encoding, NoAnsi);
-    const IniText read = DecodeIniBytes(saved, Latin1ToUtf8);
+    const IniText read = DecodeIniBytes(saved, FromAnsi);
     Check(read.text == text);
     const std::vector<IniEntry> entries = IniSectionEntries(read.text, "vitrane SETTINGS");
     const std::string* picture = FindIniValue(entries, "customPicture");

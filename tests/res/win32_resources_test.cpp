@@ -364,35 +364,31 @@ TEST_F(SettingsDialogTemplate, ControlsFitTheDialogWithoutOverlapping)
 {
     RECT client = {};
     ASSERT_TRUE(GetClientRect(dialog.get(), &client));
-    struct Placed {
-        RECT rect;
-        bool groupBox;
-        std::string name;
-    };
-    std::vector<Placed> controls;
+    std::vector<HWND> controls;
     for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT rect = {};
-        (void)GetWindowRect(child, &rect);
-        (void)MapWindowPoints(nullptr, dialog.get(), reinterpret_cast<POINT*>(&rect), 2);
-        const bool groupBox = ClassName(child) == "Button" && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-        controls.push_back({rect, groupBox, ClassName(child) + " " + std::to_string(GetDlgCtrlID(child) & 0xFFFF) + " \"" + WindowText(child) + "\""});
+        controls.push_back(child);
     }
-    ASSERT_EQ(controls.size(), 14u);
+    const auto placed = [&](HWND control) {
+        RECT rect = {};
+        (void)GetWindowRect(control, &rect);
+        (void)MapWindowPoints(nullptr, dialog.get(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    // A group box may hold a control whole; nothing else may touch another.
+    const auto holds = [&](HWND box, const RECT& inner) {
+        RECT outer = placed(box), around = {};
+        return (GetWindowLongA(box, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && ClassName(box) == "Button" &&
+               UnionRect(&around, &outer, &inner) && EqualRect(&around, &outer);
+    };
     for (size_t i = 0; i < controls.size(); ++i) {
-        const RECT& r = controls[i].rect;
-        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom &&
-                    r.left < r.right && r.top < r.bottom)
-            << controls[i].name << " lies outside the dialog";
+        const RECT a = placed(controls[i]);
+        RECT inside = {};
+        EXPECT_TRUE(IntersectRect(&inside, &a, &client) && EqualRect(&inside, &a)) << WindowText(controls[i]);
         for (size_t j = i + 1; j < controls.size(); ++j) {
+            const RECT b = placed(controls[j]);
             RECT overlap = {};
-            RECT around = {};
-            if (!IntersectRect(&overlap, &r, &controls[j].rect)) {
-                continue;
-            }
-            const bool iHoldsJ = controls[i].groupBox && UnionRect(&around, &r, &controls[j].rect) && EqualRect(&around, &r);
-            const bool jHoldsI = controls[j].groupBox && UnionRect(&around, &r, &controls[j].rect) &&
-                                 EqualRect(&around, &controls[j].rect);
-            EXPECT_TRUE(iHoldsJ || jHoldsI) << controls[i].name << " overlaps " << controls[j].name;
+            EXPECT_TRUE(!IntersectRect(&overlap, &a, &b) || holds(controls[i], b) || holds(controls[j], a))
+                << WindowText(controls[i]) << " (" << i << ") overlaps " << WindowText(controls[j]) << " (" << j << ")";
         }
     }
 }

@@ -92,23 +92,4 @@ TEST(FlagToText, WritesTheDigitOfTheFlag)
     EXPECT_EQ("0", FlagToText(false));
 }
 
-TEST(ConcatText, AppendsTheSecondTextToTheFirst)
-{
-    struct Case {
-        const char* a;
-        const char* b;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"C:\\Saver\\", "Vitrane.ini", "C:\\Saver\\Vitrane.ini"},
-        {"", "Vitrane.ini", "Vitrane.ini"},
-        {"C:\\Saver\\", "", "C:\\Saver\\"},
-        {"", "", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
-        EXPECT_EQ(c.expected, ConcatText(c.a, c.b));
-    }
-}
-
 }  // namespace
