@@ -115,6 +115,8 @@ static std::unique_ptr<MonitorSet> ChosenMonitorSet(bool fullScreen)
 
 // The monitors the output shows; null in the modes that show none.
 static MonitorSet* shownMonitors = nullptr;
+// How the loop paces the frames; null outside it.
+static FramePacing* framePacing = nullptr;
 
 void FollowDisplayChange()
 {
@@ -127,6 +129,10 @@ void FollowDisplayChange()
     shownMonitors->CaptureJoining(monitors);
     const ScreenRect covered = scene.output.CoverVirtualScreen();
     shownMonitors->LayOut(monitors, covered);
+    // The primary display's rate may have changed with the rest.
+    if (framePacing != nullptr) {
+        *framePacing = FramePacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
+    }
 }
 
 // Sets up the mode's output and what it shows. False when the program has
@@ -224,6 +230,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     InputWatch watch(inputSource);
 
     FramePacing pacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
+    framePacing = &pacing;
     const VisibilityNotifications notifications(mainWindow);
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
@@ -234,6 +241,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 #endif
     // The monitors' textures go while the rendering context still exists.
     shownMonitors = nullptr;
+    framePacing = nullptr;
     scene.renderables.clear();
     return exitCode;
 }
