@@ -35,7 +35,20 @@ uint32_t FramePacing::MinimumFrameInterval() const
 
 void FramePacing::FrameStarted(uint32_t milliseconds)
 {
-    if (pacing != Pacing::Measuring) {
+    if (pacing == Pacing::Timer) {
+        return;
+    }
+    if (pacing == Pacing::Display) {
+        // Where presenting waits, frames come a display frame apart. A run of
+        // frames clearly sooner than that means it has stopped waiting (or
+        // never did, and slow first frames looked as if it did): the timer
+        // takes over.
+        const bool early = (milliseconds - lastStart) * 1000 < displayFrameMicroseconds * 85 / 100;
+        earlyFrames = early ? earlyFrames + 1 : 0;
+        lastStart = milliseconds;
+        if (earlyFrames >= framesMeasured) {
+            pacing = Pacing::Timer;
+        }
         return;
     }
     if (framesSeen > 0) {

@@ -18,7 +18,8 @@ enum class Pacing {
 // a driver may accept a swap interval and still not wait (software renderers,
 // remote sessions, a virtual X display). The first frames are drawn with half
 // the display's frame time between their starts; where presenting waits they
-// come a whole frame time apart, else sooner.
+// come a whole frame time apart, else sooner. Paced by the display, a run of
+// frames that come sooner hands the pacing to the timer for good.
 class FramePacing {
 public:
     static constexpr int framesMeasured = 12;
@@ -41,5 +42,6 @@ private:
     Pacing pacing;
     uint32_t intervals[framesMeasured - 1] = {};
     int framesSeen = 0;
+    int earlyFrames = 0;  // in a row, while paced by the display
     uint32_t lastStart = 0;
 };

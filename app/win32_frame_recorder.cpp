@@ -71,7 +71,7 @@ void RecordPictureChanges(int changes)
     pictureChanges = changes;
 }
 
-void WriteFrameRecord(const std::string& path)
+void WriteFrameRecord(const std::string& path, const char* pacing)
 {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) {
@@ -84,6 +84,7 @@ void WriteFrameRecord(const std::string& path)
     std::fprintf(file, "gdi_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     std::fprintf(file, "user_objects_first_frame %lu\n", firstFrameUserObjects);
     std::fprintf(file, "user_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    std::fprintf(file, "pacing %s\n", pacing);
     std::fprintf(file, "picture_changes %d\n", pictureChanges);
     for (size_t k = 1; k < recordedFrames; ++k) {
         const double interval = static_cast<double>(frameStarts[k] - frameStarts[k - 1]) * 1000.0 /

@@ -11,6 +11,8 @@
 void RecordFrameStart();
 void RecordSceneTime(uint64_t microsecondsSinceFirstFrame, float time);
 void RecordFrameShown();
-void WriteFrameRecord(const std::string& path);
+// Also writes `pacing` and how the frames were paced: "display", "timer" or
+// "measuring".
+void WriteFrameRecord(const std::string& path, const char* pacing);
 // How many picture changes the slideshow began, for the record.
 void RecordPictureChanges(int changes);

@@ -121,6 +121,8 @@ static void RememberLastPicture(const std::string& picture)
 
 // The monitors the output shows; null in the modes that show none.
 static MonitorSet* shownMonitors = nullptr;
+// How the loop paces the frames; null outside it.
+static FramePacing* framePacing = nullptr;
 
 void FollowDisplayChange()
 {
@@ -133,6 +135,10 @@ void FollowDisplayChange()
     shownMonitors->CaptureJoining(monitors);
     const ScreenRect covered = scene.output.CoverVirtualScreen();
     shownMonitors->LayOut(monitors, covered);
+    // The primary display's rate may have changed with the rest.
+    if (framePacing != nullptr) {
+        *framePacing = FramePacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
+    }
 }
 
 // Sets up the mode's output and what it shows. False when the program has
@@ -240,12 +246,15 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     InputWatch watch(inputSource);
 
     FramePacing pacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
+    framePacing = &pacing;
     const VisibilityNotifications notifications(mainWindow);
     Win32LoopHost host;
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
     RecordPictureChanges(slideshow.ChangesStarted());
-    WriteFrameRecord(programDirectory + "Vitrane-frames.txt");
+    const Pacing paced = pacing.Current();
+    WriteFrameRecord(programDirectory + "Vitrane-frames.txt",
+                     paced == Pacing::Display ? "display" : paced == Pacing::Timer ? "timer" : "measuring");
 #endif
     if (source == PictureSource::Folder && scene.output.IsFullScreen()) {
         RememberLastPicture(slideshow.ShownPicture());
@@ -261,6 +270,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
         (void)slideshow.JoinThreads();
     }
     shownMonitors = nullptr;
+    framePacing = nullptr;
     scene.renderables.clear();
     return exitCode;
 }

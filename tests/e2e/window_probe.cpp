@@ -149,7 +149,7 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: window_probe [--timeout MS] wait|gone|text|click|command|checked|enabled|rect|list|close|"
-                 "topmost|front|owner TITLE [ID]\n"
+                 "topmost|front|owner|session TITLE [ID]\n"
                  "       window_probe resolution WIDTHxHEIGHT\n");
     return exitUsage;
 }
@@ -167,6 +167,7 @@ constexpr Command commands[] = {
     {"enabled", IdUse::Required},  {"rect", IdUse::Optional},    {"list", IdUse::None},
     {"close", IdUse::None},        {"topmost", IdUse::None},     {"front", IdUse::None},
     {"owner", IdUse::None},       {"resolution", IdUse::None},
+    {"session", IdUse::Required},
 };
 
 bool ArgumentsFit(const Command& command, bool hasId)
@@ -305,7 +306,9 @@ int main(int argc, char** argv)
         return exitNotFound;
     }
     int result = exitDone;
-    if (hasId) {
+    if (std::strcmp(command->name, "session") == 0) {
+        (void)PostMessageA(window, WM_WTSSESSION_CHANGE, static_cast<WPARAM>(id), 0);
+    } else if (hasId) {
         result = ActOnControl(command->name, window, id);
     } else {
         ActOnWindow(command->name, window);
