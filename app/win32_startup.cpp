@@ -266,7 +266,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     // decoded (about half a second for 24 megapixels under Wine); a listing
     // stops at once. Hiding the window first would not help under Wine without
     // a window manager, which then waits two seconds for one.
-    (void)slideshow.JoinThreads();
+    slideshow.JoinThreads();
     shownMonitors = nullptr;
     framePacing = nullptr;
     scene.renderables.clear();

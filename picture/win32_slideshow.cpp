@@ -407,25 +407,18 @@ void Slideshow::Stop()
     work.reset();
 }
 
-bool Slideshow::JoinThreads(uint32_t milliseconds)
+void Slideshow::JoinThreads()
 {
-    const uint64_t start = SlideshowMilliseconds();
-    while (!stopping.empty()) {
-        Stopping& stopped = stopping.back();
+    for (Stopping& stopped : stopping) {
         // A folder on a sleeping disk or a lost network share can hold a
         // listing for many seconds: its pending I/O is cancelled until the
         // thread notices the stop.
-        if (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
+        while (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
             (void)CancelSynchronousIo(stopped.thread);
-            if (milliseconds != INFINITE && SlideshowMilliseconds() - start >= milliseconds) {
-                return false;
-            }
-            continue;
         }
         (void)CloseHandle(stopped.thread);
-        stopping.pop_back();
     }
-    return true;
+    stopping.clear();
 }
 
 void SlideshowFeed::Update(float /*time*/)

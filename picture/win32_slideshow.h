@@ -62,9 +62,8 @@ public:
     // is current and tells its thread to stop, without waiting for it (it may
     // be reading a slow disk or decoding a large photo).
     void Stop();
-    // Waits up to `milliseconds` for every thread told to stop; true once all
-    // have ended. The destructor waits for them without limit.
-    bool JoinThreads(uint32_t milliseconds = INFINITE);
+    // Waits for every thread told to stop; the destructor does the same.
+    void JoinThreads();
 
 private:
     bool TakeDecoded(SlideshowScreen& screen, size_t index);
