@@ -2,11 +2,11 @@
 
 #include <mmsystem.h>
 
-#include <cstring>
-
 #include "app/frame_pacing.h"
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "render/gl_extensions.h"
+#include "render/win32_gl_window.h"
 #include "render/win32_input_source.h"
 #ifdef VITRANE_FRAME_RECORDER
 #include "app/win32_frame_recorder.h"
@@ -116,23 +116,12 @@ static bool DriverOffers(HDC deviceContext, const char* extension)
     using ExtensionsArb = const char*(WINAPI*)(HDC);
     using ExtensionsExt = const char*(WINAPI*)();
     const char* extensions = nullptr;
-    if (auto arb = reinterpret_cast<ExtensionsArb>(wglGetProcAddress("wglGetExtensionsStringARB"))) {
+    if (auto arb = GLFunction<ExtensionsArb>("wglGetExtensionsStringARB")) {
         extensions = arb(deviceContext);
-    } else if (auto ext = reinterpret_cast<ExtensionsExt>(wglGetProcAddress("wglGetExtensionsStringEXT"))) {
+    } else if (auto ext = GLFunction<ExtensionsExt>("wglGetExtensionsStringEXT")) {
         extensions = ext();
     }
-    if (extensions == nullptr) {
-        return false;
-    }
-    const size_t length = std::strlen(extension);
-    for (const char* found = std::strstr(extensions, extension); found != nullptr;
-         found = std::strstr(found + 1, extension)) {
-        const bool wordStart = found == extensions || found[-1] == ' ';
-        if (wordStart && (found[length] == ' ' || found[length] == '\0')) {
-            return true;
-        }
-    }
-    return false;
+    return ExtensionListHolds(extensions, extension);
 }
 
 uint32_t PaceSwapsByTheDisplay(HDC deviceContext)
@@ -141,7 +130,7 @@ uint32_t PaceSwapsByTheDisplay(HDC deviceContext)
         return 0;
     }
     using SwapInterval = BOOL(WINAPI*)(int);
-    auto setSwapInterval = reinterpret_cast<SwapInterval>(wglGetProcAddress("wglSwapIntervalEXT"));
+    auto setSwapInterval = GLFunction<SwapInterval>("wglSwapIntervalEXT");
     // The rate of the display the device context shows on; 0 or 1 stands for
     // the hardware's default.
     int refreshHz = GetDeviceCaps(deviceContext, VREFRESH);

@@ -44,6 +44,15 @@ private:
     void ShowBlackFrame();
 };
 
+// An OpenGL or WGL entry point beyond what opengl32.dll exports, typed;
+// null where the driver has none. Needs a current context. The detour
+// through void* tells the compiler the function type changes on purpose.
+template <class Function>
+Function GLFunction(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(wglGetProcAddress(name)));
+}
+
 // The fixed camera: 45 degrees vertical field of view, looking from (4, 8, 9)
 // at (4, 3, 2) with z up, multiplied onto the projection matrix.
 void SetProjectionAndCamera(double aspect, double nearPlane);

@@ -2,7 +2,8 @@
 
 #include <GL/glext.h>
 
-#include <cstring>
+#include "render/gl_extensions.h"
+#include "render/win32_gl_window.h"
 
 namespace {
 
@@ -17,25 +18,14 @@ Multitexture multitexture;
 
 bool HasExtension(const char* name)
 {
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const size_t length = std::strlen(name);
-    for (const char* at = extensions; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
-        const bool starts = at == extensions || at[-1] == ' ';
-        if (starts && (at[length] == ' ' || at[length] == '\0')) {
-            return true;
-        }
-    }
-    return false;
+    return ExtensionListHolds(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
 }
 
 template <class Function>
 Function Resolve(const char* name, const char* extensionName)
 {
-    PROC found = wglGetProcAddress(name);
-    if (found == nullptr) {
-        found = wglGetProcAddress(extensionName);
-    }
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+    Function found = GLFunction<Function>(name);
+    return found != nullptr ? found : GLFunction<Function>(extensionName);
 }
 
 // Once per process: the saver and the dialog's preview each draw with one

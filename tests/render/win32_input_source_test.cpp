@@ -7,13 +7,19 @@ namespace {
 TEST(IsTouchTest, EveryPressTurnAndContactCountsButMovesReleasesAndRepeatsDoNot)
 {
     const LPARAM repeat = 0x40000000;
-    const MSG touches[] = {{nullptr, WM_KEYDOWN},     {nullptr, WM_SYSKEYDOWN},  {nullptr, WM_LBUTTONDOWN},
-                           {nullptr, WM_RBUTTONDOWN}, {nullptr, WM_MBUTTONDOWN}, {nullptr, WM_XBUTTONDOWN},
-                           {nullptr, WM_MOUSEWHEEL},  {nullptr, WM_MOUSEHWHEEL}, {nullptr, WM_TOUCH},
-                           {nullptr, 0x0246 /* WM_POINTERDOWN */}};
-    const MSG others[] = {{nullptr, WM_KEYDOWN, 0, repeat}, {nullptr, WM_SYSKEYDOWN, 0, repeat},
-                          {nullptr, WM_KEYUP},   {nullptr, WM_LBUTTONUP}, {nullptr, WM_XBUTTONUP},
-                          {nullptr, WM_MOUSEMOVE}, {nullptr, WM_CHAR},    {nullptr, WM_TIMER}};
+    auto message = [](UINT id, LPARAM lParam = 0) {
+        MSG made = {};
+        made.message = id;
+        made.lParam = lParam;
+        return made;
+    };
+    const MSG touches[] = {message(WM_KEYDOWN),     message(WM_SYSKEYDOWN),  message(WM_LBUTTONDOWN),
+                           message(WM_RBUTTONDOWN), message(WM_MBUTTONDOWN), message(WM_XBUTTONDOWN),
+                           message(WM_MOUSEWHEEL),  message(WM_MOUSEHWHEEL), message(WM_TOUCH),
+                           message(0x0246 /* WM_POINTERDOWN */)};
+    const MSG others[] = {message(WM_KEYDOWN, repeat), message(WM_SYSKEYDOWN, repeat), message(WM_KEYUP),
+                          message(WM_LBUTTONUP),       message(WM_XBUTTONUP),          message(WM_MOUSEMOVE),
+                          message(WM_CHAR),            message(WM_TIMER)};
     for (const MSG& message : touches) {
         EXPECT_TRUE(IsTouch(message)) << std::hex << message.message;
     }
