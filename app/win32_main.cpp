@@ -1,8 +1,14 @@
 #include <windows.h>
 
 #include "app/win32_startup.h"
+#include "text/win32_wide.h"
 
-int WINAPI WinMain(HINSTANCE programInstance, HINSTANCE /*previousInstance*/, LPSTR commandLine, int /*showCommand*/)
+// The wide entry point (linked with -municode): the ANSI command line would
+// turn whatever the code page lacks into question marks before the "Wrong
+// parameter!" box shows it.
+int WINAPI wWinMain(HINSTANCE programInstance, HINSTANCE /*previousInstance*/, LPWSTR commandLine,
+                    int /*showCommand*/)
 {
-    return RunVitrane(programInstance, commandLine);
+    const std::string commandLineText = Utf8FromWide(commandLine != nullptr ? commandLine : L"");
+    return RunVitrane(programInstance, commandLineText.c_str());
 }

@@ -202,7 +202,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         return true;
     }
     case Mode::Invalid:
-        MessageBoxA(mainWindow, commandLine.c_str(), "Wrong parameter!", MB_OK);
+        (void)MessageBoxW(mainWindow, WideFromUtf8(commandLine).c_str(), L"Wrong parameter!", MB_OK);
         PostQuitMessage(0);
         return true;
     }

@@ -15,7 +15,7 @@ extern std::string programDirectory;  // ends with a backslash
 extern uint32_t lastFrameTime;        // milliseconds, when the last frame started
 
 // The whole program: start-up in its fixed order, then the main loop. Returns
-// the exit code, which is 0 on every path.
+// the exit code, which is 0 on every path. The command line comes as UTF-8.
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
 
 // Full screen: lays the monitors out again after they changed, so that the
