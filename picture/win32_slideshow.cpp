@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <new>
 #include <random>
 #include <utility>
 
@@ -222,7 +223,12 @@ static DWORD WINAPI SlideshowThread(LPVOID parameter)
     // The imaging component and the OLE picture loader are COM objects made
     // on this thread and used only here.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    ShowPictures(work);
+    try {
+        ShowPictures(work);
+    } catch (const std::bad_alloc&) {
+        // A huge tree on a machine short of memory: the saver goes on with
+        // what it has instead of ending the whole process from this thread.
+    }
     if (SUCCEEDED(com)) {
         CoUninitialize();
     }

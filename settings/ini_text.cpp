@@ -164,7 +164,9 @@ std::string EncodeIniText(const std::string& text, IniEncoding& encoding, Utf8To
 {
     switch (encoding) {
     case IniEncoding::Ansi:
-        if (std::optional<std::string> ansi = utf8ToAnsi(text)) {
+        // ANSI bytes that also form valid UTF-8 (common in double-byte code
+        // pages) would read back as UTF-8, another text.
+        if (std::optional<std::string> ansi = utf8ToAnsi(text); ansi && (IsAscii(*ansi) || !IsValidUtf8(*ansi))) {
             return *ansi;
         }
         encoding = IniEncoding::Utf16LeWithBom;

@@ -160,8 +160,12 @@ bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement
         (void)DeleteFileW(backup.c_str());
         return true;
     }
-    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        (void)MoveFileExW(backup.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // The old file now lies under the backup name only: it goes back, or,
+    // where it cannot, the complete new one takes the place, so that the
+    // settings file is never left missing.
+    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 &&
+        !MoveFileExW(backup.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     }
     return false;
 }

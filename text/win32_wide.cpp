@@ -38,6 +38,10 @@ std::wstring WidePath(std::string_view utf8Path)
         return path;
     }
     full.resize(length);
+    // Made whole, "//?/" and "\\.\" paths keep their own prefixes.
+    if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0) {
+        return full;
+    }
     if (full.compare(0, 2, L"\\\\") == 0) {
         // \\server\share\... becomes \\?\UNC\server\share\...
         return L"\\\\?\\UNC\\" + full.substr(2);

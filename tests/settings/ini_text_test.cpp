@@ -59,13 +59,18 @@ TEST(IniBytes, EachEncodingIsRecognisedAndReadAsUtf8)
 TEST(IniBytes, ASaveKeepsTheFilesEncodingUnlessAnsiLacksACharacter)
 {
     using E = IniEncoding;
+    // A double-byte code page can give bytes that also form valid UTF-8,
+    // which would read back as another text.
+    const auto toUtf8LookAlike = [](std::string_view) -> std::optional<std::string> { return "k=\xC3\xA9"; };
     struct Case {
         std::string text;
         E encoding;
         E written;
+        Utf8ToAnsi toAnsi = ToAsciiOnly;
     };
     const Case cases[] = {
         {"k=cafe", E::Ansi, E::Ansi},
+        {kUnicodeLine, E::Ansi, E::Utf16LeWithBom, toUtf8LookAlike},
         {kUnicodeLine, E::Ansi, E::Utf16LeWithBom},
         {kUnicodeLine, E::Utf8, E::Utf8},
         {"k=\xED\xA0\xBC", E::Utf8, E::Utf16LeWithBom},  // a file name's lone surrogate
@@ -76,7 +81,7 @@ TEST(IniBytes, ASaveKeepsTheFilesEncodingUnlessAnsiLacksACharacter)
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.encoding));
         E encoding = c.encoding;
-        const std::string bytes = EncodeIniText(c.text, encoding, ToAsciiOnly);
+        const std::string bytes = EncodeIniText(c.text, encoding, c.toAnsi);
         EXPECT_EQ(c.written, encoding);
         const IniText read = DecodeIniBytes(bytes, FromAnsi);
         EXPECT_EQ(c.text, read.text);

@@ -22,6 +22,7 @@ TEST(WidePath, APathTooLongForThePlainFormIsMadeWholeAndPrefixed)
         {"C:\\a\\..\\b/./" + longName, L"\\\\?\\C:\\b\\" + std::wstring(300, L'p')},
         {"\\\\server\\share\\" + longName, L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'p')},
         {"\\\\?\\C:\\" + longName, L"\\\\?\\C:\\" + std::wstring(300, L'p')},
+        {"\\\\.\\C:\\" + longName, L"\\\\.\\C:\\" + std::wstring(300, L'p')},
         {"C:\\\xD0\xA4\\" + longName, L"\\\\?\\C:\\\u0424\\" + std::wstring(300, L'p')},
     };
     for (const Case& c : cases) {
