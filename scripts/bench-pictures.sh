@@ -45,17 +45,24 @@ this_saver_pid() {
     echo "$pid"
 }
 
-# run_photo FILE: prints "first_frame_ms peak_mib" of one run.
-run_photo() {
-    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=1\r\n' "$(winepath -w "$1")" \
-        >"$(dirname "$saver")/Vitrane.ini"
+# run_saver SECONDS SETTINGS: runs the saver full screen for that long with
+# the settings file's text and prints its peak resident size in KiB; the
+# frame record is left in $frames_file.
+run_saver() {
+    printf '[Vitrane settings]\r\n%s' "$2" >"$(dirname "$saver")/Vitrane.ini"
     rm -f "$frames_file"
     wine "$saver" /s >/dev/null 2>&1 &
-    local launcher=$! pid peak_kib
+    local launcher=$! pid
     pid=$(this_saver_pid)
-    sleep "$settle_seconds"
-    peak_kib=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+    sleep "$1"
+    awk '/VmHWM/ { print $2 }' "/proc/$pid/status"
     stop_saver "$launcher"
+}
+
+# run_photo FILE: prints "first_frame_ms peak_mib" of one run.
+run_photo() {
+    local peak_kib
+    peak_kib=$(run_saver "$settle_seconds" "$(printf 'CustomPicture=%s\r\nUseCustomPic=1\r\n' "$(winepath -w "$1")")")
     awk -v k="$peak_kib" '/^first_frame_ms/ { printf "%.0f %.1f\n", $2, k / 1024 }' "$frames_file"
 }
 
@@ -72,16 +79,8 @@ bench_photo() {
 
 # run_slideshow FOLDER SECONDS: prints "first_frame_ms p99_ms max_ms peak_mib changes" of one run.
 run_slideshow() {
-    printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\n' "$(winepath -w "$1")" \
-        >"$(dirname "$saver")/Vitrane.ini"
-    rm -f "$frames_file"
-    wine "$saver" /s >/dev/null 2>&1 &
-    local launcher=$! pid peak_kib
-    pid=$(this_saver_pid)
-    sleep "$2"
-    peak_kib=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
-    stop_saver "$launcher"
-    local first changes p99 max
+    local peak_kib first changes p99 max
+    peak_kib=$(run_saver "$2" "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\n' "$(winepath -w "$1")")")
     first=$(awk '/^first_frame_ms/ { printf "%.0f", $2 }' "$frames_file")
     changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
     read -r p99 max < <(awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n |
