@@ -236,6 +236,18 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
     return PictureDecode::Decoded;
 }
 
+BITMAPINFO BottomUp32BitInfo(int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // Draws the picture upright into a 32-bit bottom-up DIB section selected into
 // `memory` and copies its pixels out. The picture's size comes in HIMETRIC,
 // whose y axis runs upward: the source rectangle starts at the top edge and
@@ -243,13 +255,7 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
 static bool RenderOlePicture(IPicture* picture, HDC memory, OLE_XSIZE_HIMETRIC hmWidth,
                              OLE_YSIZE_HIMETRIC hmHeight, PixelSize size, DecodedPicture& decoded)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.width;
-    info.bmiHeader.biHeight = size.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = BottomUp32BitInfo(size.width, size.height);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (dib == nullptr || bits == nullptr) {

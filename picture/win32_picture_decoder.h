@@ -33,3 +33,7 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
 // apartment; no rendering context needed.
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture);
+
+// A 32-bit uncompressed bitmap's header; a positive height makes the rows
+// bottom-up.
+BITMAPINFO BottomUp32BitInfo(int width, int height);

@@ -25,8 +25,8 @@ static int MaxTextureSide()
     return side;
 }
 
-static void CreateTexture(GLuint* texture, GLint internalFormat, int width, int height,
-                          GLenum format, const void* pixels)
+void CreateTexture(GLuint* texture, GLint internalFormat, int width, int height, GLenum format,
+                   const void* pixels)
 {
     glGenTextures(1, texture);
     glBindTexture(GL_TEXTURE_2D, *texture);
@@ -34,19 +34,6 @@ static void CreateTexture(GLuint* texture, GLint internalFormat, int width, int 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE,
                  pixels);
-}
-
-// 32 bits a pixel, uncompressed; a positive height makes the rows bottom-up.
-static BITMAPINFO BottomUp32BitInfo(int width, int height)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
 }
 
 // Reads the bitmap out as 32-bit bottom-up rows whatever its own format, so

@@ -16,6 +16,11 @@
 // path is UTF-8, of any length the file system allows.
 BOOL LoadTextureFromFile(GLuint* texture, const char* path);
 
+// A new texture object of the given pixels (null: contents left undefined,
+// for a later glTexSubImage2D), linear filtering, one level, left bound.
+void CreateTexture(GLuint* texture, GLint internalFormat, int width, int height, GLenum format,
+                   const void* pixels);
+
 // A 24-bit bitmap resource of the executable, at its own size.
 BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId);
 

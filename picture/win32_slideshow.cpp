@@ -245,14 +245,10 @@ Slideshow::~Slideshow()
     JoinThreads();
 }
 
-static GLuint NewTexture(int width, int height, GLenum format, const void* pixels)
+static GLuint NewTexture(int width, int height, const void* pixels)
 {
     GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    CreateTexture(&texture, GL_RGBA, width, height, GL_RGBA, pixels);
     return texture;
 }
 
@@ -267,7 +263,7 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor)
     work->slots.resize(static_cast<size_t>(pictureCount));
 
     static const uint8_t blackPixel[4] = {0, 0, 0, 255};
-    black = NewTexture(1, 1, GL_RGBA, blackPixel);
+    black = NewTexture(1, 1, blackPixel);
     screens.clear();
     for (int i = 0; i < pictureCount; ++i) {
         screens.emplace_back(choice.slideSeconds * 1000);
@@ -309,7 +305,7 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
         screen.incomingReady = LoadTextureFromResource(&screen.incoming, IDB_BUILTIN_PICTURE) != FALSE;
         return true;
     }
-    screen.incoming = NewTexture(screen.uploading.size.width, screen.uploading.size.height, GL_RGBA, nullptr);
+    screen.incoming = NewTexture(screen.uploading.size.width, screen.uploading.size.height, nullptr);
     return true;
 }
 
