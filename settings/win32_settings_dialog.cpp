@@ -98,12 +98,12 @@ static void ShowChoices(HWND dialog)
     PreviewChoice choice;
     choice.desktop = source == PictureSource::Desktop;
     if (source == PictureSource::File) {
-        choice.picturePath = PreviewFilePath();
+        choice.slides.file = PreviewFilePath();
     } else if (source == PictureSource::Folder) {
-        choice.folder = dialogPictureFolder;
-        choice.includeSubfolders = includeSubfolders;
-        choice.slideSeconds = dialogSlideSeconds;
-        choice.previous = lastFolderPicture;
+        choice.slides.folder = dialogPictureFolder;
+        choice.slides.includeSubfolders = includeSubfolders;
+        choice.slides.slideSeconds = static_cast<uint32_t>(dialogSlideSeconds);
+        choice.slides.previous = lastFolderPicture;
     }
     choice.waveStyle = dialogWaveStyle;
     choice.speedPercent = dialogSpeedPercent;

@@ -252,11 +252,12 @@ static std::string PictureKey(const PreviewChoice& choice)
     if (choice.desktop) {
         return "desktop";
     }
-    if (!choice.folder.empty()) {
-        return "slides:" + std::to_string(choice.includeSubfolders) + ":" + std::to_string(choice.slideSeconds) +
-               ":" + choice.folder;
+    const SlideshowChoice& slides = choice.slides;
+    if (!slides.folder.empty()) {
+        return "slides:" + std::to_string(slides.includeSubfolders) + ":" + std::to_string(slides.slideSeconds) +
+               ":" + slides.folder;
     }
-    return choice.picturePath.empty() ? "built-in" : "slides:" + choice.picturePath;
+    return slides.file.empty() ? "built-in" : "slides:" + slides.file;
 }
 
 static void LoadPictures(const PreviewChoice& choice, const std::string& key)
@@ -268,13 +269,7 @@ static void LoadPictures(const PreviewChoice& choice, const std::string& key)
         preview.surface.SetTexture(nullptr, choice.desktop ? preview.desktop : nullptr);
         return;
     }
-    SlideshowChoice slides;
-    slides.folder = choice.folder;
-    slides.file = choice.picturePath;
-    slides.includeSubfolders = choice.includeSubfolders;
-    slides.slideSeconds = static_cast<uint32_t>(choice.slideSeconds);
-    slides.previous = choice.previous;
-    preview.slideshow.Start(slides, PreviewSize());
+    preview.slideshow.Start(choice.slides, PreviewSize());
     preview.feed.Add(&preview.surface, 0);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "picture/win32_slideshow.h"
+
 // The settings dialog's live preview: the saver's water, camera and picture
 // rules in an OpenGL window of the dialog's own, laid over the inside of the
 // dialog's placeholder (a static showing the built-in bitmap) and animated
@@ -12,12 +14,8 @@
 // bitmap stays in view and nothing else happens.
 
 struct PreviewChoice {
-    bool desktop = false;     // the snapshot taken when the preview started
-    std::string folder;       // otherwise a slideshow of this folder's pictures,
-    std::string picturePath;  // or this file; with neither the built-in picture
-    bool includeSubfolders = true;
-    int32_t slideSeconds = 0;
-    std::string previous;     // the picture the saver ended on last
+    bool desktop = false;    // the snapshot taken when the preview started
+    SlideshowChoice slides;  // otherwise these pictures (one surface, so one monitor)
     int32_t waveStyle = 0;
     int32_t speedPercent = 100;
 };
