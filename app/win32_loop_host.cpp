@@ -22,9 +22,6 @@ Win32LoopHost::Win32LoopHost()
     if (frameTimer == nullptr) {
         raisedTimerResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
     }
-    LARGE_INTEGER frequency;
-    (void)QueryPerformanceFrequency(&frequency);
-    counterFrequency = frequency.QuadPart;
 }
 
 Win32LoopHost::~Win32LoopHost()
@@ -55,11 +52,7 @@ MessagePass Win32LoopHost::PumpOneMessage(int& exitCode)
 // Wraps past 2^32 like a tick count, which the loop's pacing expects.
 uint32_t Win32LoopHost::Milliseconds()
 {
-    LARGE_INTEGER counter;
-    (void)QueryPerformanceCounter(&counter);
-    const LONGLONG seconds = counter.QuadPart / counterFrequency;
-    const LONGLONG rest = counter.QuadPart % counterFrequency;
-    return static_cast<uint32_t>(seconds * 1000 + rest * 1000 / counterFrequency);
+    return static_cast<uint32_t>(PerformanceCounterMicroseconds() / 1000);
 }
 
 // MWMO_INPUTAVAILABLE: input already in the queue, seen or not, ends the

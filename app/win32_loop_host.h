@@ -35,7 +35,6 @@ public:
 private:
     HANDLE frameTimer;
     bool raisedTimerResolution = false;
-    LONGLONG counterFrequency = 1;
 };
 
 // Sets the swap interval to the fewest refreshes of the display that keep

@@ -14,6 +14,7 @@
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"
+#include "render/win32_scene.h"
 #include "res/resource.h"
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
@@ -54,17 +55,6 @@ struct SlideshowScreen {
     bool incomingReady = false;  // wholly uploaded
     bool fading = false;
 };
-
-uint64_t SlideshowMilliseconds()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    (void)QueryPerformanceCounter(&counter);
-    (void)QueryPerformanceFrequency(&frequency);
-    const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart);
-    const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart);
-    return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
-}
 
 // ---- The slideshow's thread ----
 
@@ -425,7 +415,7 @@ void Slideshow::JoinThreads()
 
 void SlideshowFeed::Update(float /*time*/)
 {
-    show.Advance(SlideshowMilliseconds());
+    show.Advance(PerformanceCounterMicroseconds() / 1000);
     for (const Target& target : targets) {
         show.ShowOn(target.monitor, *target.surface);
     }

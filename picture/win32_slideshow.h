@@ -100,6 +100,3 @@ private:
     Slideshow& show;
     std::vector<Target> targets;
 };
-
-// Milliseconds from the performance counter: the slideshow's clock.
-uint64_t SlideshowMilliseconds();
