@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 
 static std::string JoinPath(const std::string& folder, const std::string& name)
 {

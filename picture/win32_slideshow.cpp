@@ -10,12 +10,12 @@
 #include <random>
 #include <utility>
 
+#include "clock/win32_clock.h"
 #include "picture/picture_pixels.h"
 #include "picture/slideshow.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"
-#include "render/win32_scene.h"
 #include "res/resource.h"
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
