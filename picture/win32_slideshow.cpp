@@ -105,6 +105,8 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
+    // Closed however the listing ends, a failed allocation included.
+    const std::unique_ptr<void, BOOL (*)(HANDLE)> closer(search, FindClose);
     const size_t batchSize = 64;
     std::vector<FolderEntry> entries;
     bool more = true;
@@ -117,9 +119,7 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
             entries.clear();
         }
     }
-    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-    (void)FindClose(search);
-    return complete;
+    return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 static bool FolderExists(const std::string& path)
