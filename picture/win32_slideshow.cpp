@@ -110,16 +110,18 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
     const size_t batchSize = 64;
     std::vector<FolderEntry> entries;
     bool more = true;
+    DWORD end = ERROR_SUCCESS;
     while (more) {
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0});
         more = FindNextFileW(search, &found) != FALSE;
+        end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {
             take(entries);
             entries.clear();
         }
     }
-    return GetLastError() == ERROR_NO_MORE_FILES;
+    return end == ERROR_NO_MORE_FILES;
 }
 
 static bool FolderExists(const std::string& path)
