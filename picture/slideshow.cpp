@@ -102,6 +102,7 @@ bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictur
         if (!pictures.empty()) {
             found(pictures);
         }
+        return true;
     });
     if (!listed) {
         ++folder.failures;

@@ -93,7 +93,7 @@ static std::string FolderPattern(const std::string& folder)
 }
 
 // Hands the entries on every few dozen, so that a large folder's first
-// pictures need not wait for the rest. A listing cut short by an error other
+// pictures need not wait for the rest, and a stop ends the listing soon. A listing cut short by an error other
 // than its end (a share that went away) counts as failed.
 static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
 {
@@ -117,7 +117,9 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
         more = FindNextFileW(search, &found) != FALSE;
         end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {
-            take(entries);
+            if (!take(entries)) {
+                return false;
+            }
             entries.clear();
         }
     }
@@ -190,10 +192,9 @@ static void WalkPictureFolder(SlideshowWork& work)
     const SlideshowChoice& choice = work.choice;
     FolderWalk walk(choice.folder, choice.includeSubfolders, DecodablePictureExtensions());
     auto list = [&work](const std::string& folder, const FolderEntryBatch& take) {
+        // A stop ends a listing within a batch.
         return !work.stop.load() && work.files.list(folder, [&](const std::vector<FolderEntry>& entries) {
-            if (!work.stop.load()) {
-                take(entries);
-            }
+            return !work.stop.load() && take(entries);
         });
     };
     auto found = [&work](const std::vector<FolderPicture>& pictures) { HandOver(work, pictures); };
