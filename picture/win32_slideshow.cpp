@@ -213,7 +213,8 @@ static void WalkPictureFolder(SlideshowWork& work)
 
 static DWORD WINAPI WalkThread(LPVOID parameter)
 {
-    SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
+    const std::unique_ptr<std::shared_ptr<SlideshowWork>> held(static_cast<std::shared_ptr<SlideshowWork>*>(parameter));
+    SlideshowWork& work = **held;
     try {
         WalkPictureFolder(work);
     } catch (const std::bad_alloc&) {
@@ -379,7 +380,8 @@ static void ShowPictures(SlideshowWork& work)
 
 static DWORD WINAPI DecodeThread(LPVOID parameter)
 {
-    SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
+    const std::unique_ptr<std::shared_ptr<SlideshowWork>> held(static_cast<std::shared_ptr<SlideshowWork>*>(parameter));
+    SlideshowWork& work = **held;
     // The imaging component and the OLE picture loader are COM objects made
     // on this thread and used only here; a thread that pumps no messages
     // belongs in the multithreaded apartment, where no codec can wait for
@@ -439,7 +441,7 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, c
 {
     Stop();
     const int pictureCount = choice.monitors > 0 ? choice.monitors : 1;
-    work.reset(new SlideshowWork());
+    work = std::make_shared<SlideshowWork>();
     work->choice = choice;
     work->files = files;
     work->largestMonitor = largestMonitor;
@@ -463,8 +465,10 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, c
         routines.push_back(WalkThread);
     }
     for (LPTHREAD_START_ROUTINE routine : routines) {
-        const HANDLE thread = CreateThread(nullptr, 0, routine, work.get(), 0, nullptr);
+        auto* held = new std::shared_ptr<SlideshowWork>(work);
+        const HANDLE thread = CreateThread(nullptr, 0, routine, held, 0, nullptr);
         if (thread == nullptr) {
+            delete held;
             continue;
         }
         // Reading and decoding wait their turn behind the frames where the
@@ -640,12 +644,13 @@ void Slideshow::Stop()
 
 void Slideshow::JoinThreads()
 {
+    const uint64_t giveUpAt = PerformanceCounterMicroseconds() + 1000000;
     for (Stopping& stopped : stopping) {
         for (HANDLE thread : stopped.threads) {
             // A folder on a sleeping disk or a lost network share can hold a
             // listing for many seconds: its pending I/O is cancelled until
-            // the thread notices the stop.
-            while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) {
+            // the thread notices the stop, or the time is up.
+            while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT && PerformanceCounterMicroseconds() < giveUpAt) {
                 (void)CancelSynchronousIo(thread);
             }
             (void)CloseHandle(thread);
