@@ -138,6 +138,11 @@ bench_slideshow() {
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
     } | tee -a "$report"
+    end_display
+}
+
+# Ends the saver's Wine session and the display.
+end_display() {
     wineserver -k 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -220,9 +225,7 @@ bench_library() {
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
     } | tee -a "$report"
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+    end_display
 }
 
 if [ "$only" = slideshow ]; then
@@ -256,8 +259,6 @@ wineserver -k 2>/dev/null || true
     echo "Load averages after: $(uptime | sed 's/.*load average: //')"
     echo
 } | tee "$report"
-wineserver -k 2>/dev/null || true
-kill "$xvfb_pid" 2>/dev/null || true
-wait "$xvfb_pid" 2>/dev/null || true
+end_display
 bench_slideshow
 bench_library

@@ -327,6 +327,17 @@ e2e_winpath() {
     printf 'Z:%s\n' "${path//\//\\}"
 }
 
+# e2e_colour_pictures FOLDER "NAME R,G,B"...: a small BMP of one colour,
+# FOLDER/NAME.bmp, for each entry (NAME may hold a subfolder that exists).
+e2e_colour_pictures() {
+    local folder=$1 entry name colour
+    shift
+    for entry in "$@"; do
+        read -r name colour <<<"$entry"
+        convert -size 96x72 "xc:rgb($colour)" -type TrueColor "BMP3:$folder/$name.bmp"
+    done
+}
+
 # e2e_mount_slow_folder SOURCE MOUNTPOINT DELAY: SOURCE seen at MOUNTPOINT
 # through slow_folder.py, each directory read DELAY seconds late; a folder
 # named stalled* answers only once SOURCE.release exists. Unmounted when the
