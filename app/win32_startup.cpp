@@ -124,7 +124,9 @@ static MonitorSet* shownMonitors = nullptr;
 // How the loop paces the frames; null outside it.
 static FramePacing* framePacing = nullptr;
 
-void FollowDisplayChange()
+// Full screen: lays the monitors out again after they changed, so that the
+// output covers them all, each with its own view, as at start.
+static void FollowDisplayChange()
 {
     if (shownMonitors == nullptr || !scene.output.IsFullScreen()) {
         return;
@@ -213,7 +215,10 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 {
     (void)LoadStringA(programInstance, IDS_WINDOW_TITLE, windowTitle, 255);
     (void)LoadStringA(programInstance, IDS_WINDOW_CLASS, className, 255);
-    RegisterMainWindowClass(programInstance, className);
+    MainWindowLinks links;
+    links.output = &scene.output;
+    links.followDisplayChange = FollowDisplayChange;
+    RegisterMainWindowClass(programInstance, className, links);
     instance = programInstance;
     if (!CreateMainWindow()) {
         return 0;
@@ -248,7 +253,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     FramePacing pacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
     framePacing = &pacing;
     const VisibilityNotifications notifications(mainWindow);
-    Win32LoopHost host;
+    Win32LoopHost host(scene);
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
     RecordPictureChanges(slideshow.ChangesStarted());

@@ -18,9 +18,5 @@ extern uint32_t lastFrameTime;        // milliseconds, when the last frame start
 // the exit code, which is 0 on every path. The command line comes as UTF-8.
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
 
-// Full screen: lays the monitors out again after they changed, so that the
-// output covers them all, each with its own view, as at start.
-void FollowDisplayChange();
-
 // The module's full path in UTF-8, however long Windows makes it.
 std::string ModuleFilePath(HMODULE module);
