@@ -107,6 +107,11 @@ static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount
     return choice;
 }
 
+PixelSize PictureDecodeSize(const GLWindow& output)
+{
+    return output.IsFullScreen() ? LargestMonitorSize() : PixelSize{output.width, output.height};
+}
+
 // The picture the full-screen saver ended on, so that the next start begins
 // with another. Where nothing can be written, the next start may begin with
 // it again; that is no reason to keep the saver up.
@@ -237,7 +242,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     SlideshowFeed feed(slideshow);
     const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
     if (monitors != nullptr && showsFiles) {
-        slideshow.Start(ChosenSlideshow(source, monitors->Count()), LargestMonitorSize());
+        slideshow.Start(ChosenSlideshow(source, monitors->Count()), PictureDecodeSize(scene.output));
         monitors->FeedSurfaces(
             [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
         scene.Add(&feed);

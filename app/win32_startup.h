@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "picture/picture_math.h"
 #include "render/win32_scene.h"
 
 // Process-wide state: one of each, alive until the process ends.
@@ -17,6 +18,11 @@ extern uint32_t lastFrameTime;        // milliseconds, when the last frame start
 // The whole program: start-up in its fixed order, then the main loop. Returns
 // the exit code, which is 0 on every path. The command line comes as UTF-8.
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
+
+// The size picture files are decoded for: full screen the largest monitor's;
+// the preview's own, a few hundred pixels, where a monitor's size would cost
+// a full decode and a texture of megabytes that nobody sees.
+PixelSize PictureDecodeSize(const GLWindow& output);
 
 // The module's full path in UTF-8, however long Windows makes it.
 std::string ModuleFilePath(HMODULE module);

@@ -107,6 +107,22 @@ TEST(MainWindowTest, ErasingTheBackgroundPaintsNothing)
     DeleteDC(dc);
 }
 
+TEST(PictureDecodeSizeTest, ThePreviewDecodesForItsOwnSizeFullScreenForTheLargestMonitor)
+{
+    const PixelSize largest = LargestMonitorSize();
+    GLWindow output;
+    output.width = 152;
+    output.height = 112;
+    const PixelSize preview = PictureDecodeSize(output);
+    EXPECT_EQ(preview.width, 152);
+    EXPECT_EQ(preview.height, 112);
+    output.fullScreen = true;
+    const PixelSize fullScreen = PictureDecodeSize(output);
+    EXPECT_EQ(fullScreen.width, largest.width);
+    EXPECT_EQ(fullScreen.height, largest.height);
+    EXPECT_GT(largest.width, output.width) << "the two cases must differ";
+}
+
 TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)
 {
     const std::string path = ModuleFilePath(nullptr);
