@@ -15,8 +15,9 @@ extern HWND mainWindow;
 extern std::string programDirectory;  // ends with a backslash
 extern uint32_t lastFrameTime;        // milliseconds, when the last frame started
 
-// The whole program: start-up in its fixed order, then the main loop. Returns
-// the exit code, which is 0 on every path. The command line comes as UTF-8.
+// The whole program: start-up in its fixed order, then the main loop, at
+// whose end it ends the process itself. Returns only when there is nothing
+// to do. The exit code is 0 on every path. The command line comes as UTF-8.
 int RunVitrane(HINSTANCE programInstance, const char* commandLineText);
 
 // The size picture files are decoded for: full screen the largest monitor's;
