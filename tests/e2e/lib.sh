@@ -833,3 +833,29 @@ wine() {
         command wine "$@"
     fi
 }
+
+# ---------------------------------------------------------------- handing back
+
+# e2e_hand_back JOB INPUT...: gives the full-screen saver JOB the input and
+# prints "GONE ENDED CODE": milliseconds from the start of the input until no
+# window with the saver's title is mapped on the X display (what the user
+# sees) and until the process has ended, then its exit code; "-" for what
+# did not happen within about 5 s.
+e2e_hand_back() {
+    local job=$1 start input gone=- ended=-
+    shift
+    start=$(e2e_now_ms)
+    "$@" &
+    input=$!
+    while [ $(($(e2e_now_ms) - start)) -lt 5000 ]; do
+        if ! e2e_window_shown "$E2E_SAVER_TITLE" >/dev/null; then
+            gone=$(($(e2e_now_ms) - start))
+            break
+        fi
+    done
+    wait "$input"
+    if e2e_wait_job "$job" 5; then
+        ended=$(($(e2e_now_ms) - start))
+    fi
+    echo "$gone $ended ${E2E_EXIT_CODE:--}"
+}
