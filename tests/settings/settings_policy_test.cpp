@@ -7,25 +7,30 @@
 
 namespace {
 
-const PolicyKey& Row(const std::string& name)
-{
-    for (const PolicyKey& key : PolicyKeys()) {
-        if (name == key.name) {
-            return key;
-        }
-    }
-    ADD_FAILURE() << "no policy row " << name;
-    return PolicyKeys().front();
-}
+const PolicyValueType dword = PolicyValueType::dword;
+const PolicyValueType sz = PolicyValueType::text;
+const PolicyValueType expandSz = PolicyValueType::expandedText;
+const std::nullopt_t none = std::nullopt;
 
 PolicyValue Dword(uint32_t number)
 {
-    return {PolicyValueType::dword, number, ""};
+    return {dword, number, ""};
 }
 
 PolicyValue Text(PolicyValueType type, const std::string& text)
 {
     return {type, 0, text};
+}
+
+std::optional<std::string> TextFor(const std::string& name, const PolicyValue& value)
+{
+    for (const PolicyKey& key : PolicyKeys()) {
+        if (name == key.name) {
+            return PolicySettingText(key, value);
+        }
+    }
+    ADD_FAILURE() << "no policy row " << name;
+    return none;
 }
 
 TEST(PolicySettingText, EachSettingTakesOnlyItsTypeWithinItsRange)
@@ -35,37 +40,32 @@ TEST(PolicySettingText, EachSettingTakesOnlyItsTypeWithinItsRange)
         PolicyValue value;
         std::optional<std::string> expected;
     };
-    const PolicyValueType sz = PolicyValueType::text;
-    const PolicyValueType expandSz = PolicyValueType::expandedText;
     const Case cases[] = {
         {"UseCustomPic", Dword(1), "1"},
-        {"UseCustomPic", Dword(0), "0"},
-        {"UseCustomPic", Dword(2), std::nullopt},
-        {"UseCustomPic", Text(sz, "1"), std::nullopt},
-        {"IncludeSubfolders", Dword(0), "0"},
-        {"MonitorPictures", Dword(0xFFFFFFFF), std::nullopt},
+        {"UseCustomPic", Dword(2), none},
+        {"UseCustomPic", Text(sz, "1"), none},
+        {"MonitorPictures", Dword(0xFFFFFFFF), none},
         {"WaveStyle", Dword(1), "1"},
-        {"WaveStyle", Dword(2), std::nullopt},
-        {"Speed", Dword(49), std::nullopt},
+        {"WaveStyle", Dword(2), none},
+        {"Speed", Dword(49), none},
         {"Speed", Dword(50), "50"},
         {"Speed", Dword(200), "200"},
-        {"Speed", Dword(201), std::nullopt},
-        {"Speed", Dword(0), std::nullopt},
-        {"Speed", Text(expandSz, "150"), std::nullopt},
+        {"Speed", Dword(201), none},
+        {"Speed", Text(expandSz, "150"), none},
         {"SlideSeconds", Dword(0), "0"},
-        {"SlideSeconds", Dword(4), std::nullopt},
+        {"SlideSeconds", Dword(4), none},
         {"SlideSeconds", Dword(5), "5"},
         {"SlideSeconds", Dword(86400), "86400"},
-        {"SlideSeconds", Dword(86401), std::nullopt},
-        {"CustomPicture", Text(sz, "D:\\lake.jpg"), "D:\\lake.jpg"},
-        {"CustomPicture", Text(expandSz, "C:\\Users\\Public\\lake.jpg"), "C:\\Users\\Public\\lake.jpg"},
-        {"CustomPicture", Dword(1), std::nullopt},
+        {"SlideSeconds", Dword(86401), none},
+        {"CustomPicture", Text(sz, "D:\\a.jpg"), "D:\\a.jpg"},
+        {"CustomPicture", Text(expandSz, "C:\\b.jpg"), "C:\\b.jpg"},
+        {"CustomPicture", Dword(1), none},
         {"PictureFolder", Text(sz, ""), ""},
-        {"PictureFolder", Text(PolicyValueType::other, "\\\\server\\share"), std::nullopt},
+        {"PictureFolder", Text(PolicyValueType::other, "E:\\"), none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.value.number) + " '" + c.value.text + "'");
-        EXPECT_EQ(c.expected, PolicySettingText(Row(c.key), c.value));
+        EXPECT_EQ(c.expected, TextFor(c.key, c.value));
     }
 }
 
@@ -73,43 +73,35 @@ TEST(PolicySettingText, EachSettingTakesOnlyItsTypeWithinItsRange)
 TEST(SettingSources, TheComputerBeatsTheUserWhoseFileBeatsTheFileBesideTheProgram)
 {
     struct Case {
-        const char* name;
         std::optional<PolicyValue> computer;
         std::optional<PolicyValue> user;
-        std::vector<IniEntry> userFile;
-        std::vector<IniEntry> besideFile;
+        bool userFile;
+        bool besideFile;
         const char* expected;  // nullptr: no source holds it
         bool policyHolds;
     };
-    const std::vector<IniEntry> userFile = {{"Speed", "120"}};
-    const std::vector<IniEntry> besideFile = {{"speed", "180"}};
+    const PolicyValue good = Dword(150), alsoGood = Dword(75), outOfRange = Dword(300), text = Text(sz, "150");
     const Case cases[] = {
-        {"every source", Dword(150), Dword(75), userFile, besideFile, "150", true},
-        {"no computer policy", std::nullopt, Dword(75), userFile, besideFile, "75", true},
-        {"computer's out of range", Dword(300), Dword(75), userFile, besideFile, "75", true},
-        {"computer's of the wrong type", Text(PolicyValueType::text, "150"), Dword(75), userFile, besideFile, "75", true},
-        {"both policies bad", Dword(300), Text(PolicyValueType::text, "75"), userFile, besideFile, "120", false},
-        {"no policy, no user's file", std::nullopt, std::nullopt, {}, besideFile, "180", false},
-        {"nothing", std::nullopt, std::nullopt, {}, {}, nullptr, false},
+        {good, alsoGood, true, true, "150", true},       {none, alsoGood, true, true, "75", true},
+        {outOfRange, alsoGood, true, true, "75", true},  {text, alsoGood, true, true, "75", true},
+        {outOfRange, text, true, true, "120", false},    {none, none, false, true, "180", false},
+        {none, none, false, false, nullptr, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
         SettingSources sources;
         sources.policy = PolicyEntries([&](PolicyScope scope, const std::string& name) -> std::optional<PolicyValue> {
-            if (name != "Speed") {
-                return std::nullopt;
-            }
-            return scope == PolicyScope::computer ? c.computer : c.user;
+            return name != "Speed" ? none : scope == PolicyScope::computer ? c.computer : c.user;
         });
-        sources.userFile = c.userFile;
-        sources.besideFile = c.besideFile;
-        const std::string* value = FindSettingValue(sources, "Speed");
-        if (c.expected == nullptr) {
-            EXPECT_EQ(nullptr, value);
-        } else {
-            ASSERT_NE(nullptr, value);
-            EXPECT_EQ(c.expected, *value);
+        if (c.userFile) {
+            sources.userFile = {{"Speed", "120"}};
         }
+        if (c.besideFile) {
+            sources.besideFile = {{"speed", "180"}};
+        }
+        const std::string* value = FindSettingValue(sources, "Speed");
+        EXPECT_EQ(c.expected != nullptr ? std::optional<std::string>(c.expected) : none,
+                  value != nullptr ? std::optional<std::string>(*value) : none);
         EXPECT_EQ(c.policyHolds, FindIniValue(sources.policy, "Speed") != nullptr);
     }
 }

@@ -235,50 +235,42 @@ TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
     EXPECT_EQ(1, useCustomPicture);
 }
 
-// Values under Software\Policies\Vitrane in the test prefix's registry,
-// gone again afterwards.
-class PolicyValues {
-public:
-    PolicyValues() { Clear(); }
-    ~PolicyValues() { Clear(); }
-
-    void Set(HKEY root, const wchar_t* name, DWORD number) { Set(root, name, REG_DWORD, &number, sizeof number); }
-    void Set(HKEY root, const wchar_t* name, DWORD type, const std::wstring& text)
-    {
-        Set(root, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+// Values under Software\Policies\Vitrane in the test prefix's registry.
+void ClearPolicies()
+{
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
     }
+}
 
-private:
-    static void Clear()
-    {
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
-        }
-    }
+void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size)
+{
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(root, L"Software\\Policies\\Vitrane", name, type, data, static_cast<DWORD>(size)));
+}
 
-    void Set(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size)
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, L"Software\\Policies\\Vitrane", 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, &key, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
-        (void)RegCloseKey(key);
-    }
-};
+void SetPolicy(HKEY root, const wchar_t* name, DWORD number)
+{
+    SetPolicy(root, name, REG_DWORD, &number, sizeof number);
+}
 
 TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHasThem)
 {
     const std::string beside = folder.Path() + "Vitrane.ini";
     Store("[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\nSpeed=75\r\nWaveStyle=0\r\n"
           "SlideSeconds=10\r\n");
-    PolicyValues policies;
+    ClearPolicies();
+    struct Cleanup {
+        ~Cleanup() { ClearPolicies(); }
+    } cleanup;
     ASSERT_TRUE(SetEnvironmentVariableW(L"VITRANE_TEST_SHARE", L"\\\\server\\share"));
-    policies.Set(HKEY_CURRENT_USER, L"CustomPicture", REG_EXPAND_SZ, L"%VITRANE_TEST_SHARE%\\sea.jpg");
-    policies.Set(HKEY_CURRENT_USER, L"UseCustomPic", 1);
-    policies.Set(HKEY_LOCAL_MACHINE, L"Speed", 150);
-    policies.Set(HKEY_CURRENT_USER, L"Speed", 50);
-    policies.Set(HKEY_CURRENT_USER, L"WaveStyle", REG_SZ, L"1");  // not a REG_DWORD
-    policies.Set(HKEY_LOCAL_MACHINE, L"SlideSeconds", 3);          // out of range
+    const wchar_t picture[] = L"%VITRANE_TEST_SHARE%\\sea.jpg";
+    SetPolicy(HKEY_CURRENT_USER, L"CustomPicture", REG_EXPAND_SZ, picture, sizeof picture);
+    SetPolicy(HKEY_CURRENT_USER, L"UseCustomPic", 1);
+    SetPolicy(HKEY_LOCAL_MACHINE, L"Speed", 150);
+    SetPolicy(HKEY_CURRENT_USER, L"Speed", 50);
+    SetPolicy(HKEY_CURRENT_USER, L"WaveStyle", REG_SZ, L"1", 4);  // not a REG_DWORD
+    SetPolicy(HKEY_LOCAL_MACHINE, L"SlideSeconds", 3);            // out of range
     LoadSettings(folder.Path());
     EXPECT_EQ("\\\\server\\share\\sea.jpg", customPicturePath);
     EXPECT_EQ(1, useCustomPicture);
@@ -293,10 +285,9 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
                               {"WaveStyle", "1"}, {"SlideSeconds", "30"}},
                              failedPath));
     bool exists = false;
-    Values saved = SectionValues(ReadBytes(beside, &exists), "Vitrane settings");
     EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "0"}, {"Speed", "75"},
                       {"WaveStyle", "1"}, {"SlideSeconds", "30"}}),
-              saved);
+              SectionValues(ReadBytes(beside, &exists), "Vitrane settings"));
 }
 
 }  // namespace
