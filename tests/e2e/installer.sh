@@ -93,7 +93,7 @@ chmod 555 "$unix_folder"
 e2e_run_wine 30 "$(e2e_winpath "$E2E_WORK/setup.exe")" /S >/dev/null
 code=$?
 chmod 755 "$unix_folder"
-e2e_expect blocked_upgrade_fails "exit code $code" test "$code" != 0
+e2e_expect blocked_upgrade_stops "exit code $code, not 2 (stopped by the installer)" test "$code" = 2
 e2e_expect blocked_upgrade_leaves_old "$(ls -l "$unix_folder")" \
     eval 'cmp -s "$E2E_WORK/old.scr" "$unix_folder/Vitrane.scr" && test "$(ls -l "$unix_folder")" = "$listing_before"'
 e2e_run_wine 30 "$(e2e_winpath "$E2E_WORK/setup.exe")" /S >/dev/null
