@@ -128,6 +128,7 @@ E2E_TOOLS=(
     "xev x11-utils"
     "timeout coreutils"
     "realpath coreutils"
+    "msiinfo msitools"
 )
 
 e2e_require_tools() {
@@ -858,4 +859,12 @@ e2e_hand_back() {
         ended=$(($(e2e_now_ms) - start))
     fi
     echo "$gone $ended ${E2E_EXIT_CODE:--}"
+}
+
+# e2e_short_path WINDOWS-PATH: the path's short (8.3) form, as Windows gives
+# it for a file that exists.
+e2e_short_path() {
+    local script=$E2E_WORK/short-path.bat
+    printf '@echo %%~s1\r\n' >"$script" && chmod 444 "$script"
+    e2e_run_wine 30 cmd /c "$(e2e_winpath "$script")" "$1"
 }
