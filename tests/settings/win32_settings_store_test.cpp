@@ -218,6 +218,51 @@ TEST_F(LoadSettingsTest, ASaveThatFailsAtTheLastStepLeavesTheFileAndNoTemporary)
     }
 }
 
+// The replace stops half way and neither file can be moved back or on: the
+// old file lies under the backup name only. The next load adopts the complete
+// new copy, or the old file where the copy is gone too.
+TEST_F(LoadSettingsTest, AReplaceStoppedHalfWayLosesNoSettings)
+{
+    static bool copyGone;
+    struct Case {
+        const char* name;
+        bool copyGone;
+        int32_t speed;
+    };
+    const Case cases[] = {{"new copy and old file left", false, 200}, {"old file alone", true, 150}};
+    UseUserDataFolder("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        WriteBytes(caseFolder.Path() + "Vitrane.ini", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
+        LoadSettings(caseFolder.Path());
+        copyGone = c.copyGone;
+        // What ReplaceFileW leaves when it fails with ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
+        settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool) {
+            (void)MoveFileW(file.c_str(), (replacement + L".old").c_str());
+            if (copyGone) {
+                (void)DeleteFileW(replacement.c_str());
+            }
+            return false;
+        };
+        std::string failedPath;
+        EXPECT_FALSE(SaveSettings({{"Speed", "200"}}, failedPath));
+        settingsFileReplace = ReplaceFileOrMove;
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(c.speed, speedPercent);
+        EXPECT_EQ(1, waveStyle);
+        // Back under its own name, the file takes the next save.
+        ASSERT_TRUE(SaveSettings({{"WaveStyle", "0"}}, failedPath));
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(c.speed, speedPercent);
+        EXPECT_EQ(0, waveStyle);
+        WIN32_FIND_DATAW found;
+        const HANDLE leftOver = FindFirstFileW(WideFromUtf8(caseFolder.Path() + "*.tmp*").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver);
+        (void)FindClose(leftOver);
+    }
+}
+
 TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
 {
     const std::string beside = folder.Path() + "Vitrane.ini";
