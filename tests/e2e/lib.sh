@@ -36,10 +36,10 @@
 #       E2E_WAIT_SECONDS (default 20) and the same rules; silent.
 #
 # Deadlines: the whole script has E2E_SCRIPT_SECONDS (default 300; the test
-# runner's own limit, which kills without any cleanup, is set above it). No
-# wait outlives that time, and when it is spent the script is ended as by
-# SIGTERM. However the script ends (its end, e2e_abort, SIGTERM, SIGINT or
-# SIGHUP), everything it started is ended by process id, SIGTERM first and
+# runner's own limit, which kills without any cleanup, is set above it); when
+# it is spent the script is ended as by SIGTERM, between two steps of a wait
+# at the latest. However the script ends (its end, e2e_abort, SIGTERM, SIGINT
+# or SIGHUP), everything it started is ended by process id, SIGTERM first and
 # SIGKILL where that is not enough, and so is the Wine prefix's wineserver.
 #
 # Settings from the environment: E2E_ARTIFACTS (where screenshots go),
@@ -76,9 +76,7 @@ E2E_SAVER=""
 E2E_DEADLINE_MS=0
 E2E_DEADLINE_SECONDS=0
 E2E_WHY=""
-# When the whole script's time is up (ms since the epoch), and the process
-# that ends the script then.
-E2E_SCRIPT_END_MS=0
+# The process that ends the script when its time is up.
 E2E_WATCHDOG=""
 
 # ---------------------------------------------------------------- reporting
@@ -191,12 +189,11 @@ e2e_init() {
 
 # e2e_start_watchdog SECONDS: the script is ended (SIGTERM) that long from now.
 e2e_start_watchdog() {
-    E2E_SCRIPT_END_MS=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
-    local script=$$ marker=$E2E_WORK/time-up
+    local script=$$ marker=$E2E_WORK/time-up end=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
     # Short sleeps, so that nothing of it is left a moment after it is ended;
     # away from the output, which the test runner reads to its end.
     (
-        while [ "$(e2e_now_ms)" -lt "$E2E_SCRIPT_END_MS" ]; do
+        while [ "$(e2e_now_ms)" -lt "$end" ]; do
             sleep 1
         done
         : >"$marker"
@@ -252,11 +249,9 @@ e2e_now_ms() {
     date +%s%3N
 }
 
-# e2e_wait_until SECONDS COMMAND...: polls the command every 50 ms, within
-# the script's time.
+# e2e_wait_until SECONDS COMMAND...: polls the command every 50 ms.
 e2e_wait_until() {
-    local deadline
-    deadline=$(e2e_capped_deadline "$1")
+    local deadline=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
     shift
     until "$@"; do
         if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
@@ -268,16 +263,6 @@ e2e_wait_until() {
 
 e2e_seconds_to_ms() {
     awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }'
-}
-
-# e2e_capped_deadline SECONDS: SECONDS from now, or the end of the script's
-# time if that comes first (ms since the epoch).
-e2e_capped_deadline() {
-    local deadline=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
-    if [ "$E2E_SCRIPT_END_MS" -gt 0 ] && [ "$deadline" -gt "$E2E_SCRIPT_END_MS" ]; then
-        deadline=$E2E_SCRIPT_END_MS
-    fi
-    echo "$deadline"
 }
 
 # ---------------------------------------------------------------- display
@@ -494,7 +479,7 @@ e2e_window_up() {
 
 # e2e_deadline SECONDS: the waits that follow give up SECONDS from now.
 e2e_deadline() {
-    E2E_DEADLINE_MS=$(e2e_capped_deadline "$1")
+    E2E_DEADLINE_MS=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
     E2E_DEADLINE_SECONDS=$1
 }
 
