@@ -135,6 +135,7 @@ E2E_TOOLS=(
     "xev x11-utils"
     "timeout coreutils"
     "realpath coreutils"
+    "msiinfo msitools"
 )
 
 e2e_require_tools() {
@@ -920,4 +921,38 @@ wine() {
     else
         command wine "$@"
     fi
+}
+
+# ---------------------------------------------------------------- handing back
+
+# e2e_hand_back JOB INPUT...: gives the full-screen saver JOB the input and
+# prints "GONE ENDED CODE": milliseconds from the start of the input until no
+# window with the saver's title is mapped on the X display (what the user
+# sees) and until the process has ended, then its exit code; "-" for what
+# did not happen within about 5 s.
+e2e_hand_back() {
+    local job=$1 start input gone=- ended=-
+    shift
+    start=$(e2e_now_ms)
+    "$@" &
+    input=$!
+    while [ $(($(e2e_now_ms) - start)) -lt 5000 ]; do
+        if ! e2e_window_shown "$E2E_SAVER_TITLE" >/dev/null; then
+            gone=$(($(e2e_now_ms) - start))
+            break
+        fi
+    done
+    wait "$input"
+    if e2e_wait_job "$job" 5; then
+        ended=$(($(e2e_now_ms) - start))
+    fi
+    echo "$gone $ended ${E2E_EXIT_CODE:--}"
+}
+
+# e2e_short_path WINDOWS-PATH: the path's short (8.3) form, as Windows gives
+# it for a file that exists.
+e2e_short_path() {
+    local script=$E2E_WORK/short-path.bat
+    printf '@echo %%~s1\r\n' >"$script" && chmod 444 "$script"
+    e2e_run_wine 30 cmd /c "$(e2e_winpath "$script")" "$1"
 }
