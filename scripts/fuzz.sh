@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-install_missing_packages clang
+install_missing_packages "${vitrane_fuzz_packages[@]}"
 
 seconds=${FUZZ_SECONDS:-10}
 out=build/fuzz

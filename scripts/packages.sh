@@ -1,11 +1,14 @@
 # Sourced by the build and test scripts: installs the Debian packages that are
 # missing (as root, with apt-get), so that a bare machine can build and test.
 
+# libFuzzer for the fuzz targets: clang only recommends the runtime that holds
+# it, and recommendations are not installed.
+vitrane_fuzz_packages=(clang libclang-rt-14-dev)
+
 # Everything needed to cross-build Vitrane.scr and to test it under Wine.
 vitrane_packages=(
     cmake ninja-build g++ libgtest-dev
-    # libFuzzer for the fuzz targets.
-    clang
+    "${vitrane_fuzz_packages[@]}"
     mingw-w64 g++-mingw-w64-x86-64-posix
     nsis
     # wixl builds the MSI; msiinfo and msibuild, from msitools, fix its

@@ -65,10 +65,49 @@ static bool ReadWholeFile(const std::string& path, std::string& bytes)
     return read;
 }
 
+static bool FileExists(const std::string& path)
+{
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static std::string FolderOf(const std::string& path)
+{
+    const std::string::size_type separator = path.find_last_of('\\');
+    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
+}
+
+// Where the settings file's contents are. A save that stopped half way (see
+// ReplaceFileOrMove) can leave the file missing, with the old file under the
+// backup name "<file>.<n>.tmp.old" and, beside it, the complete new copy
+// "<file>.<n>.tmp": that copy was on the disk before the replace began, while
+// a ".tmp" without its backup may be a write cut short. The new copy, else the
+// old file, takes the file's name again; where that fails, it is read where it
+// lies.
+static std::string ReadablePlace(const std::string& path)
+{
+    if (FileExists(path)) {
+        return path;
+    }
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((WidePath(path) + L".*.tmp.old").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    (void)FindClose(search);
+    const std::string backup = FolderOf(path) + "\\" + Utf8FromWide(found.cFileName);
+    const std::string newCopy = backup.substr(0, backup.size() - 4);
+    const std::string leftover = FileExists(newCopy) ? newCopy : backup;
+    if (!MoveFileExW(WidePath(leftover).c_str(), WidePath(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return leftover;
+    }
+    (void)DeleteFileW(WidePath(backup).c_str());
+    return path;
+}
+
 static IniText ReadSettingsText(const std::string& path)
 {
     std::string bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) {
+    if (path.empty() || !ReadWholeFile(ReadablePlace(path), bytes)) {
         return IniText();
     }
     return DecodeIniBytes(bytes, Utf8FromAnsi);
@@ -110,17 +149,6 @@ void LoadSettings(const std::string& programDirectory)
     slideSeconds = SlideSecondsFromText(ReadSetting(slideSecondsKey));
     includeSubfolders = OnUnlessZero(ReadSetting(includeSubfoldersKey));
     monitorPictures = OnUnlessZero(ReadSetting(monitorPicturesKey));
-}
-
-static bool FileExists(const std::string& path)
-{
-    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-static std::string FolderOf(const std::string& path)
-{
-    const std::string::size_type separator = path.find_last_of('\\');
-    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
 }
 
 // A new file beside the settings file holding the bytes, on the disk before
@@ -170,11 +198,15 @@ bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement
         return true;
     }
     // The old file now lies under the backup name only: it goes back, or,
-    // where it cannot, the complete new one takes the place, so that the
-    // settings file is never left missing.
+    // where it cannot, the complete new one takes the place. Where neither
+    // can (a scanner holding both), both stay for the next load to adopt.
     if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 &&
         !MoveFileExW(backup.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+        if (!MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return false;
+        }
+        (void)DeleteFileW(backup.c_str());
+        return true;
     }
     return false;
 }
@@ -183,9 +215,14 @@ SettingsFileReplace settingsFileReplace = ReplaceFileOrMove;
 
 // The entries written into a copy of the file, which then takes the file's
 // place: whatever fails on the way, the file keeps all of its old values or
-// gets all of the new ones, and no temporary file stays behind.
+// gets all of the new ones, and no temporary file stays behind, but where the
+// replace stopped half way (the next load then adopts what it left).
 static bool ReplaceSettingsFile(const std::string& path, const std::vector<SettingEntry>& entries)
 {
+    // A new file must not hide the contents a save stopped half way left.
+    if (ReadablePlace(path) != path) {
+        return false;
+    }
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     // A read-only file is an administrator's word that it stays as it is.
@@ -207,7 +244,11 @@ static bool ReplaceSettingsFile(const std::string& path, const std::vector<Setti
         return false;
     }
     if (!settingsFileReplace(WidePath(path), temporary, exists)) {
-        (void)DeleteFileW(temporary.c_str());
+        // Where the file is gone, its old contents lie under the backup name
+        // and this complete copy stays for the next load.
+        if (!exists || FileExists(path)) {
+            (void)DeleteFileW(temporary.c_str());
+        }
         return false;
     }
     if (exists) {

@@ -53,6 +53,8 @@ bool CrossfadeInOnePass()
     return functions.activeTexture != nullptr && functions.multiTexCoord2f != nullptr;
 }
 
+CrossfadeCheck crossfadeInOnePass = CrossfadeInOnePass;
+
 void WaterSurface::Update(float time)
 {
     Animate(time);
@@ -97,7 +99,7 @@ void WaterSurface::Draw()
     ComputeTexCoords();
 
     const bool changing = incomingTexture != 0 && fade > 0.0f;
-    if (changing && CrossfadeInOnePass()) {
+    if (changing && crossfadeInOnePass()) {
         BindTwoPictures(texture, incomingTexture, fade);
         const PFNGLMULTITEXCOORD2FPROC multiTexCoord2f = multitexture.multiTexCoord2f;
         glBegin(GL_TRIANGLES);

@@ -35,7 +35,12 @@
 #       Until window_probe ARGS prints EXPECTED, with a fresh deadline of
 #       E2E_WAIT_SECONDS (default 20) and the same rules; silent.
 #
-# Everything the script starts is ended when it exits, by process id.
+# Deadlines: the whole script has E2E_SCRIPT_SECONDS (default 300; the test
+# runner's own limit, which kills without any cleanup, is set above it); when
+# it is spent the script is ended as by SIGTERM, between two steps of a wait
+# at the latest. However the script ends (its end, e2e_abort, SIGTERM, SIGINT
+# or SIGHUP), everything it started is ended by process id, SIGTERM first and
+# SIGKILL where that is not enough, and so is the Wine prefix's wineserver.
 #
 # Settings from the environment: E2E_ARTIFACTS (where screenshots go),
 # E2E_WINEPREFIX (the tests' own Wine prefix), E2E_KEEP=1 (keep the work
@@ -73,6 +78,8 @@ E2E_SAVER=""
 E2E_DEADLINE_MS=0
 E2E_DEADLINE_SECONDS=0
 E2E_WHY=""
+# The process that ends the script when its time is up.
+E2E_WATCHDOG=""
 
 # ---------------------------------------------------------------- reporting
 
@@ -161,7 +168,8 @@ e2e_init() {
     mkdir -p "$E2E_ARTIFACTS"
     E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/vitrane-e2e.XXXXXX")
     trap e2e_cleanup EXIT
-    trap 'exit 130' INT TERM
+    trap e2e_interrupted INT TERM HUP
+    e2e_start_watchdog "${E2E_SCRIPT_SECONDS:-300}"
 
     e2e_require_tools
     local program
@@ -178,25 +186,73 @@ e2e_init() {
     export VITRANE_WINEPREFIX=${E2E_WINEPREFIX:-$E2E_REPO/build/e2e-wineprefix}
     # shellcheck source=../../scripts/wine-env.sh
     . "$E2E_REPO/scripts/wine-env.sh"
-    ensure_wine_prefix
+    ensure_wine_prefix || e2e_abort "could not set the Wine prefix $WINEPREFIX up"
     # A session left running by an earlier run would hand its screen size on.
-    timeout 30 wineserver -w >/dev/null 2>&1 || e2e_abort "the Wine prefix $WINEPREFIX is still in use"
+    e2e_end_wineserver || e2e_abort "the Wine prefix $WINEPREFIX is still in use"
+}
+
+# e2e_start_watchdog SECONDS: the script is ended (SIGTERM) that long from now.
+e2e_start_watchdog() {
+    local script=$$ marker=$E2E_WORK/time-up end=$(($(e2e_now_ms) + $(e2e_seconds_to_ms "$1")))
+    # Short sleeps, so that nothing of it is left a moment after it is ended;
+    # away from the output, which the test runner reads to its end.
+    (
+        while [ "$(e2e_now_ms)" -lt "$end" ]; do
+            sleep 1
+        done
+        : >"$marker"
+        kill -TERM "$script"
+    ) </dev/null >/dev/null 2>&1 &
+    E2E_WATCHDOG=$!
+}
+
+e2e_interrupted() {
+    [ ! -f "$E2E_WORK/time-up" ] || e2e_fail "$E2E_NAME" "not finished within ${E2E_SCRIPT_SECONDS:-300} s"
+    exit 130
 }
 
 e2e_cleanup() {
-    local job mount
+    local mount
+    [ -z "$E2E_WATCHDOG" ] || kill "$E2E_WATCHDOG" 2>/dev/null
     # First, so that no program is left waiting for a folder that never answers.
     for mount in "${E2E_MOUNTS[@]}"; do
         kill -9 "${mount%% *}" 2>/dev/null
         fusermount -uz "${mount#* }" 2>/dev/null
     done
-    for job in "${E2E_JOBS[@]}"; do
-        e2e_kill_job "$job"
-    done
+    # Every job, those started from command substitutions too.
+    [ -z "$E2E_WORK" ] || e2e_kill_job "$E2E_WORK"/job.*
     e2e_stop_display
     if [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ]; then
         rm -rf "$E2E_WORK"
     fi
+}
+
+# Waits for the Wine prefix's wineserver to end, as it does once no program
+# runs in the prefix, and ends it with its programs where it does not: a
+# session left behind would hand its screen size on. False when it stays.
+e2e_end_wineserver() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    timeout 20 wineserver -w >/dev/null 2>&1 && return 0
+    echo "the wineserver of $WINEPREFIX did not end within 20 s: ending it" >&2
+    wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -w >/dev/null 2>&1
+}
+
+# e2e_end_pids PID...: SIGTERM, then SIGKILL to those still there 5 s later.
+e2e_end_pids() {
+    [ $# -gt 0 ] || return 0
+    kill "$@" 2>/dev/null
+    e2e_wait_until 5 e2e_all_gone "$@" && return 0
+    kill -KILL "$@" 2>/dev/null
+    e2e_wait_until 5 e2e_all_gone "$@"
+}
+
+e2e_all_gone() {
+    local pid
+    for pid in "$@"; do
+        kill -0 "$pid" 2>/dev/null && return 1
+    done
+    return 0
 }
 
 e2e_now_ms() {
@@ -264,19 +320,15 @@ e2e_start_two_monitors() {
     E2E_MONITORS=("0,0,800,600" "800,0,640,480")
 }
 
-# Ends the display after every Windows program on it, and waits for the
-# wineserver to go: the next session must read the next display's size.
+# Ends the display after every Windows program on it, and the wineserver:
+# the next session must read the next display's size.
 e2e_stop_display() {
     [ -n "$E2E_DISPLAY_PID" ] || return 0
-    local job
-    for job in "${E2E_JOBS[@]}"; do
-        e2e_kill_job "$job"
-    done
-    if [ -n "${WINEPREFIX:-}" ]; then
-        timeout 30 wineserver -w >/dev/null 2>&1
-    fi
+    e2e_kill_job "${E2E_JOBS[@]}"
+    e2e_end_wineserver
     # Both servers when the display is nested.
-    kill $E2E_DISPLAY_PID 2>/dev/null
+    # shellcheck disable=SC2086
+    e2e_end_pids $E2E_DISPLAY_PID
     wait $E2E_DISPLAY_PID 2>/dev/null
     E2E_DISPLAY_PID=""
 }
@@ -363,8 +415,17 @@ e2e_start_wine() {
     E2E_JOB=$(mktemp -d "$E2E_WORK/job.XXXX")
     echo "wine $program $*" >"$E2E_JOB/command"
     (
-        wine "$program" "$@" </dev/null >"$E2E_JOB/out" 2>"$E2E_JOB/err" &
-        echo $! >"$E2E_JOB/pid"
+        # The process id must be Wine's own, which becomes the program: the
+        # function wine would run in a subshell of its own, and su starts the
+        # program in a session of its own, as the user, whose shell writes
+        # its process id before the program takes it over.
+        if [ -n "$E2E_USER" ]; then
+            E2E_REPORT_PID=1 e2e_user_do wine "$program" "$@" </dev/null >"$E2E_JOB/out" 2>"$E2E_JOB/err" \
+                3>"$E2E_JOB/pid" &
+        else
+            command wine "$program" "$@" </dev/null >"$E2E_JOB/out" 2>"$E2E_JOB/err" &
+            echo $! >"$E2E_JOB/pid"
+        fi
         wait $!
         echo $? >"$E2E_JOB/rc.tmp"
         mv "$E2E_JOB/rc.tmp" "$E2E_JOB/rc"
@@ -393,12 +454,14 @@ e2e_wait_job() {
     E2E_EXIT_CODE=$(cat "$1/rc")
 }
 
+# e2e_kill_job JOB...: ends the jobs still running, SIGKILL where SIGTERM is
+# not enough.
 e2e_kill_job() {
-    local job=$1 pid
-    e2e_job_running "$job" || return 0
-    pid=$(cat "$job/pid" 2>/dev/null) || return 0
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    e2e_wait_until 5 test -f "$job/rc" || true
+    local job pids=()
+    for job in "$@"; do
+        e2e_job_running "$job" && [ -s "$job/pid" ] && pids+=("$(cat "$job/pid")")
+    done
+    e2e_end_pids ${pids[@]+"${pids[@]}"}
 }
 
 # e2e_run_wine SECONDS PROGRAM ARGS...: runs a program to its end and prints
@@ -486,6 +549,7 @@ e2e_await() {
 }
 
 e2e_start_watched() {
+    E2E_SETTLE_FIRST=""
     e2e_deadline "${E2E_START_SECONDS:-45}"
     e2e_start_wine "$@"
     E2E_SAVER=$E2E_JOB
@@ -519,14 +583,33 @@ e2e_frame_shown() {
     done
 }
 
-# e2e_frame_settled: the screen, not black, is as bright as a moment before:
-# a picture file fades in once it is decoded, and is judged after that.
+# e2e_frame_settled, polled: the screen, not black, has kept its mean colour
+# over screenshots spanning more than a crossfade (1.5 s): a picture fades in
+# once it is decoded, and two screenshots of a shorter span could both fall
+# within the fade. The moving water alone shifts each channel's mean by up to
+# 5 % of the mean brightness; a change of more than 10 % starts the span
+# afresh. e2e_start_watched starts it afresh too.
+E2E_SETTLE_FIRST=""
+E2E_SETTLE_SINCE_MS=0
 e2e_frame_settled() {
-    local before after
-    before=$(convert "$(e2e_screenshot settle-before)" -colorspace gray -format '%[fx:mean]' info:)
-    sleep 0.2
-    after=$(convert "$(e2e_screenshot settle-after)" -colorspace gray -format '%[fx:mean]' info:)
-    awk -v a="$before" -v b="$after" 'BEGIN { exit !(a > 0.001 && (b - a) ^ 2 < (0.01 * a) ^ 2) }'
+    local file taken now
+    # Before the screenshot, and the first one's time after it: the span
+    # between the two captures is never overstated.
+    now=$(e2e_now_ms)
+    file=$(e2e_screenshot settle)
+    taken=$(convert "$file" -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:) || return 2
+    if [ -n "$E2E_SETTLE_FIRST" ] && awk -v a="$E2E_SETTLE_FIRST" -v b="$taken" 'BEGIN {
+        split(a, x, " "); split(b, y, " "); bound = 0.1 * (x[1] + x[2] + x[3]) / 3
+        for (k = 1; k <= 3; k++) if ((y[k] - x[k]) ^ 2 >= bound ^ 2) exit 1
+    }'; then
+        [ $((now - E2E_SETTLE_SINCE_MS)) -gt 1700 ]
+        return
+    fi
+    awk -v a="$taken" 'BEGIN { split(a, x, " "); exit !(x[1] + x[2] + x[3] > 0.003) }' || return 1
+    E2E_SETTLE_FIRST=$taken
+    E2E_SETTLE_SINCE_MS=$(e2e_now_ms)
+    cp "$file" "$E2E_ARTIFACTS/settle-first.png"
+    return 1
 }
 
 # A title as an anchored pattern for xdotool, which takes regular expressions.
@@ -847,14 +930,20 @@ e2e_run_as_user() {
     id "$E2E_USER" >/dev/null 2>&1 || useradd -m "$E2E_USER" || e2e_abort "could not add the user $E2E_USER"
     E2E_USER_PREFIX=$(getent passwd "$E2E_USER" | cut -d: -f6)/vitrane-wineprefix
     exec {E2E_USER_LOCK}>"$E2E_USER_PREFIX.lock"
-    flock -w 100 "$E2E_USER_LOCK" || e2e_abort "$E2E_USER_PREFIX stayed in use for 100 s"
+    flock -w 60 "$E2E_USER_LOCK" || e2e_abort "$E2E_USER_PREFIX stayed in use for 60 s"
     trap '[ -z "$E2E_USER" ] || e2e_user_do wineserver -k; e2e_cleanup' EXIT
-    [ -f "$E2E_USER_PREFIX/system.reg" ] || wine wineboot --init >/dev/null 2>&1
+    if [ ! -f "$E2E_USER_PREFIX/system.reg" ]; then
+        e2e_run_wine 180 wineboot --init >/dev/null 2>&1 || e2e_abort "wineboot --init of $E2E_USER_PREFIX failed or took over 180 s"
+    fi
 }
 
-# e2e_user_do COMMAND...: the command as E2E_USER, with that user's Wine setting.
+# e2e_user_do COMMAND...: the command as E2E_USER, with that user's Wine
+# setting. With E2E_REPORT_PID set, the command's process id goes to
+# descriptor 3 first.
 e2e_user_do() {
-    su "$E2E_USER" -s /bin/bash -c "cd && exec $(printf '%q ' env DISPLAY="${DISPLAY:-}" \
+    local report=""
+    [ -z "${E2E_REPORT_PID:-}" ] || report='echo $$ >&3; '
+    su "$E2E_USER" -s /bin/bash -c "cd && ${report}exec $(printf '%q ' env DISPLAY="${DISPLAY:-}" \
         WINEPREFIX="$E2E_USER_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$@")"
 }
 

@@ -44,6 +44,7 @@ TEST(IniBytes, EachEncodingIsRecognisedAndReadAsUtf8)
         {"utf-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9", E::Utf8WithBom, "k=\xC3\xA9"},
         {"utf-8 mark, then ill-formed", "\xEF\xBB\xBFk=\xE9", E::Utf8WithBom, "k=\xEF\xBF\xBD"},
         {"utf-16 le", std::string("\xFF\xFEk\0=\0\x24\x04", 8), E::Utf16LeWithBom, "k=\xD0\xA4"},
+        {"utf-16 le, a pair", std::string("\xFF\xFEk\0=\0\x3C\xD8\x34\xDF", 10), E::Utf16LeWithBom, "k=\xF0\x9F\x8C\xB4"},
         {"utf-16 le, odd byte dropped", std::string("\xFF\xFEk\0=", 5), E::Utf16LeWithBom, "k"},
         {"utf-16 be", std::string("\xFE\xFF\0k\0=\x04\x24", 8), E::Utf16BeWithBom, "k=\xD0\xA4"},
         {"utf-16 le, lone surrogate", std::string("\xFF\xFE\x3C\xD8", 4), E::Utf16LeWithBom, "\xED\xA0\xBC"},
@@ -62,30 +63,35 @@ TEST(IniBytes, ASaveKeepsTheFilesEncodingUnlessAnsiLacksACharacter)
     // A double-byte code page can give bytes that also form valid UTF-8,
     // which would read back as another text.
     const auto toUtf8LookAlike = [](std::string_view) -> std::optional<std::string> { return "k=\xC3\xA9"; };
+    const auto toLatin1 = [](std::string_view) -> std::optional<std::string> { return "k=caf\xE9"; };
+    // Two and four UTF-8 bytes, one and two UTF-16 units.
+    const std::string line = "k=\xD0\xA4\xF0\x9F\x8C\xB4";
+    const std::string utf16Le("\xFF\xFEk\0=\0\x24\x04\x3C\xD8\x34\xDF", 12);
     struct Case {
         std::string text;
         E encoding;
         E written;
+        std::string bytes;  // what the file holds, written out by hand
         Utf8ToAnsi toAnsi = ToAsciiOnly;
     };
     const Case cases[] = {
-        {"k=cafe", E::Ansi, E::Ansi},
-        {kUnicodeLine, E::Ansi, E::Utf16LeWithBom, toUtf8LookAlike},
-        {kUnicodeLine, E::Ansi, E::Utf16LeWithBom},
-        {kUnicodeLine, E::Utf8, E::Utf8},
-        {"k=\xED\xA0\xBC", E::Utf8, E::Utf16LeWithBom},  // a file name's lone surrogate
-        {kUnicodeLine, E::Utf8WithBom, E::Utf8WithBom},
-        {kUnicodeLine, E::Utf16LeWithBom, E::Utf16LeWithBom},
-        {kUnicodeLine, E::Utf16BeWithBom, E::Utf16BeWithBom},
+        {"k=cafe", E::Ansi, E::Ansi, "k=cafe"},
+        {"k=caf\xC3\xA9", E::Ansi, E::Ansi, "k=caf\xE9", toLatin1},
+        {line, E::Ansi, E::Utf16LeWithBom, utf16Le, toUtf8LookAlike},
+        {line, E::Ansi, E::Utf16LeWithBom, utf16Le},
+        {line, E::Utf8, E::Utf8, line},
+        {"k=\xED\xA0\xBC", E::Utf8, E::Utf16LeWithBom, std::string("\xFF\xFEk\0=\0\x3C\xD8", 8)},  // a file name's lone surrogate
+        {line, E::Utf8WithBom, E::Utf8WithBom, "\xEF\xBB\xBF" + line},
+        {line, E::Utf16LeWithBom, E::Utf16LeWithBom, utf16Le},
+        {line, E::Utf16BeWithBom, E::Utf16BeWithBom, std::string("\xFE\xFF\0k\0=\x04\x24\xD8\x3C\xDF\x34", 12)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.encoding));
         E encoding = c.encoding;
         const std::string bytes = EncodeIniText(c.text, encoding, c.toAnsi);
         EXPECT_EQ(c.written, encoding);
-        const IniText read = DecodeIniBytes(bytes, FromAnsi);
-        EXPECT_EQ(c.text, read.text);
-        EXPECT_EQ(c.written, read.encoding);
+        EXPECT_EQ(c.bytes, bytes);
+        EXPECT_EQ(c.written, DecodeIniBytes(bytes, FromAnsi).encoding);
     }
 }
 

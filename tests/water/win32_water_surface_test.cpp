@@ -262,21 +262,31 @@ GLuint SolidTexture(GLubyte r, GLubyte g, GLubyte b)
     return name;
 }
 
-// The two pictures of a change mix by the fade in one pass; before and after
-// it one picture shows, in its own colours.
-TEST_F(WaterSurfaceDraw, ACrossfadeMixesTheTwoPicturesByItsFade)
+// The two pictures of a change mix by the fade in one pass, or, where the
+// driver cannot, the old one dims to black and the new one brightens; before
+// and after it one picture shows, in its own colours.
+TEST_F(WaterSurfaceDraw, ACrossfadeMixesTheTwoPicturesByItsFadeOrGoesThroughBlack)
 {
     ASSERT_TRUE(CrossfadeInOnePass());
     const GLuint red = SolidTexture(255, 0, 0);
     const GLuint blue = SolidTexture(0, 0, 255);
     struct Case {
+        bool onePass;
         GLuint incoming;
         float fade;
         int red, blue;
     };
-    const Case cases[] = {{0, 0.5f, 255, 0}, {blue, 0.0f, 255, 0}, {blue, 0.25f, 191, 64}, {blue, 0.75f, 64, 191}};
+    const Case cases[] = {
+        {true, 0, 0.5f, 255, 0},   {true, blue, 0.0f, 255, 0},   {true, blue, 0.25f, 191, 64},
+        {true, blue, 0.75f, 64, 191}, {false, 0, 0.5f, 255, 0},  {false, blue, 0.25f, 128, 0},
+        {false, blue, 0.5f, 0, 0},  {false, blue, 0.75f, 0, 128}, {false, blue, 1.0f, 0, 255},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.fade);
+        SCOPED_TRACE(testing::Message() << (c.onePass ? "one pass, " : "through black, ") << c.fade);
+        crossfadeInOnePass = CrossfadeInOnePass;
+        if (!c.onePass) {
+            crossfadeInOnePass = [] { return false; };
+        }
         glViewport(0, 0, 64, 64);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -296,11 +306,15 @@ TEST_F(WaterSurfaceDraw, ACrossfadeMixesTheTwoPicturesByItsFade)
         EXPECT_NEAR(c.red, pixel[0], 2);
         EXPECT_EQ(0, pixel[1]);
         EXPECT_NEAR(c.blue, pixel[2], 2);
-        // The second unit is off again for whatever draws next.
+        // Whatever draws next finds the second unit off and the colour white.
         GLint unit = 0;
         glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
         EXPECT_EQ(GL_TEXTURE0, unit);
+        GLfloat colour[4] = {};
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f) << colour[0] << " " << colour[1];
     }
+    crossfadeInOnePass = CrossfadeInOnePass;
     glDeleteTextures(1, &red);
     glDeleteTextures(1, &blue);
 }
