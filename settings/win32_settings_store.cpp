@@ -21,6 +21,7 @@ std::string lastFolderPicture;
 int32_t slideSeconds = defaultSlideSeconds;
 bool includeSubfolders = true;
 bool monitorPictures = true;
+int32_t cacheMegabytes = defaultCacheMegabytes;
 
 static std::string RoamingApplicationData()
 {
@@ -101,6 +102,7 @@ void LoadSettings(const std::string& programDirectory)
     slideSeconds = SlideSecondsFromText(ReadSetting(slideSecondsKey));
     includeSubfolders = OnUnlessZero(ReadSetting(includeSubfoldersKey));
     monitorPictures = OnUnlessZero(ReadSetting(monitorPicturesKey));
+    cacheMegabytes = CacheMegabytesFromText(ReadSetting(cacheMegabytesKey));
 }
 
 static bool FileExists(const std::string& path)
