@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "picture/picture_cache.h"
+#include "picture/win32_picture_decoder.h"
+
+// The user's picture cache on the disk (the rules are in picture_cache.h):
+// one file per copy and per listing, each written under a temporary name and
+// renamed into place, so that a reader never sees half a file. Several saver
+// processes may use the folder at once; storing and evicting take a lock file
+// for a bounded wait, and a copy another process evicted is simply missing.
+// Used only by the slideshow's thread.
+class PictureCache {
+public:
+    // `folder` without a trailing backslash; a cap of 0 turns the cache off.
+    PictureCache(std::string folder, uint64_t capBytes);
+
+    bool Enabled() const { return capBytes != 0 && !folder.empty(); }
+
+    // The last complete listing of a folder; false when there is none.
+    bool LoadListing(const std::string& pictureFolder, bool includeSubfolders, std::vector<FolderPicture>& pictures);
+    void SaveListing(const std::string& pictureFolder, bool includeSubfolders,
+                     const std::vector<FolderPicture>& pictures);
+
+    // The keys of the copies the folder holds, from their headers.
+    std::vector<CacheIndexEntry> Entries() const;
+
+    // A picture's copy, in the order it was stored; counts as shown now.
+    // False when there is none, or it is damaged (it is deleted then), or
+    // `fresh` is given and the copy does not stand for that file.
+    bool Load(const std::string& path, DecodedPicture& picture, const CachedFileKey* fresh = nullptr);
+    // Stores a decoded picture (four bytes a pixel) downsized to the largest
+    // monitor, evicting the least recently shown copies first.
+    void Store(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
+    // Deletes the copy of a picture that is gone.
+    void Drop(const std::string& path);
+    void Drop(const std::vector<std::string>& names);
+
+    // Evicts down to the cap; with a cap of 0, every file the cache wrote.
+    void Trim();
+
+private:
+    std::vector<CacheIndexEntry> Scan() const;
+    bool WriteFileAs(const std::string& name, const std::string& bytes, const std::vector<std::string>& evicted);
+    std::string PathOf(const std::string& name) const { return folder + "\\" + name; }
+
+    std::string folder;
+    uint64_t capBytes;
+};
+
+// The folder that holds the user's cache: %LOCALAPPDATA%\Vitrane, never the
+// roaming profile, since the copies are of no use on another machine. ""
+// when the system names none; tests point it at a scratch folder.
+using PictureCacheFolderLookup = std::string (*)();
+extern PictureCacheFolderLookup pictureCacheFolder;
+
+// A picture file as it is now (its key filled in when present). A file that
+// is not found counts as deleted only while the folder it was listed in
+// answers; a locked file, or a share off the network, is unreachable.
+PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std::string& path, CachedFileKey& key);
