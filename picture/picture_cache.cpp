@@ -283,20 +283,56 @@ std::vector<std::string> EntriesToEvict(const std::vector<CacheIndexEntry>& entr
     return evicted;
 }
 
-std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& entries,
-                                          const std::vector<FolderPicture>& listing)
+// Whether a path found by a walk of `folder` (its lower-case form) lies in it.
+static bool InFolder(const std::string& lowerPath, const std::string& lowerFolder, bool includeSubfolders)
 {
-    std::unordered_set<std::string> listed;
-    for (const FolderPicture& picture : listing) {
-        listed.insert(AsciiLowerCase(picture.path));
+    const bool endsInSeparator =
+        !lowerFolder.empty() && (lowerFolder.back() == '\\' || lowerFolder.back() == '/');
+    const std::string prefix = endsInSeparator ? lowerFolder : lowerFolder + "\\";
+    if (lowerPath.compare(0, prefix.size(), prefix) != 0) {
+        return false;
     }
+    return includeSubfolders || lowerPath.find_first_of("\\/", prefix.size()) == std::string::npos;
+}
+
+static std::unordered_set<std::string> LowerCasePaths(const std::vector<FolderPicture>& pictures)
+{
+    std::unordered_set<std::string> paths;
+    for (const FolderPicture& picture : pictures) {
+        paths.insert(AsciiLowerCase(picture.path));
+    }
+    return paths;
+}
+
+std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
+                                          bool includeSubfolders, const std::vector<FolderPicture>& listing)
+{
+    const std::string lowerFolder = AsciiLowerCase(folder);
+    const std::unordered_set<std::string> listed = LowerCasePaths(listing);
     std::vector<std::string> gone;
     for (const CacheIndexEntry& entry : entries) {
-        if (listed.count(AsciiLowerCase(entry.key.path)) == 0) {
+        const std::string lowerPath = AsciiLowerCase(entry.key.path);
+        if (InFolder(lowerPath, lowerFolder, includeSubfolders) && listed.count(lowerPath) == 0) {
             gone.push_back(entry.name);
         }
     }
     return gone;
+}
+
+std::vector<FolderPicture> CachedFolderPictures(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
+                                                bool includeSubfolders, const std::vector<FolderPicture>* listing)
+{
+    const std::string lowerFolder = AsciiLowerCase(folder);
+    const std::unordered_set<std::string> listed = listing != nullptr ? LowerCasePaths(*listing)
+                                                                       : std::unordered_set<std::string>();
+    std::vector<FolderPicture> pictures;
+    for (const CacheIndexEntry& entry : entries) {
+        const std::string lowerPath = AsciiLowerCase(entry.key.path);
+        if (InFolder(lowerPath, lowerFolder, includeSubfolders) && (listing == nullptr || listed.count(lowerPath) != 0)) {
+            pictures.push_back({entry.key.path, false});
+        }
+    }
+    return pictures;
 }
 
 bool CacheEntryFresh(const CachedFileKey& cached, uint64_t fileSize, uint64_t modified)

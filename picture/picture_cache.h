@@ -76,10 +76,17 @@ struct CacheIndexEntry {
 std::vector<std::string> EntriesToEvict(const std::vector<CacheIndexEntry>& entries, uint64_t capBytes,
                                         uint64_t incomingBytes);
 
-// The entries whose pictures a complete listing no longer holds: deleted,
-// renamed or moved out of the folder.
-std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& entries,
-                                          const std::vector<FolderPicture>& listing);
+// The entries of pictures in `folder` (and its subfolders, when they are
+// walked) that a complete listing of it no longer holds: deleted, renamed or
+// moved out. Other folders' copies stay.
+std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
+                                          bool includeSubfolders, const std::vector<FolderPicture>& listing);
+
+// The pictures of `folder` that have a copy, to show before the folder
+// answers: with the folder's last complete listing (not null), only those it
+// holds.
+std::vector<FolderPicture> CachedFolderPictures(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
+                                                bool includeSubfolders, const std::vector<FolderPicture>* listing);
 
 // Whether a copy still stands for the file as it is now.
 bool CacheEntryFresh(const CachedFileKey& cached, uint64_t fileSize, uint64_t modified);

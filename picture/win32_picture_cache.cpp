@@ -210,7 +210,7 @@ bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes
 }
 
 bool PictureCache::LoadListing(const std::string& pictureFolder, bool includeSubfolders,
-                               std::vector<FolderPicture>& pictures)
+                               std::vector<FolderPicture>& pictures) const
 {
     std::string bytes;
     uint64_t fileBytes = 0;
@@ -339,4 +339,53 @@ PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std:
     const DWORD folder = GetFileAttributesW(WidePath(pictureFolder).c_str());
     const bool folderAnswers = folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return folderAnswers ? PictureFileState::deleted : PictureFileState::unreachable;
+}
+
+FolderPictureCache::FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
+                                       bool storesCopies)
+    : cache(capBytes != 0 ? pictureCacheFolder() : std::string(), capBytes),
+      folder(pictureFolder),
+      includeSubfolders(includeSubfolders),
+      storesCopies(storesCopies)
+{
+    if (storesCopies) {
+        // The cap may have been lowered (or set to 0) since the last run.
+        cache.Trim();
+    }
+}
+
+std::vector<FolderPicture> FolderPictureCache::CachedPictures() const
+{
+    std::vector<FolderPicture> listing;
+    const bool listed = cache.LoadListing(folder, includeSubfolders, listing);
+    return CachedFolderPictures(cache.Entries(), folder, includeSubfolders, listed ? &listing : nullptr);
+}
+
+void FolderPictureCache::Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor)
+{
+    CachedFileKey key;
+    if (storesCopies && cache.Enabled() && ReadPictureFileKey(folder, path, key) == PictureFileState::present) {
+        cache.Store(key, picture, largestMonitor);
+    }
+}
+
+PictureFileState FolderPictureCache::NotDecoded(const std::string& path)
+{
+    CachedFileKey key;
+    const PictureFileState state = ReadPictureFileKey(folder, path, key);
+    if (state == PictureFileState::deleted) {
+        cache.Drop(path);
+    }
+    return state;
+}
+
+void FolderPictureCache::Listed(const std::vector<FolderPicture>& pictures)
+{
+    if (!cache.Enabled()) {
+        return;
+    }
+    cache.Drop(EntriesNotListed(cache.Entries(), folder, includeSubfolders, pictures));
+    if (storesCopies) {
+        cache.SaveListing(folder, includeSubfolders, pictures);
+    }
 }

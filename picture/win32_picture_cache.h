@@ -21,7 +21,8 @@ public:
     bool Enabled() const { return capBytes != 0 && !folder.empty(); }
 
     // The last complete listing of a folder; false when there is none.
-    bool LoadListing(const std::string& pictureFolder, bool includeSubfolders, std::vector<FolderPicture>& pictures);
+    bool LoadListing(const std::string& pictureFolder, bool includeSubfolders,
+                     std::vector<FolderPicture>& pictures) const;
     void SaveListing(const std::string& pictureFolder, bool includeSubfolders,
                      const std::vector<FolderPicture>& pictures);
 
@@ -61,3 +62,35 @@ extern PictureCacheFolderLookup pictureCacheFolder;
 // is not found counts as deleted only while the folder it was listed in
 // answers; a locked file, or a share off the network, is unreachable.
 PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std::string& path, CachedFileKey& key);
+
+// The cache as a slideshow of one folder uses it: the copies that can show
+// before the folder answers, or while it cannot be reached; each picture
+// decoded from its file stored; what the folder says is gone dropped.
+class FolderPictureCache {
+public:
+    // `storesCopies` is false where pictures are decoded smaller than a
+    // monitor (the settings dialog's preview): those copies would show blurred.
+    FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
+                       bool storesCopies);
+
+    // The folder's pictures that have a copy: of those its last complete
+    // listing holds, when there is one.
+    std::vector<FolderPicture> CachedPictures() const;
+    // A picture's copy, whatever the file is like now.
+    bool LoadCopy(const std::string& path, DecodedPicture& picture) { return cache.Load(path, picture); }
+    // A picture decoded from its file (four bytes a pixel), to show again
+    // when the file cannot be reached.
+    void Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor);
+    // A picture that could not be decoded: its copy goes when the file is
+    // gone. Returns what was found.
+    PictureFileState NotDecoded(const std::string& path);
+    // A complete listing of the folder: kept for the next start, and the
+    // copies of pictures it no longer holds go.
+    void Listed(const std::vector<FolderPicture>& pictures);
+
+private:
+    PictureCache cache;
+    std::string folder;
+    bool includeSubfolders;
+    bool storesCopies;
+};

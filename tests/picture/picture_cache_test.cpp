@@ -83,8 +83,18 @@ TEST(PictureCache, EvictsTheLeastRecentlyShownUntilTheNewCopyFits)
         SCOPED_TRACE(testing::Message() << c.cap << " " << c.incoming);
         EXPECT_EQ(c.evicted, EntriesToEvict(entries, c.cap, c.incoming));
     }
-    const std::vector<FolderPicture> listing = {{"a"}, {"c"}};
-    EXPECT_EQ(std::vector<std::string>{"b"}, EntriesNotListed(entries, listing));
+}
+
+TEST(PictureCache, ACompleteListingDropsOnlyItsOwnFolder)
+{
+    const std::vector<CacheIndexEntry> entries = {
+        {"a", {"P\\a.jpg"}}, {"b", {"p\\B.jpg"}}, {"s", {"P\\sub\\s.jpg"}}, {"q", {"Q\\q.jpg"}}, {"pp", {"PP\\x.jpg"}}};
+    const std::vector<FolderPicture> listing = {{"P\\A.JPG"}};
+    EXPECT_EQ((std::vector<std::string>{"b", "s"}), EntriesNotListed(entries, "P", true, listing));
+    EXPECT_EQ((std::vector<std::string>{"b"}), EntriesNotListed(entries, "p\\", false, listing));
+    EXPECT_EQ(1u, CachedFolderPictures(entries, "P", true, &listing).size());
+    EXPECT_EQ(3u, CachedFolderPictures(entries, "P", true, nullptr).size());
+    EXPECT_EQ(2u, CachedFolderPictures(entries, "P", false, nullptr).size());
 }
 
 TEST(PictureCache, CopiesHalveEachSideUntilItFitsTheLargestMonitor)
