@@ -1,7 +1,7 @@
 #include "picture/slideshow.h"
 
 #include <algorithm>
-#include <deque>
+#include <utility>
 
 #include "settings/settings_text.h"
 
@@ -43,122 +43,280 @@ static bool IsFolderToEnter(const FolderEntry& entry)
     return !link;
 }
 
-std::vector<FolderPicture> FindFolderPictures(const std::string& root, bool includeSubfolders,
-                                              const std::vector<std::string>& extensions,
-                                              const FolderLister& list, const std::atomic<bool>& stop,
-                                              const FolderWalkLimits& limits)
+FolderWalk::FolderWalk(const std::string& root, bool includeSubfolders, std::vector<std::string> extensions,
+                       const FolderWalkLimits& limits)
+    : includeSubfolders(includeSubfolders), extensions(std::move(extensions)), limits(limits)
 {
-    std::vector<FolderPicture> found;
-    struct Folder {
-        std::string path;
-        int depth;
-    };
-    std::deque<Folder> waiting = {{root, 0}};
-    size_t listed = 0;
-    std::vector<FolderEntry> entries;
-    while (!waiting.empty() && listed < limits.maxFolders && !stop.load()) {
-        const Folder folder = waiting.front();
-        waiting.pop_front();
-        ++listed;
-        entries.clear();
-        if (!list(folder.path, entries)) {
-            continue;
-        }
-        for (const FolderEntry& entry : entries) {
-            if ((entry.attributes & fileAttributeDirectory) != 0) {
-                if (includeSubfolders && folder.depth < limits.maxDepth && IsFolderToEnter(entry)) {
-                    waiting.push_back({JoinPath(folder.path, entry.name), folder.depth + 1});
-                }
-            } else if (found.size() < limits.maxPictures && HasPictureExtension(entry.name, extensions)) {
-                found.push_back({JoinPath(folder.path, entry.name), IsDeferred(entry)});
-            }
-        }
-    }
-    return found;
+    waiting.push_back({root, 0, 0, 0, {}});
+    entered.insert(root);
 }
 
-SlideOrder::SlideOrder(const std::vector<FolderPicture>& folderPictures, const std::string& previous,
-                       uint32_t seed)
-    : random(seed)
+uint64_t RetryDelayMilliseconds(int failures)
 {
-    for (const FolderPicture& picture : folderPictures) {
-        (picture.deferred ? deferred : pictures).push_back(picture.path);
-    }
-    const std::string previousLower = AsciiLowerCase(previous);
-    std::vector<std::string> last;
-    for (const std::string& path : Pool()) {
-        if (!previous.empty() && AsciiLowerCase(path) == previousLower) {
-            last.push_back(path);
+    const uint64_t longest = 5 * 60 * 1000;
+    const int doublings = std::min(std::max(failures - 1, 0), 20);
+    return std::min(uint64_t{2000} << doublings, longest);
+}
+
+void FolderWalk::TakeEntries(Folder& folder, const std::vector<FolderEntry>& entries,
+                             std::vector<FolderPicture>& pictures)
+{
+    for (const FolderEntry& entry : entries) {
+        if ((entry.attributes & fileAttributeDirectory) != 0) {
+            if (includeSubfolders && folder.depth < limits.maxDepth && entered.size() < limits.maxFolders &&
+                IsFolderToEnter(entry)) {
+                std::string path = JoinPath(folder.path, entry.name);
+                // A folder listed again after a failure names its subfolders again.
+                if (entered.insert(path).second) {
+                    waiting.push_back({std::move(path), folder.depth + 1, 0, 0, {}});
+                }
+            }
+        } else if (pictureCount < limits.maxPictures && HasPictureExtension(entry.name, extensions)) {
+            std::string path = JoinPath(folder.path, entry.name);
+            if (!folder.handedOn.insert(path).second) {
+                continue;
+            }
+            pictures.push_back({std::move(path), IsDeferred(entry)});
+            ++pictureCount;
         }
     }
-    StartRound(last);
+}
+
+bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictureBatch& found)
+{
+    if (waiting.empty()) {
+        const auto due = std::find_if(retries.begin(), retries.end(),
+                                      [now](const Folder& folder) { return folder.retryAt <= now; });
+        if (due == retries.end()) {
+            return false;
+        }
+        waiting.push_back(std::move(*due));
+        retries.erase(due);
+    }
+    Folder folder = std::move(waiting.front());
+    waiting.pop_front();
+    std::vector<FolderPicture> pictures;
+    const bool listed = list(folder.path, [&](const std::vector<FolderEntry>& entries) {
+        pictures.clear();
+        TakeEntries(folder, entries, pictures);
+        if (!pictures.empty()) {
+            found(pictures);
+        }
+    });
+    if (!listed) {
+        ++folder.failures;
+        folder.retryAt = now + RetryDelayMilliseconds(folder.failures);
+        retries.push_back(std::move(folder));
+    }
+    return true;
+}
+
+uint64_t FolderWalk::NextRetry() const
+{
+    uint64_t next = UINT64_MAX;
+    for (const Folder& folder : retries) {
+        next = std::min(next, folder.retryAt);
+    }
+    return next;
+}
+
+SlideOrder::SlideOrder(const std::string& previous, uint32_t seed)
+    : previousLower(AsciiLowerCase(previous)), random(seed)
+{
+}
+
+bool SlideOrder::IsPrevious(const std::string& path) const
+{
+    return !previousLower.empty() && AsciiLowerCase(path) == previousLower;
 }
 
 const std::vector<std::string>& SlideOrder::Pool() const
 {
-    return pictures.empty() ? deferred : pictures;
+    static const std::vector<std::string> none;
+    if (!pictures.empty()) {
+        return pictures;
+    }
+    return moreComing ? none : deferred;
 }
 
-size_t SlideOrder::Available() const
+bool SlideOrder::Waiting(const std::string& path) const
 {
-    return Pool().size();
+    const auto retry = retries.find(path);
+    return retry != retries.end() && retry->second.waiting;
 }
 
-// A fresh shuffle of every picture, with those in `last` moved to its end in
-// their order. The round is kept reversed, so that the next picture is at the
-// back.
-void SlideOrder::StartRound(const std::vector<std::string>& last)
+bool SlideOrder::InPool(const std::string& path) const
 {
-    const std::vector<std::string>& pool = Pool();
+    const auto picture = known.find(path);
+    if (picture == known.end()) {
+        return false;
+    }
+    const bool deferredPicture = picture->second;
+    return deferredPicture ? pictures.empty() && !moreComing : true;
+}
+
+// Skipped pictures whose delay has passed join the round.
+void SlideOrder::TakeBackDue(uint64_t now)
+{
+    while (!due.empty() && due.top().first <= now) {
+        const std::string path = due.top().second;
+        const uint64_t at = due.top().first;
+        due.pop();
+        const auto retry = retries.find(path);
+        if (retry != retries.end() && retry->second.waiting && retry->second.at == at) {
+            retry->second.waiting = false;
+            if (InPool(path)) {
+                round.push_back(path);
+            }
+        }
+    }
+}
+
+void SlideOrder::Add(const std::vector<FolderPicture>& found)
+{
+    for (const FolderPicture& picture : found) {
+        if (!known.emplace(picture.path, picture.deferred).second) {
+            continue;
+        }
+        if (picture.deferred) {
+            deferred.push_back(picture.path);
+            if (pictures.empty() && !moreComing) {
+                round.push_back(picture.path);
+            }
+            continue;
+        }
+        if (pictures.empty()) {
+            // The deferred ones may be in this round; they wait again now.
+            round.clear();
+            held.clear();
+        }
+        pictures.push_back(picture.path);
+        // Found during a round, it still shows in it; until the first pick,
+        // the previous picture waits for the round's end.
+        (!started && IsPrevious(picture.path) ? held : round).push_back(picture.path);
+    }
+}
+
+void SlideOrder::SetMoreComing(bool more)
+{
+    const bool deferredJoin = moreComing && !more && pictures.empty();
+    moreComing = more;
+    if (deferredJoin) {
+        round.clear();
+        held.clear();
+    }
+}
+
+// A fresh round of every picture not waiting for a retry: those in `avoid`
+// (and, before the first pick, the previous one) go to its end, in order.
+void SlideOrder::StartRound(const std::vector<std::string>& avoid)
+{
     round.clear();
-    for (const std::string& path : pool) {
-        if (std::find(last.begin(), last.end(), path) == last.end()) {
+    held.clear();
+    for (const std::string& path : Pool()) {
+        if (Waiting(path)) {
+            continue;
+        }
+        const bool last = std::find(avoid.begin(), avoid.end(), path) != avoid.end() || (!started && IsPrevious(path));
+        if (!last) {
             round.push_back(path);
         }
     }
-    std::shuffle(round.begin(), round.end(), random);
-    for (const std::string& path : last) {
-        const bool inPool = std::find(pool.begin(), pool.end(), path) != pool.end();
-        if (inPool && std::find(round.begin(), round.end(), path) == round.end()) {
-            round.push_back(path);
+    for (const std::string& path : avoid) {
+        const std::vector<std::string>& pool = Pool();
+        if (std::find(pool.begin(), pool.end(), path) != pool.end() && !Waiting(path) &&
+            std::find(held.begin(), held.end(), path) == held.end()) {
+            held.push_back(path);
         }
     }
-    std::reverse(round.begin(), round.end());
+    if (!started) {
+        for (const std::string& path : Pool()) {
+            if (IsPrevious(path) && !Waiting(path) && std::find(held.begin(), held.end(), path) == held.end()) {
+                held.push_back(path);
+            }
+        }
+    }
 }
 
-std::string SlideOrder::Next(const std::vector<std::string>& avoid)
+// Any picture of the round not in `avoid`, picked at random: a shuffle made
+// one pick at a time, so that pictures found later join it at no cost.
+bool SlideOrder::TakeFromRound(const std::vector<std::string>& avoid, std::string& picked)
 {
-    auto pickable = [&](const std::string& path) {
-        return std::find(avoid.begin(), avoid.end(), path) == avoid.end();
-    };
-    auto next = std::find_if(round.rbegin(), round.rend(), pickable);
-    if (next == round.rend()) {
+    if (round.empty()) {
+        return false;
+    }
+    const size_t start = std::uniform_int_distribution<size_t>(0, round.size() - 1)(random);
+    for (size_t k = 0; k < round.size(); ++k) {
+        const size_t i = (start + k) % round.size();
+        if (std::find(avoid.begin(), avoid.end(), round[i]) == avoid.end()) {
+            picked = std::move(round[i]);
+            round[i] = std::move(round.back());
+            round.pop_back();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SlideOrder::TakeHeld(const std::vector<std::string>& avoid, bool evenAvoided, std::string& picked)
+{
+    for (auto it = held.begin(); it != held.end(); ++it) {
+        // A start never begins with the previous picture while another may still come.
+        if (!started && moreComing && IsPrevious(*it)) {
+            continue;
+        }
+        if (evenAvoided || std::find(avoid.begin(), avoid.end(), *it) == avoid.end()) {
+            picked = std::move(*it);
+            held.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string SlideOrder::Next(const std::vector<std::string>& avoid, uint64_t now)
+{
+    TakeBackDue(now);
+    if (round.empty() && held.empty()) {
+        StartRound(avoid);
+    }
+    std::string picked;
+    bool found = TakeFromRound(avoid, picked) || TakeHeld(avoid, false, picked);
+    if (!found) {
         // What is left of this round is all on screen: those come again in
         // the next round, after the others.
         StartRound(avoid);
-        if (round.empty()) {
-            return std::string();
-        }
-        next = std::find_if(round.rbegin(), round.rend(), pickable);
-        if (next == round.rend()) {
-            next = round.rbegin();
-        }
+        found = TakeFromRound(avoid, picked) || TakeHeld(avoid, false, picked) || TakeHeld(avoid, true, picked);
     }
-    std::string picked = *next;
-    round.erase(std::next(next).base());
+    if (found) {
+        started = true;
+    }
     return picked;
 }
 
 void SlideOrder::Drop(const std::string& path)
 {
-    const bool poolWasPictures = !pictures.empty();
-    for (std::vector<std::string>* list : {&pictures, &deferred, &round}) {
+    for (std::vector<std::string>* list : {&pictures, &deferred}) {
         list->erase(std::remove(list->begin(), list->end(), path), list->end());
     }
-    // Once every other picture has failed, the deferred ones get their turn.
-    if (poolWasPictures && pictures.empty()) {
-        StartRound({});
-    }
+    known.erase(path);
+    retries.erase(path);
+}
+
+void SlideOrder::Skip(const std::string& path, uint64_t now)
+{
+    Retry& retry = retries[path];
+    ++retry.failures;
+    retry.at = now + RetryDelayMilliseconds(retry.failures);
+    retry.waiting = true;
+    due.emplace(retry.at, path);
+}
+
+uint64_t SlideOrder::NextRetry() const
+{
+    // Entries of pictures dropped or due again since may be left in the
+    // queue; at worst they wake the caller early.
+    return due.empty() ? UINT64_MAX : due.top().first;
 }
 
 bool SlideTimeline::ChangeDue(uint64_t now) const
@@ -183,11 +341,41 @@ float SlideTimeline::Fade(uint64_t now) const
     return static_cast<float>(now - changeStart) / static_cast<float>(crossfadeMilliseconds);
 }
 
-int UploadRowsPerFrame(int width)
+void UploadPacer::FrameStarted(uint64_t now)
 {
-    // About 4 ms of copying under a software renderer; a 1024-pixel-wide
-    // picture takes 16 frames, a quarter of a second.
-    const int bytesPerFrame = 256 * 1024;
-    const int rows = width > 0 ? bytesPerFrame / (width * 4) : 1;
-    return rows > 0 ? rows : 1;
+    if (lastStart != 0 && now > lastStart) {
+        const double interval = static_cast<double>(now - lastStart);
+        if (uploadedLastFrame) {
+            // A frame that came late gives back half of the upload's time;
+            // one on time lends it a little more, up to half a frame.
+            if (interval > frameInterval * 1.1 + 500.0) {
+                spare = std::max(spare / 2.0, 1000.0);
+            } else {
+                spare = std::min(spare + 250.0, frameInterval / 2.0);
+            }
+        } else if (interval < frameInterval * 2.0) {
+            frameInterval += (interval - frameInterval) / 16.0;
+        }
+    }
+    lastStart = now;
+    uploadedLastFrame = false;
+}
+
+int UploadPacer::Rows(size_t rowBytes, int rowsLeft) const
+{
+    if (rowsLeft <= 0) {
+        return 0;
+    }
+    const double rows = rowBytes > 0 ? spare * bytesPerMicrosecond / static_cast<double>(rowBytes) : rowsLeft;
+    return rows < 1.0 ? 1 : rows >= rowsLeft ? rowsLeft : static_cast<int>(rows);
+}
+
+void UploadPacer::Uploaded(size_t bytes, uint64_t microseconds)
+{
+    uploadedLastFrame = true;
+    // Small uploads say little about the rate.
+    if (bytes >= 64 * 1024) {
+        const double rate = static_cast<double>(bytes) / static_cast<double>(std::max<uint64_t>(microseconds, 1));
+        bytesPerMicrosecond += (rate - bytesPerMicrosecond) / 4.0;
+    }
 }

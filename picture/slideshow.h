@@ -1,14 +1,19 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <queue>
 #include <random>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <unordered_set>
 #include <vector>
 
 // The slideshow's portable core: which files of a folder are pictures, the
-// order they are shown in, and when each monitor changes picture. The thread
+// order they are shown in, when each monitor changes picture and how fast the
+// pixels reach their texture. The thread
 // that lists and decodes, and the textures, are in win32_slideshow.h.
 
 // One name a folder listing returns, with its Windows file attributes and,
@@ -30,9 +35,12 @@ inline constexpr uint32_t fileAttributeRecallOnDataAccess = 0x400000;
 inline constexpr uint32_t reparseTagMountPoint = 0xA0000003;
 inline constexpr uint32_t reparseTagSymlink = 0xA000000C;
 
-// Lists the entries of one folder ("." and ".." may be among them); false
-// when the folder cannot be listed.
-using FolderLister = std::function<bool(const std::string& folder, std::vector<FolderEntry>& entries)>;
+// Lists one folder, handing its entries ("." and ".." may be among them) to
+// `take` a batch at a time as they come, so that the first pictures of a
+// large or slow folder need not wait for its last. False when the folder
+// cannot be listed or stops answering part way; what was handed on stays.
+using FolderEntryBatch = std::function<void(const std::vector<FolderEntry>& entries)>;
+using FolderLister = std::function<bool(const std::string& folder, const FolderEntryBatch& take)>;
 
 struct FolderPicture {
     std::string path;
@@ -43,6 +51,9 @@ struct FolderPicture {
     bool deferred = false;
 };
 
+// Where the pictures a walk finds go, a batch at a time.
+using FolderPictureBatch = std::function<void(const std::vector<FolderPicture>& pictures)>;
+
 // How far a walk through subfolders goes: a picture folder may hold a whole
 // disk, or a link back to itself.
 struct FolderWalkLimits {
@@ -51,43 +62,112 @@ struct FolderWalkLimits {
     size_t maxPictures = 100000;
 };
 
-// The picture files (extensions, lower case with the dot, compared without
-// regard to case) in `root` and, with `includeSubfolders`, in its subfolders,
-// shallow ones first, within the limits. Hidden or system folders (a recycle
-// bin), folder links and mount points are not entered. Stops early, with what
-// it found, once `stop` is set.
-std::vector<FolderPicture> FindFolderPictures(const std::string& root, bool includeSubfolders,
-                                              const std::vector<std::string>& extensions,
-                                              const FolderLister& list, const std::atomic<bool>& stop,
-                                              const FolderWalkLimits& limits = FolderWalkLimits());
+// The walk through a picture folder, one folder a step, so that its finds can
+// be shown while it goes on: the picture files (extensions lower case with the
+// dot, compared without regard to case) in `root` and, with
+// `includeSubfolders`, in its subfolders, shallow ones first, within the
+// limits. Hidden or system folders (a recycle bin), folder links and mount
+// points are not entered. A folder that cannot be listed (a share away or
+// busy) is tried again later, each time after a longer delay.
+class FolderWalk {
+public:
+    FolderWalk(const std::string& root, bool includeSubfolders, std::vector<std::string> extensions,
+               const FolderWalkLimits& limits = FolderWalkLimits());
 
-// The shuffled order of a folder's pictures: each shown once before any is
-// shown again, a new shuffle for every round.
+    // Lists the next folder, or one due to be tried again at `now`
+    // (milliseconds), handing its pictures to `found` as they come; no
+    // picture is handed on twice. False when no folder was due.
+    bool Step(const FolderLister& list, uint64_t now, const FolderPictureBatch& found);
+
+    // Every folder listed: nothing is waiting to be tried again.
+    bool Complete() const { return waiting.empty() && retries.empty(); }
+    // When the next folder waiting to be tried again is due; UINT64_MAX when none.
+    uint64_t NextRetry() const;
+
+private:
+    struct Folder {
+        std::string path;
+        int depth = 0;
+        int failures = 0;
+        uint64_t retryAt = 0;
+        std::unordered_set<std::string> handedOn;  // pictures found by listings of it so far
+    };
+    void TakeEntries(Folder& folder, const std::vector<FolderEntry>& entries, std::vector<FolderPicture>& pictures);
+
+    bool includeSubfolders;
+    std::vector<std::string> extensions;
+    FolderWalkLimits limits;
+    std::deque<Folder> waiting;
+    std::vector<Folder> retries;
+    std::unordered_set<std::string> entered;
+    size_t pictureCount = 0;
+};
+
+// The delay before a folder or picture that failed `failures` times is tried
+// again: 2 s, doubling up to 5 minutes.
+uint64_t RetryDelayMilliseconds(int failures);
+
+// The shuffled order of a folder's pictures, which may grow while it is used:
+// each picture shows once before any shows again, those found during a round
+// joining it, and a new shuffle for every round.
 class SlideOrder {
 public:
     // `previous` is the picture the last run showed last (compared without
-    // regard to case): the first round ends with it, so that a start never
-    // begins with the picture the last one ended on.
-    SlideOrder(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed);
+    // regard to case): a start never begins with it, and the first round
+    // ends with it.
+    SlideOrder(const std::string& previous, uint32_t seed);
 
-    // The next picture; "" when none is left. Pictures in `avoid` (those on
-    // screen, oldest first) are passed over while others can be picked, and a
-    // new round puts them last, in their order.
-    std::string Next(const std::vector<std::string>& avoid);
+    // Pictures found; those known already are ignored.
+    void Add(const std::vector<FolderPicture>& found);
+    // Whether more pictures may still come. Until none can, the previous
+    // picture is not picked first and the deferred ones wait.
+    void SetMoreComing(bool more);
 
-    // A picture that could not be shown: never picked again.
+    // The next picture at `now` (milliseconds); "" when none can be picked.
+    // Pictures in `avoid` (those on screen, oldest first) are passed over
+    // while others can be picked, and a new round puts them last, in their
+    // order; when nothing else is left, the oldest of them comes.
+    std::string Next(const std::vector<std::string>& avoid, uint64_t now);
+
+    // A picture Next gave that is gone: never picked again, unless it is
+    // found again.
     void Drop(const std::string& path);
+    // A picture Next gave that could not be read now (locked, half written,
+    // or its share away): picked again once its delay has passed, a longer
+    // one after each failure.
+    void Skip(const std::string& path, uint64_t now);
+    // When the next skipped picture is due again; UINT64_MAX when none waits.
+    uint64_t NextRetry() const;
 
-    // How many pictures can still be picked.
-    size_t Available() const;
+    // How many pictures the order holds, skipped ones included.
+    size_t Count() const { return pictures.size() + deferred.size(); }
 
 private:
+    struct Retry {
+        int failures = 0;
+        uint64_t at = 0;
+        bool waiting = false;
+    };
     const std::vector<std::string>& Pool() const;
-    void StartRound(const std::vector<std::string>& last);
+    bool InPool(const std::string& path) const;
+    bool Waiting(const std::string& path) const;
+    void TakeBackDue(uint64_t now);
+    bool IsPrevious(const std::string& path) const;
+    void StartRound(const std::vector<std::string>& avoid);
+    bool TakeFromRound(const std::vector<std::string>& avoid, std::string& picked);
+    bool TakeHeld(const std::vector<std::string>& avoid, bool evenAvoided, std::string& picked);
 
     std::vector<std::string> pictures;  // those not deferred
     std::vector<std::string> deferred;
-    std::vector<std::string> round;     // still to come this round, the next one at the back
+    std::unordered_map<std::string, bool> known;  // whether each picture is deferred
+    std::vector<std::string> round;  // still to come this round, in no order
+    std::vector<std::string> held;   // to come at the end of this round, in order
+    std::unordered_map<std::string, Retry> retries;
+    using Due = std::pair<uint64_t, std::string>;
+    std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;  // soonest first
+    std::string previousLower;
+    bool started = false;
+    bool moreComing = true;
     std::mt19937 random;
 };
 
@@ -115,6 +195,23 @@ private:
     uint64_t changeStart = 0;
 };
 
-// The rows of a picture `width` pixels wide (4 bytes each) that one frame
-// uploads, so that no frame is late for a large picture: at least one.
-int UploadRowsPerFrame(int width);
+// How many rows of a picture each frame uploads: as many as the time the
+// frame can spare, learnt from how fast uploads go and from whether the
+// frames after them came late. Times in microseconds.
+class UploadPacer {
+public:
+    // At the start of every frame.
+    void FrameStarted(uint64_t now);
+    // The rows of `rowBytes` bytes this frame may upload: at least one, at
+    // most `rowsLeft`.
+    int Rows(size_t rowBytes, int rowsLeft) const;
+    // What this frame's upload of `bytes` took.
+    void Uploaded(size_t bytes, uint64_t microseconds);
+
+private:
+    uint64_t lastStart = 0;
+    bool uploadedLastFrame = false;
+    double frameInterval = 16000.0;  // the usual one, learnt from frames without uploads
+    double spare = 4000.0;           // what an upload may take
+    double bytesPerMicrosecond = 64.0;
+};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <iterator>
 #include <new>
 #include <random>
 #include <utility>
@@ -19,10 +20,11 @@
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
-// Shared by the drawing thread and the slideshow's thread; every field below
+// Shared by the drawing thread and the slideshow's threads; every field below
 // the lock is guarded by it.
 struct SlideshowWork {
     SlideshowChoice choice;
+    SlideshowFiles files;
     PixelSize largestMonitor = {0, 0};
     int maxTextureSide = 0;
     // Read by the listing and between decodes without the lock.
@@ -30,10 +32,13 @@ struct SlideshowWork {
 
     SRWLOCK lock = SRWLOCK_INIT;
     CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
+    std::vector<FolderPicture> found;  // the walk's finds the order has not taken yet
+    bool walking = false;              // the walk has folders to list now
+    bool walkComplete = true;          // and none waiting to be tried again
     struct Slot {
         bool wanted = true;     // the drawing side takes this monitor's next picture
         bool ready = false;     // it is in `picture`
-        bool builtIn = false;   // no picture could be decoded: the built-in one instead
+        bool builtIn = false;   // nothing could be decoded yet: the built-in picture instead
         bool finished = false;  // nothing else will come
         DecodedPicture picture; // red, green, blue, alpha, rows bottom-up
         std::string path;
@@ -41,22 +46,45 @@ struct SlideshowWork {
     std::vector<Slot> slots;
 };
 
-// One monitor's pictures on the drawing side.
-struct SlideshowScreen {
-    explicit SlideshowScreen(uint32_t slideMilliseconds) : timeline(slideMilliseconds) {}
+// Holds the work's lock for a scope and gives it back however the scope ends:
+// a thread that ran out of memory under it must not leave Stop() waiting
+// forever.
+class WorkLock {
+public:
+    explicit WorkLock(SlideshowWork& work) : work(work) { AcquireSRWLockExclusive(&work.lock); }
+    ~WorkLock() { ReleaseSRWLockExclusive(&work.lock); }
+    WorkLock(const WorkLock&) = delete;
+    WorkLock& operator=(const WorkLock&) = delete;
 
-    SlideTimeline timeline;
-    GLuint shown = 0;
-    GLuint incoming = 0;
-    std::string shownPath;
-    std::string incomingPath;
-    DecodedPicture uploading;  // pixels on their way into `incoming`
-    int uploadedRows = 0;
-    bool incomingReady = false;  // wholly uploaded
-    bool fading = false;
+    // Lets go of the lock until woken or `milliseconds` have passed.
+    void Sleep(DWORD milliseconds) { (void)SleepConditionVariableSRW(&work.wake, &work.lock, milliseconds, 0); }
+
+private:
+    SlideshowWork& work;
 };
 
-// ---- The slideshow's thread ----
+static uint64_t NowMilliseconds()
+{
+    return PerformanceCounterMicroseconds() / 1000;
+}
+
+static DWORD MillisecondsUntil(uint64_t at)
+{
+    const uint64_t now = NowMilliseconds();
+    return at == UINT64_MAX ? INFINITE : at <= now ? 0 : static_cast<DWORD>(std::min<uint64_t>(at - now, 60000));
+}
+
+// Waits until `at` (UINT64_MAX: for ever) or the stop; false once stopped.
+static bool SleepUntil(SlideshowWork& work, uint64_t at)
+{
+    WorkLock locked(work);
+    while (!work.stop.load() && NowMilliseconds() < at) {
+        locked.Sleep(MillisecondsUntil(at));
+    }
+    return !work.stop.load();
+}
+
+// ---- The files on the disks ----
 
 static std::string FolderPattern(const std::string& folder)
 {
@@ -64,7 +92,10 @@ static std::string FolderPattern(const std::string& folder)
     return endsInSeparator ? folder + "*" : folder + "\\*";
 }
 
-static bool ListFolder(const std::atomic<bool>& stop, const std::string& folder, std::vector<FolderEntry>& entries)
+// Hands the entries on every few dozen, so that a large folder's first
+// pictures need not wait for the rest. A listing cut short by an error other
+// than its end (a share that went away) counts as failed.
+static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
 {
     WIN32_FIND_DATAW found;
     // The basic information leaves out the short 8.3 names, which a large
@@ -74,28 +105,123 @@ static bool ListFolder(const std::atomic<bool>& stop, const std::string& folder,
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
-    do {
+    const size_t batchSize = 64;
+    std::vector<FolderEntry> entries;
+    bool more = true;
+    while (more) {
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0});
-    } while (!stop.load() && FindNextFileW(search, &found));
+        more = FindNextFileW(search, &found) != FALSE;
+        if (entries.size() >= batchSize || !more) {
+            take(entries);
+            entries.clear();
+        }
+    }
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     (void)FindClose(search);
-    return true;
+    return complete;
 }
 
-static std::vector<FolderPicture> PicturesToShow(const SlideshowWork& work, const std::vector<std::string>& extensions)
+static bool FolderExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+static std::string ParentFolder(const std::string& path)
+{
+    const std::string::size_type separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
+}
+
+static PictureRead ReadPictureFile(const std::string& path, PixelSize largestMonitor, int maxTextureSide,
+                                   DecodedPicture& picture)
+{
+    const std::wstring widePath = WidePath(path);
+    if (DecodeAnyPictureFile(widePath.c_str(), largestMonitor, maxTextureSide, picture) == PictureDecode::Decoded) {
+        // Turned into what the upload takes here, not on the drawing thread.
+        BgrxToRgba(picture.pixels.get(), static_cast<size_t>(picture.size.width) * picture.size.height);
+        return PictureRead::Decoded;
+    }
+    // Gone only when its folder answers: a share that went away is not a
+    // deleted picture.
+    const bool missing = GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                         GetLastError() == ERROR_FILE_NOT_FOUND;
+    return missing && FolderExists(ParentFolder(path)) ? PictureRead::Gone : PictureRead::Failed;
+}
+
+SlideshowFiles DiskSlideshowFiles()
+{
+    return {ListFolder, ReadPictureFile};
+}
+
+// ---- The walk's thread ----
+
+// Where a listing's finds arrive: handed to the order's thread in one move.
+static void HandOver(SlideshowWork& work, const std::vector<FolderPicture>& pictures)
+{
+    std::vector<FolderPicture> batch(pictures);
+    {
+        WorkLock locked(work);
+        if (work.found.empty()) {
+            work.found.swap(batch);
+        } else {
+            work.found.insert(work.found.end(), std::make_move_iterator(batch.begin()),
+                              std::make_move_iterator(batch.end()));
+        }
+    }
+    WakeAllConditionVariable(&work.wake);
+}
+
+static void SetWalkState(SlideshowWork& work, bool walking, bool complete)
+{
+    {
+        WorkLock locked(work);
+        work.walking = walking;
+        work.walkComplete = complete;
+    }
+    WakeAllConditionVariable(&work.wake);
+}
+
+static void WalkPictureFolder(SlideshowWork& work)
 {
     const SlideshowChoice& choice = work.choice;
-    if (!choice.folder.empty()) {
-        auto list = [&work](const std::string& folder, std::vector<FolderEntry>& entries) {
-            return ListFolder(work.stop, folder, entries);
-        };
-        return FindFolderPictures(choice.folder, choice.includeSubfolders, extensions, list, work.stop);
+    FolderWalk walk(choice.folder, choice.includeSubfolders, DecodablePictureExtensions());
+    auto list = [&work](const std::string& folder, const FolderEntryBatch& take) {
+        return !work.stop.load() && work.files.list(folder, [&](const std::vector<FolderEntry>& entries) {
+            if (!work.stop.load()) {
+                take(entries);
+            }
+        });
+    };
+    auto found = [&work](const std::vector<FolderPicture>& pictures) { HandOver(work, pictures); };
+    while (!work.stop.load()) {
+        if (walk.Step(list, NowMilliseconds(), found)) {
+            continue;
+        }
+        // Only folders that could not be listed are left: the show goes on
+        // with what was found while they wait for their next try.
+        SetWalkState(work, false, walk.Complete());
+        if (walk.Complete() || !SleepUntil(work, walk.NextRetry())) {
+            return;
+        }
     }
-    if (choice.file.find_first_not_of(' ') != std::string::npos) {
-        return {{choice.file, false}};
-    }
-    return {};
 }
+
+static DWORD WINAPI WalkThread(LPVOID parameter)
+{
+    SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
+    try {
+        WalkPictureFolder(work);
+    } catch (const std::bad_alloc&) {
+        // A huge tree on a machine short of memory: the show goes on with
+        // what was found.
+    }
+    SetWalkState(work, false, true);
+    return 0;
+}
+
+// ---- The decoding thread ----
 
 // The pictures a monitor's next pick passes over: the other monitors' first,
 // then its own, the one it shows last, so that a new round puts the others'
@@ -112,107 +238,150 @@ static std::vector<std::string> PicturesOnScreen(const std::vector<std::deque<st
     return avoid;
 }
 
-// The lowest slot waiting for a picture; -1 once the show stops.
-static int WaitForWantedSlot(SlideshowWork& work)
+// What the decoding thread learns from the others each time it looks.
+struct LoaderView {
+    int slot = -1;  // the lowest slot waiting for a picture; -1 once the show stops
+    bool walking = false;
+    bool walkComplete = true;
+};
+
+// Waits for a slot that wants a picture and, while the order has nothing to
+// give (`starved`), for news too: new finds, the walk's end, or `retryAt`.
+// Takes the finds that came into `arrived`.
+static LoaderView WaitForWork(SlideshowWork& work, bool starved, uint64_t retryAt, const LoaderView& last,
+                              std::vector<FolderPicture>& arrived)
 {
-    AcquireSRWLockExclusive(&work.lock);
-    int wanted = -1;
-    while (!work.stop.load()) {
-        for (size_t i = 0; i < work.slots.size() && wanted < 0; ++i) {
+    WorkLock locked(work);
+    LoaderView view;
+    for (;;) {
+        if (work.stop.load()) {
+            view.slot = -1;
+            return view;
+        }
+        view.slot = -1;
+        for (size_t i = 0; i < work.slots.size() && view.slot < 0; ++i) {
             const SlideshowWork::Slot& slot = work.slots[i];
             if (slot.wanted && !slot.ready && !slot.finished) {
-                wanted = static_cast<int>(i);
+                view.slot = static_cast<int>(i);
             }
         }
-        if (wanted >= 0) {
-            break;
+        view.walking = work.walking;
+        view.walkComplete = work.walkComplete;
+        const bool news = !work.found.empty() || view.walking != last.walking ||
+                          view.walkComplete != last.walkComplete || NowMilliseconds() >= retryAt;
+        if (view.slot >= 0 && (!starved || news)) {
+            arrived.swap(work.found);
+            return view;
         }
-        (void)SleepConditionVariableSRW(&work.wake, &work.lock, INFINITE, 0);
+        locked.Sleep(starved ? MillisecondsUntil(retryAt) : INFINITE);
     }
-    ReleaseSRWLockExclusive(&work.lock);
-    return wanted;
 }
 
-static bool Decode(const SlideshowWork& work, const std::string& path, DecodedPicture& picture)
+static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture, std::string& path, bool builtIn,
+                    bool finished)
 {
-    if (DecodeAnyPictureFile(WidePath(path).c_str(), work.largestMonitor, work.maxTextureSide, picture) !=
-        PictureDecode::Decoded) {
-        return false;
-    }
-    // Turned into what the upload takes here, not on the drawing thread.
-    BgrxToRgba(picture.pixels.get(), static_cast<size_t>(picture.size.width) * picture.size.height);
-    return true;
-}
-
-static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture, const std::string& path,
-                    bool nothingShownYet)
-{
-    AcquireSRWLockExclusive(&work.lock);
+    WorkLock locked(work);
     SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
+    // Moves only: nothing here allocates.
     slot.wanted = false;
-    if (!path.empty()) {
-        slot.picture = std::move(picture);
-        slot.path = path;
-        slot.ready = true;
-    } else if (nothingShownYet) {
-        slot.builtIn = true;
-        slot.ready = true;
-        slot.finished = true;
-    } else {
-        slot.finished = true;
-    }
-    ReleaseSRWLockExclusive(&work.lock);
+    slot.picture = std::move(picture);
+    slot.path.swap(path);
+    slot.ready = !slot.path.empty() || builtIn;
+    slot.builtIn = builtIn;
+    slot.finished = finished;
+}
+
+// The one place a picture is decoded for showing.
+static PictureRead DecodeForShowing(const SlideshowWork& work, const std::string& path, DecodedPicture& picture)
+{
+    return work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
 }
 
 static void ShowPictures(SlideshowWork& work)
 {
-    const std::vector<FolderPicture> pictures = PicturesToShow(work, DecodablePictureExtensions());
     std::random_device randomDevice;
-    SlideOrder order(pictures, work.choice.previous, randomDevice());
+    SlideOrder order(work.choice.previous, randomDevice());
+    if (work.choice.folder.empty() && work.choice.file.find_first_not_of(' ') != std::string::npos) {
+        order.Add({{work.choice.file, false}});
+    }
     // Per slot the picture it shows and the one coming, oldest first.
     std::vector<std::deque<std::string>> recent(work.slots.size());
+    std::vector<bool> builtInShown(work.slots.size(), false);
+    std::vector<FolderPicture> arrived;
+    LoaderView view;
+    view.walking = true;
+    view.walkComplete = false;
+    bool starved = false;
+    int failuresInARow = 0;
     for (;;) {
-        const int slot = WaitForWantedSlot(work);
-        if (slot < 0) {
+        view = WaitForWork(work, starved, order.NextRetry(), view, arrived);
+        if (view.slot < 0) {
             return;
         }
-        std::deque<std::string>& own = recent[static_cast<size_t>(slot)];
-        const std::vector<std::string> avoid = PicturesOnScreen(recent, static_cast<size_t>(slot));
+        order.Add(arrived);
+        arrived.clear();
+        order.SetMoreComing(view.walking);
+        const size_t slot = static_cast<size_t>(view.slot);
+        std::deque<std::string>& own = recent[slot];
+        const std::vector<std::string> avoid = PicturesOnScreen(recent, slot);
         DecodedPicture picture;
         std::string path;
         while (!work.stop.load()) {
-            path = order.Next(avoid);
-            // Nothing left, or nothing but what this monitor shows already.
+            path = order.Next(avoid, NowMilliseconds());
+            // Nothing to pick now, or nothing but what this monitor shows already.
             if (path.empty() || (!own.empty() && path == own.back())) {
                 path.clear();
                 break;
             }
-            if (Decode(work, path, picture)) {
+            const PictureRead read = DecodeForShowing(work, path, picture);
+            if (read == PictureRead::Decoded) {
+                failuresInARow = 0;
                 break;
             }
-            // Skipped for the rest of this run.
-            order.Drop(path);
+            if (read == PictureRead::Gone) {
+                order.Drop(path);
+            } else {
+                order.Skip(path, NowMilliseconds());
+            }
             path.clear();
+            // Every file failing in turn is most likely a share that went
+            // away: the tries slow down instead of running through the
+            // whole folder.
+            if (++failuresInARow >= 3 &&
+                !SleepUntil(work, NowMilliseconds() + RetryDelayMilliseconds(failuresInARow - 2))) {
+                return;
+            }
         }
         if (work.stop.load()) {
             return;
         }
-        Deliver(work, slot, picture, path, own.empty());
-        if (!path.empty()) {
+        starved = path.empty();
+        if (!starved) {
             own.push_back(path);
             if (own.size() > 2) {
                 own.pop_front();
             }
+            Deliver(work, view.slot, picture, path, false, false);
+            continue;
+        }
+        const bool nothingMoreComes = !view.walking && view.walkComplete && order.NextRetry() == UINT64_MAX;
+        const bool showBuiltIn = own.empty() && !builtInShown[slot] && !view.walking;
+        if (showBuiltIn || nothingMoreComes) {
+            builtInShown[slot] = builtInShown[slot] || showBuiltIn;
+            Deliver(work, view.slot, picture, path, showBuiltIn, nothingMoreComes);
+            starved = false;
         }
     }
 }
 
-static DWORD WINAPI SlideshowThread(LPVOID parameter)
+static DWORD WINAPI DecodeThread(LPVOID parameter)
 {
     SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
     // The imaging component and the OLE picture loader are COM objects made
-    // on this thread and used only here.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // on this thread and used only here; a thread that pumps no messages
+    // belongs in the multithreaded apartment, where no codec can wait for
+    // a message loop.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE);
     try {
         ShowPictures(work);
     } catch (const std::bad_alloc&) {
@@ -226,6 +395,27 @@ static DWORD WINAPI SlideshowThread(LPVOID parameter)
 }
 
 // ---- The drawing side ----
+
+// One monitor's pictures on the drawing side.
+struct SlideshowScreen {
+    explicit SlideshowScreen(uint32_t slideMilliseconds) : timeline(slideMilliseconds) {}
+
+    SlideTimeline timeline;
+    GLuint shown = 0;
+    GLuint incoming = 0;
+    // The texture of the picture shown before, kept for the next one of its
+    // size: making a new texture of a large picture makes a frame late.
+    GLuint spare = 0;
+    PixelSize spareSize = {0, 0};
+    PixelSize shownSize = {0, 0};
+    PixelSize incomingSize = {0, 0};
+    std::string shownPath;
+    std::string incomingPath;
+    DecodedPicture uploading;  // pixels on their way into `incoming`
+    int uploadedRows = 0;
+    bool incomingReady = false;  // wholly uploaded
+    bool fading = false;
+};
 
 Slideshow::Slideshow() = default;
 
@@ -242,15 +432,19 @@ static GLuint NewTexture(int width, int height, const void* pixels)
     return texture;
 }
 
-void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor)
+void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, const SlideshowFiles& files)
 {
     Stop();
     const int pictureCount = choice.monitors > 0 ? choice.monitors : 1;
     work.reset(new SlideshowWork());
     work->choice = choice;
+    work->files = files;
     work->largestMonitor = largestMonitor;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &work->maxTextureSide);
     work->slots.resize(static_cast<size_t>(pictureCount));
+    const bool walks = !choice.folder.empty();
+    work->walking = walks;
+    work->walkComplete = !walks;
 
     static const uint8_t blackPixel[4] = {0, 0, 0, 255};
     black = NewTexture(1, 1, blackPixel);
@@ -260,10 +454,25 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor)
         screens.back().shown = black;
     }
     changesAfterFirst = choice.slideSeconds != 0;
-    thread = CreateThread(nullptr, 0, SlideshowThread, work.get(), 0, nullptr);
-    // Decoding waits its turn behind the frames where the system schedules by priority.
-    if (thread != nullptr) {
+    firstPictureShownAt = 0;
+    std::vector<LPTHREAD_START_ROUTINE> routines = {DecodeThread};
+    if (walks) {
+        routines.push_back(WalkThread);
+    }
+    for (LPTHREAD_START_ROUTINE routine : routines) {
+        const HANDLE thread = CreateThread(nullptr, 0, routine, work.get(), 0, nullptr);
+        if (thread == nullptr) {
+            continue;
+        }
+        // Reading and decoding wait their turn behind the frames where the
+        // system schedules by priority.
         (void)SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+        threads.push_back(thread);
+    }
+    // Without the walk's thread nothing would ever be found.
+    if (walks && threads.size() < 2) {
+        work->walking = false;
+        work->walkComplete = true;
     }
 }
 
@@ -279,7 +488,8 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
     const bool builtIn = slot.builtIn;
     if (ready) {
         screen.uploading = std::move(slot.picture);
-        screen.incomingPath = std::move(slot.path);
+        screen.incomingPath.swap(slot.path);
+        slot.path.clear();
         slot.ready = false;
         // The next one is decoded while this one shows.
         slot.wanted = changesAfterFirst;
@@ -288,24 +498,42 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
     if (!ready) {
         return false;
     }
-    WakeConditionVariable(&work->wake);
+    WakeAllConditionVariable(&work->wake);
     screen.uploadedRows = 0;
     if (builtIn) {
         screen.incomingPath.clear();
+        screen.incomingSize = {0, 0};
         screen.incomingReady = LoadTextureFromResource(&screen.incoming, IDB_BUILTIN_PICTURE) != FALSE;
         return true;
     }
-    screen.incoming = NewTexture(screen.uploading.size.width, screen.uploading.size.height, nullptr);
+    const PixelSize size = screen.uploading.size;
+    screen.incomingSize = size;
+    if (screen.spare != 0 && screen.spareSize.width == size.width && screen.spareSize.height == size.height) {
+        screen.incoming = screen.spare;
+    } else {
+        if (screen.spare != 0) {
+            glDeleteTextures(1, &screen.spare);
+        }
+        screen.incoming = NewTexture(size.width, size.height, nullptr);
+    }
+    screen.spare = 0;
     return true;
 }
 
-static void UploadStrip(SlideshowScreen& screen)
+// As many rows as the frame can spare; all of them while the monitor shows
+// only black water, where a late frame shows nothing but the waves.
+void Slideshow::Upload(SlideshowScreen& screen)
 {
     const PixelSize size = screen.uploading.size;
-    const int rows = std::min(UploadRowsPerFrame(size.width), size.height - screen.uploadedRows);
+    const size_t rowBytes = static_cast<size_t>(size.width) * 4;
+    const int rowsLeft = size.height - screen.uploadedRows;
+    const bool onlyBlack = screen.shown == black && !screen.fading;
+    const int rows = onlyBlack ? rowsLeft : pacer.Rows(rowBytes, rowsLeft);
+    const uint64_t start = PerformanceCounterMicroseconds();
     glBindTexture(GL_TEXTURE_2D, screen.incoming);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, screen.uploadedRows, size.width, rows, GL_RGBA, GL_UNSIGNED_BYTE,
-                    screen.uploading.pixels.get() + static_cast<size_t>(screen.uploadedRows) * size.width * 4);
+                    screen.uploading.pixels.get() + static_cast<size_t>(screen.uploadedRows) * rowBytes);
+    pacer.Uploaded(rowBytes * static_cast<size_t>(rows), PerformanceCounterMicroseconds() - start);
     screen.uploadedRows += rows;
     if (screen.uploadedRows >= size.height) {
         screen.uploading = DecodedPicture();
@@ -313,33 +541,42 @@ static void UploadStrip(SlideshowScreen& screen)
     }
 }
 
-void Slideshow::Advance(uint64_t time)
+void Slideshow::Advance(uint64_t nowMicroseconds)
 {
-    now = time;
+    now = nowMicroseconds / 1000;
     if (work == nullptr) {
         return;
     }
-    // One strip a frame in all, whichever monitor it is for.
+    pacer.FrameStarted(nowMicroseconds);
+    // One upload a frame in all, whichever monitor it is for.
     bool uploaded = false;
     for (size_t i = 0; i < screens.size(); ++i) {
         SlideshowScreen& screen = screens[i];
         if (screen.fading && screen.timeline.Fade(now) >= 1.0f) {
             if (screen.shown != black) {
-                glDeleteTextures(1, &screen.shown);
+                if (screen.spare != 0) {
+                    glDeleteTextures(1, &screen.spare);
+                }
+                screen.spare = screen.shown;
+                screen.spareSize = screen.shownSize;
             }
             screen.shown = screen.incoming;
+            screen.shownSize = screen.incomingSize;
             screen.shownPath = std::move(screen.incomingPath);
             screen.incoming = 0;
             screen.incomingPath.clear();
             screen.incomingReady = false;
             screen.fading = false;
+            if (i == 0 && firstPictureShownAt == 0) {
+                firstPictureShownAt = nowMicroseconds;
+            }
         }
         const bool uploadUnderWay = screen.uploading.pixels != nullptr;
         if (!uploaded && screen.incoming == 0 && !screen.fading) {
             uploaded = TakeDecoded(screen, i);
         }
         if (!uploaded && uploadUnderWay) {
-            UploadStrip(screen);
+            Upload(screen);
             uploaded = true;
         }
         if (screen.incomingReady && !screen.fading && screen.timeline.ChangeDue(now)) {
@@ -372,19 +609,18 @@ std::string Slideshow::ShownPicture() const
 
 void Slideshow::Stop()
 {
-    if (thread != nullptr) {
+    if (work != nullptr && !threads.empty()) {
         work->stop.store(true);
         // Taken once, so that a thread about to sleep has either seen the stop
         // or is asleep and gets the wake.
-        AcquireSRWLockExclusive(&work->lock);
-        ReleaseSRWLockExclusive(&work->lock);
+        { WorkLock locked(*work); }
         WakeAllConditionVariable(&work->wake);
-        stopping.push_back({thread, std::move(work)});
-        thread = nullptr;
+        stopping.push_back({std::move(threads), std::move(work)});
+        threads.clear();
     }
     if (wglGetCurrentContext() != nullptr) {
         for (SlideshowScreen& screen : screens) {
-            for (GLuint texture : {screen.shown, screen.incoming}) {
+            for (GLuint texture : {screen.shown, screen.incoming, screen.spare}) {
                 if (texture != 0 && texture != black) {
                     glDeleteTextures(1, &texture);
                 }
@@ -402,20 +638,22 @@ void Slideshow::Stop()
 void Slideshow::JoinThreads()
 {
     for (Stopping& stopped : stopping) {
-        // A folder on a sleeping disk or a lost network share can hold a
-        // listing for many seconds: its pending I/O is cancelled until the
-        // thread notices the stop.
-        while (WaitForSingleObject(stopped.thread, 20) == WAIT_TIMEOUT) {
-            (void)CancelSynchronousIo(stopped.thread);
+        for (HANDLE thread : stopped.threads) {
+            // A folder on a sleeping disk or a lost network share can hold a
+            // listing for many seconds: its pending I/O is cancelled until
+            // the thread notices the stop.
+            while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) {
+                (void)CancelSynchronousIo(thread);
+            }
+            (void)CloseHandle(thread);
         }
-        (void)CloseHandle(stopped.thread);
     }
     stopping.clear();
 }
 
 void SlideshowFeed::Update(float /*time*/)
 {
-    show.Advance(PerformanceCounterMicroseconds() / 1000);
+    show.Advance(PerformanceCounterMicroseconds());
     for (const Target& target : targets) {
         show.ShowOn(target.monitor, *target.surface);
     }

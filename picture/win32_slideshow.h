@@ -4,11 +4,14 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "picture/picture_math.h"
+#include "picture/slideshow.h"
+#include "picture/win32_picture_decoder.h"
 #include "render/renderable.h"
 
 class WaterSurface;
@@ -26,11 +29,32 @@ struct SlideshowChoice {
     int monitors = 1;           // pictures shown at once, all different while the folder has enough
 };
 
-// The one owner of a slideshow's work: the folder, its shuffled order and the
-// thread that lists the folder and decodes the pictures ahead of their turn
-// (with COM of its own), so that the thread that draws never waits for a disk.
-// Each monitor starts black and fades in its first picture once decoded; the
-// pixels reach their texture a strip per frame, so no frame is late.
+enum class PictureRead {
+    Decoded,
+    Failed,  // unreadable for now: locked, half written, not a picture, or its share away
+    Gone,    // no such file in a folder that is there
+};
+
+// What a slideshow reads from the disk; tests put their own in. `decode`
+// gives red, green, blue, alpha, rows bottom-up, at the texture size for the
+// largest monitor. Both are called off the drawing thread.
+struct SlideshowFiles {
+    FolderLister list;
+    std::function<PictureRead(const std::string& path, PixelSize largestMonitor, int maxTextureSide,
+                              DecodedPicture& picture)>
+        decode;
+};
+
+// The files on the disks, through FindFirstFileExW and the picture decoders.
+SlideshowFiles DiskSlideshowFiles();
+
+// The one owner of a slideshow's work: the folder, its shuffled order, a
+// thread that walks the folder and one that decodes the pictures ahead of
+// their turn (with COM of its own), so that the thread that draws never waits
+// for a disk, and the first picture found shows while the walk goes on. Each
+// monitor starts black and fades in its first picture once decoded; the
+// pixels reach their texture as fast as the frames can spare, so no frame is
+// late.
 class Slideshow {
 public:
     Slideshow();
@@ -40,11 +64,12 @@ public:
 
     // Stops what shows and starts the choice. Needs the rendering context
     // current; returns at once.
-    void Start(const SlideshowChoice& choice, PixelSize largestMonitor);
+    void Start(const SlideshowChoice& choice, PixelSize largestMonitor,
+               const SlideshowFiles& files = DiskSlideshowFiles());
 
     // Once per frame, with the rendering context current and `now` in
-    // milliseconds: takes what the thread has decoded, uploads a strip of it
-    // and moves the changes on.
+    // microseconds: takes what the thread has decoded, uploads what the
+    // frame can spare of it and moves the changes on.
     void Advance(uint64_t now);
 
     // Gives the surface this frame's pictures of the monitor (counted modulo
@@ -57,6 +82,9 @@ public:
 
     // How many fades have begun, the first pictures' included.
     int ChangesStarted() const { return changesStarted; }
+    // When (in Advance's microseconds) the first picture was first in full
+    // view; 0 before.
+    uint64_t FirstPictureShownAt() const { return firstPictureShownAt; }
 
     // Ends the show at once: deletes its textures where the rendering context
     // is current and tells its thread to stop, without waiting for it (it may
@@ -68,19 +96,23 @@ public:
 private:
     bool TakeDecoded(SlideshowScreen& screen, size_t index);
 
+    void Upload(SlideshowScreen& screen);
+
     struct Stopping {
-        HANDLE thread;
-        std::unique_ptr<SlideshowWork> work;  // the thread's, until it ends
+        std::vector<HANDLE> threads;
+        std::unique_ptr<SlideshowWork> work;  // the threads', until they end
     };
 
     std::unique_ptr<SlideshowWork> work;
-    HANDLE thread = nullptr;
+    std::vector<HANDLE> threads;
     std::vector<Stopping> stopping;
     std::vector<SlideshowScreen> screens;
     GLuint black = 0;
-    uint64_t now = 0;
+    uint64_t now = 0;  // milliseconds
+    UploadPacer pacer;
     bool changesAfterFirst = false;
     int changesStarted = 0;
+    uint64_t firstPictureShownAt = 0;
 };
 
 // Put first in a scene: before the surfaces draw, moves the slideshow on and

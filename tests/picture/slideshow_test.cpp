@@ -10,7 +10,7 @@ namespace {
 const uint32_t dir = fileAttributeDirectory;
 
 // A folder tree in memory; "loop" is a link to the root, "deep" nests without end.
-bool ListFakeTree(const std::string& folder, std::vector<FolderEntry>& entries)
+bool FakeTreeEntries(const std::string& folder, std::vector<FolderEntry>& entries)
 {
     static const std::map<std::string, std::vector<FolderEntry>> tree = {
         {"P",
@@ -34,6 +34,36 @@ bool ListFakeTree(const std::string& folder, std::vector<FolderEntry>& entries)
         return true;
     }
     return false;
+}
+
+bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
+{
+    std::vector<FolderEntry> entries;
+    if (!FakeTreeEntries(folder, entries)) {
+        return false;
+    }
+    take(entries);
+    return true;
+}
+
+// Every picture a walk finds, stepping it until nothing is due at `now`.
+std::vector<FolderPicture> WalkAll(FolderWalk& walk, const FolderLister& list, uint64_t now = 0)
+{
+    std::vector<FolderPicture> found;
+    auto take = [&found](const std::vector<FolderPicture>& pictures) {
+        found.insert(found.end(), pictures.begin(), pictures.end());
+    };
+    while (walk.Step(list, now, take)) {
+    }
+    return found;
+}
+
+std::vector<FolderPicture> FindFolderPictures(const std::string& root, bool subfolders,
+                                              const std::vector<std::string>& extensions,
+                                              const FolderWalkLimits& limits = FolderWalkLimits())
+{
+    FolderWalk walk(root, subfolders, extensions, limits);
+    return WalkAll(walk, ListFakeTree);
 }
 
 std::set<std::string> Paths(const std::vector<FolderPicture>& pictures, bool deferred)
@@ -68,10 +98,9 @@ TEST(FindFolderPictures, PicturesOfTheTreeWithinItsLimits)
         {"one folder", true, {5, 1, 100}, 5, top},
         {"three pictures", true, {5, 100, 3}, 3, {}},
     };
-    std::atomic<bool> stop{false};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto found = FindFolderPictures("P", c.subfolders, extensions, ListFakeTree, stop, c.limits);
+        const auto found = FindFolderPictures("P", c.subfolders, extensions, c.limits);
         EXPECT_EQ(c.count, found.size());
         const Set normal = Paths(found, false);
         for (const std::string& path : c.shown) {
@@ -82,10 +111,63 @@ TEST(FindFolderPictures, PicturesOfTheTreeWithinItsLimits)
         }
     }
     // Without limits the endless folder stops at the default depth.
-    EXPECT_EQ(12u + 7u, FindFolderPictures("P", true, extensions, ListFakeTree, stop).size());
-    EXPECT_TRUE(FindFolderPictures("Q", true, extensions, ListFakeTree, stop).empty());
-    stop = true;
-    EXPECT_TRUE(FindFolderPictures("P", true, extensions, ListFakeTree, stop).empty());
+    EXPECT_EQ(12u + 7u, FindFolderPictures("P", true, extensions).size());
+    EXPECT_TRUE(FindFolderPictures("Q", true, extensions).empty());
+}
+
+TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
+{
+    // "S" answers its first listings with two entries and then fails, as a
+    // share that stops answering does; "gone" never answers.
+    std::map<std::string, int> listings;
+    int failingListings = 2;
+    auto list = [&](const std::string& folder, const FolderEntryBatch& take) {
+        const int listing = ++listings[folder];
+        if (folder == "R") {
+            take({{"a.jpg"}, {"S", dir}, {"gone", dir}});
+            return true;
+        }
+        if (folder == "R\\S") {
+            take({{"b.jpg"}, {"T", dir}});
+            if (listing <= failingListings) {
+                return false;
+            }
+            take({{"c.jpg"}});
+            return true;
+        }
+        if (folder == "R\\S\\T") {
+            take({{"d.jpg"}});
+            return true;
+        }
+        return false;
+    };
+    FolderWalk walk("R", true, {".jpg"});
+    std::vector<std::string> found;
+    // Each step at its time: what was found by then, and when the walk wants to come back.
+    const struct {
+        uint64_t now;
+        size_t found;
+        uint64_t nextRetry;
+        bool complete;
+    } steps[] = {
+        {0, 3, 2000, false},     // b found, then S and "gone" failed
+        {1999, 3, 2000, false},  // nothing due
+        {2000, 3, 6000, false},  // both fail again: 2 s after the first try, 4 s after the second
+        {6000, 4, 14000, false}, // S answers whole, c is new; gone waits 8 s now
+        {100000, 4, 100000 + 16000, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.now);
+        for (const FolderPicture& picture : WalkAll(walk, list, step.now)) {
+            found.push_back(picture.path);
+        }
+        EXPECT_EQ(step.found, found.size());
+        EXPECT_EQ(step.nextRetry, walk.NextRetry());
+        EXPECT_EQ(step.complete, walk.Complete());
+    }
+    EXPECT_EQ((std::vector<std::string>{"R\\a.jpg", "R\\S\\b.jpg", "R\\S\\T\\d.jpg", "R\\S\\c.jpg"}), found);
+    EXPECT_EQ(1, listings["R\\S\\T"]);
+    EXPECT_EQ(uint64_t{300000}, RetryDelayMilliseconds(30));
 }
 
 std::vector<FolderPicture> Named(int count, int deferredCount = 0)
@@ -97,17 +179,26 @@ std::vector<FolderPicture> Named(int count, int deferredCount = 0)
     return pictures;
 }
 
+// An order of pictures all found at once.
+SlideOrder Ordered(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed)
+{
+    SlideOrder order(previous, seed);
+    order.Add(pictures);
+    order.SetMoreComing(false);
+    return order;
+}
+
 TEST(SlideOrder, EveryPictureOnceARoundNeverThePreviousFirst)
 {
     for (int count : {1, 2, 3, 7}) {
         for (uint32_t seed = 0; seed < 20; ++seed) {
             SCOPED_TRACE(testing::Message() << count << " pictures, seed " << seed);
-            SlideOrder order(Named(count), "P1", seed);
+            SlideOrder order = Ordered(Named(count), "P1", seed);
             std::string last;
             for (int round = 0; round < 3; ++round) {
                 std::set<std::string> seen;
                 for (int i = 0; i < count; ++i) {
-                    const std::string next = order.Next({last});
+                    const std::string next = order.Next({last}, 0);
                     if (count > 1) {
                         EXPECT_NE(last, next);
                     }
@@ -128,13 +219,13 @@ TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
     // Two monitors, each avoiding what both show: distinct as long as the
     // folder has more pictures than are on screen.
     for (int count : {2, 3, 5}) {
-        SlideOrder order(Named(count), "", 7);
-        std::vector<std::string> screen = {order.Next({}), ""};
-        screen[1] = order.Next({screen[0]});
+        SlideOrder order = Ordered(Named(count), "", 7);
+        std::vector<std::string> screen = {order.Next({}, 0), ""};
+        screen[1] = order.Next({screen[0]}, 0);
         EXPECT_NE(screen[0], screen[1]);
         for (int change = 0; change < 12; ++change) {
             const size_t m = change % 2;
-            const std::string next = order.Next({screen[1 - m], screen[m]});
+            const std::string next = order.Next({screen[1 - m], screen[m]}, 0);
             if (count > 2) {
                 EXPECT_NE(screen[1 - m], next) << count << " pictures, change " << change;
             }
@@ -146,22 +237,75 @@ TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
 
 TEST(SlideOrder, FailuresAndDeferredPictures)
 {
-    SlideOrder order(Named(2, 2), "", 3);
+    SlideOrder order = Ordered(Named(2, 2), "", 3);
     std::set<std::string> picked;
     for (int i = 0; i < 8; ++i) {
-        picked.insert(order.Next({}));
+        picked.insert(order.Next({}, 0));
     }
     EXPECT_EQ((std::set<std::string>{"p0", "p1"}), picked);
     order.Drop("p0");
-    EXPECT_EQ("p1", order.Next({}));
+    EXPECT_EQ("p1", order.Next({}, 0));
     order.Drop("p1");
-    picked = {order.Next({}), order.Next({})};
+    picked = {order.Next({}, 0), order.Next({}, 0)};
     EXPECT_EQ((std::set<std::string>{"p2", "p3"}), picked);
     order.Drop("p2");
     order.Drop("p3");
-    EXPECT_EQ(0u, order.Available());
-    EXPECT_EQ("", order.Next({}));
-    EXPECT_EQ("", SlideOrder({}, "", 1).Next({}));
+    EXPECT_EQ(0u, order.Count());
+    EXPECT_EQ("", order.Next({}, 0));
+    EXPECT_EQ("", SlideOrder("", 1).Next({}, 0));
+}
+
+TEST(SlideOrder, PicturesFoundDuringARoundShowInItAndThePreviousNeverFirst)
+{
+    for (uint32_t seed = 0; seed < 20; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        SlideOrder order("P0", seed);
+        order.Add({{"p0"}, {"d", true}});
+        // Only the previous picture and a deferred one so far: nothing yet.
+        EXPECT_EQ("", order.Next({}, 0));
+        order.Add({{"p1"}, {"p0"}});
+        EXPECT_EQ("p1", order.Next({}, 0));
+        order.Add({{"p2"}, {"p3"}});
+        std::set<std::string> round = {order.Next({"p1"}, 0), order.Next({}, 0)};
+        EXPECT_EQ((std::set<std::string>{"p2", "p3"}), round);
+        // The first round ends with the previous picture; one found during
+        // the second still shows in it, before any shows again.
+        EXPECT_EQ("p0", order.Next({}, 0));
+        round = {order.Next({"p0"}, 0)};
+        order.Add({{"p4"}});
+        for (int i = 0; i < 4; ++i) {
+            round.insert(order.Next({}, 0));
+        }
+        EXPECT_EQ((std::set<std::string>{"p0", "p1", "p2", "p3", "p4"}), round);
+    }
+    // Alone, the previous picture and the deferred ones come once nothing else can.
+    SlideOrder alone("p0", 1);
+    alone.Add({{"p0"}});
+    EXPECT_EQ("", alone.Next({}, 0));
+    alone.SetMoreComing(false);
+    EXPECT_EQ("p0", alone.Next({}, 0));
+    SlideOrder deferredOnly("", 1);
+    deferredOnly.Add({{"d", true}});
+    EXPECT_EQ("", deferredOnly.Next({}, 0));
+    deferredOnly.SetMoreComing(false);
+    EXPECT_EQ("d", deferredOnly.Next({}, 0));
+}
+
+TEST(SlideOrder, SkippedPicturesComeBackAfterAGrowingDelay)
+{
+    SlideOrder order = Ordered(Named(2), "", 5);
+    const std::string skipped = order.Next({}, 0);
+    const std::string other = skipped == "p0" ? "p1" : "p0";
+    order.Skip(skipped, 1000);
+    EXPECT_EQ(uint64_t{3000}, order.NextRetry());
+    EXPECT_EQ(other, order.Next({}, 1000));
+    // Until its delay has passed only the one on screen is left.
+    EXPECT_EQ(other, order.Next({other}, 2999));
+    EXPECT_EQ(skipped, order.Next({other}, 3000));
+    order.Skip(skipped, 3000);
+    EXPECT_EQ(uint64_t{7000}, order.NextRetry());
+    EXPECT_EQ(other, order.Next({}, 6999));
+    EXPECT_EQ(skipped, order.Next({}, 7000));
 }
 
 TEST(SlideTimeline, ChangesOnTimeOrWhenReady)
@@ -193,6 +337,37 @@ TEST(SlideTimeline, ChangesOnTimeOrWhenReady)
             EXPECT_FLOAT_EQ(step.fade, timeline.Fade(step.now));
         }
     }
+}
+
+TEST(UploadPacer, UploadsWhatTheFramesCanSpare)
+{
+    // Frames 16 ms apart; each uploads what it may at 1 byte a nanosecond.
+    // On time they may upload more each frame; a late one cuts it back.
+    const size_t row = 4096;
+    UploadPacer pacer;
+    uint64_t now = 0;
+    int rows = 0;
+    auto frame = [&](uint64_t interval) {
+        now += interval;
+        pacer.FrameStarted(now);
+        rows = pacer.Rows(row, 100000);
+        pacer.Uploaded(row * rows, row * rows / 1000);
+        return rows;
+    };
+    frame(16000);
+    const int first = frame(16000);
+    for (int i = 0; i < 20; ++i) {
+        frame(16000);
+    }
+    const int onTime = rows;
+    EXPECT_GT(onTime, first);
+    // Never more than half a frame: 8 MB at 1 byte a nanosecond.
+    EXPECT_LE(onTime * row, size_t{8000} * 1000);
+    EXPECT_LT(frame(25000), onTime);
+    EXPECT_LT(frame(25000), onTime / 2);
+    // However slow, one row a frame; never more than is left.
+    EXPECT_EQ(1, pacer.Rows(size_t{1} << 30, 10));
+    EXPECT_EQ(3, pacer.Rows(row, 3));
 }
 
 }  // namespace
