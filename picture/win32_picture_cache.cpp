@@ -343,20 +343,19 @@ PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std:
 
 FolderPictureCache::FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
                                        bool storesCopies)
-    : cache(capBytes != 0 ? pictureCacheFolder() : std::string(), capBytes),
+    : cache(pictureCacheFolder(), capBytes),
       folder(pictureFolder),
       includeSubfolders(includeSubfolders),
       storesCopies(storesCopies)
 {
-    if (storesCopies) {
-        // The cap may have been lowered (or set to 0) since the last run.
-        cache.Trim();
-    }
 }
 
 std::vector<FolderPicture> FolderPictureCache::CachedPictures() const
 {
     std::vector<FolderPicture> listing;
+    if (!Enabled()) {
+        return listing;
+    }
     const bool listed = cache.LoadListing(folder, includeSubfolders, listing);
     return CachedFolderPictures(cache.Entries(), folder, includeSubfolders, listed ? &listing : nullptr);
 }
@@ -364,24 +363,14 @@ std::vector<FolderPicture> FolderPictureCache::CachedPictures() const
 void FolderPictureCache::Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor)
 {
     CachedFileKey key;
-    if (storesCopies && cache.Enabled() && ReadPictureFileKey(folder, path, key) == PictureFileState::present) {
+    if (storesCopies && Enabled() && ReadPictureFileKey(folder, path, key) == PictureFileState::present) {
         cache.Store(key, picture, largestMonitor);
     }
 }
 
-PictureFileState FolderPictureCache::NotDecoded(const std::string& path)
-{
-    CachedFileKey key;
-    const PictureFileState state = ReadPictureFileKey(folder, path, key);
-    if (state == PictureFileState::deleted) {
-        cache.Drop(path);
-    }
-    return state;
-}
-
 void FolderPictureCache::Listed(const std::vector<FolderPicture>& pictures)
 {
-    if (!cache.Enabled()) {
+    if (!Enabled()) {
         return;
     }
     cache.Drop(EntriesNotListed(cache.Entries(), folder, includeSubfolders, pictures));

@@ -73,6 +73,10 @@ public:
     FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
                        bool storesCopies);
 
+    bool Enabled() const { return cache.Enabled() && !folder.empty(); }
+    // Evicts down to the cap; with a cap of 0, every copy and listing.
+    void Trim() { cache.Trim(); }
+
     // The folder's pictures that have a copy: of those its last complete
     // listing holds, when there is one.
     std::vector<FolderPicture> CachedPictures() const;
@@ -81,9 +85,8 @@ public:
     // A picture decoded from its file (four bytes a pixel), to show again
     // when the file cannot be reached.
     void Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor);
-    // A picture that could not be decoded: its copy goes when the file is
-    // gone. Returns what was found.
-    PictureFileState NotDecoded(const std::string& path);
+    // The copy of a picture that is gone.
+    void Drop(const std::string& path) { cache.Drop(path); }
     // A complete listing of the folder: kept for the next start, and the
     // copies of pictures it no longer holds go.
     void Listed(const std::vector<FolderPicture>& pictures);

@@ -8,15 +8,19 @@
 #include <iterator>
 #include <new>
 #include <random>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "picture/picture_pixels.h"
 #include "picture/slideshow.h"
+#include "picture/win32_picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"
 #include "render/win32_scene.h"
 #include "res/resource.h"
+#include "settings/settings_text.h"
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
@@ -183,6 +187,14 @@ static void SetWalkState(SlideshowWork& work, bool walking, bool complete)
     WakeAllConditionVariable(&work.wake);
 }
 
+// The user's cache of the chosen folder's pictures; unused for a single file.
+static FolderPictureCache CacheOf(const SlideshowWork& work)
+{
+    const SlideshowChoice& choice = work.choice;
+    const uint64_t capBytes = static_cast<uint64_t>(std::max(choice.cacheMegabytes, 0)) << 20;
+    return FolderPictureCache(choice.folder, choice.includeSubfolders, capBytes, choice.fillsCache);
+}
+
 static void WalkPictureFolder(SlideshowWork& work)
 {
     const SlideshowChoice& choice = work.choice;
@@ -194,10 +206,22 @@ static void WalkPictureFolder(SlideshowWork& work)
             }
         });
     };
-    auto found = [&work](const std::vector<FolderPicture>& pictures) { HandOver(work, pictures); };
+    FolderPictureCache cache = CacheOf(work);
+    std::vector<FolderPicture> listed;
+    auto found = [&](const std::vector<FolderPicture>& pictures) {
+        if (cache.Enabled()) {
+            listed.insert(listed.end(), pictures.begin(), pictures.end());
+        }
+        HandOver(work, pictures);
+    };
     while (!work.stop.load()) {
         if (walk.Step(list, NowMilliseconds(), found)) {
             continue;
+        }
+        if (walk.Complete()) {
+            // Before the order hears of it, so that copies of pictures gone
+            // from the folder are off the disk too by then.
+            cache.Listed(listed);
         }
         // Only folders that could not be listed are left: the show goes on
         // with what was found while they wait for their next try.
@@ -291,10 +315,64 @@ static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture,
     slot.finished = finished;
 }
 
-// The one place a picture is decoded for showing.
-static PictureRead DecodeForShowing(const SlideshowWork& work, const std::string& path, DecodedPicture& picture)
+// The cached copies the decoding thread may show instead of their files.
+struct CopiesToShow {
+    FolderPictureCache cache;
+    std::unordered_map<std::string, std::string> paths;  // lower case to as found
+    bool folderAnswered = false;            // the walk has found pictures, or finished
+    std::unordered_set<std::string> listed;  // lower case, what the walk found, once copies need it
+};
+
+// Until the folder answers, and for a picture that cannot be read now (its
+// share away), the copy; otherwise the file, stored as a copy once decoded.
+static bool LoadCopy(CopiesToShow& copies, const std::string& path, DecodedPicture& picture)
 {
-    return work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
+    return copies.paths.count(AsciiLowerCase(path)) != 0 && copies.cache.LoadCopy(path, picture);
+}
+
+// The one place a picture is decoded for showing.
+static PictureRead DecodeForShowing(const SlideshowWork& work, CopiesToShow& copies, const std::string& path,
+                                    DecodedPicture& picture)
+{
+    if (!copies.folderAnswered && LoadCopy(copies, path, picture)) {
+        return PictureRead::Decoded;
+    }
+    const PictureRead read = work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
+    if (read == PictureRead::Decoded) {
+        copies.cache.Decoded(path, picture, work.largestMonitor);
+    } else if (read == PictureRead::Gone) {
+        copies.cache.Drop(path);
+        copies.paths.erase(AsciiLowerCase(path));
+    } else if (LoadCopy(copies, path, picture)) {
+        return PictureRead::Decoded;
+    }
+    return read;
+}
+
+// The copies shown until the folder answers join the order first; once the
+// walk has listed the whole folder, those it did not find are gone.
+static void FollowTheWalk(CopiesToShow& copies, SlideOrder& order, const std::vector<FolderPicture>& arrived,
+                          const LoaderView& view)
+{
+    if (copies.paths.empty()) {
+        return;
+    }
+    copies.folderAnswered = copies.folderAnswered || !arrived.empty() || view.walkComplete;
+    for (const FolderPicture& picture : arrived) {
+        copies.listed.insert(AsciiLowerCase(picture.path));
+    }
+    if (view.walking || !view.walkComplete) {
+        return;
+    }
+    for (auto copy = copies.paths.begin(); copy != copies.paths.end();) {
+        if (copies.listed.count(copy->first) == 0) {
+            order.Drop(copy->second);
+            copy = copies.paths.erase(copy);
+        } else {
+            ++copy;
+        }
+    }
+    copies.listed.clear();
 }
 
 static void ShowPictures(SlideshowWork& work)
@@ -304,6 +382,16 @@ static void ShowPictures(SlideshowWork& work)
     if (work.choice.folder.empty() && work.choice.file.find_first_not_of(' ') != std::string::npos) {
         order.Add({{work.choice.file, false}});
     }
+    CopiesToShow copies = {CacheOf(work), {}, false, {}};
+    if (work.choice.fillsCache) {
+        // The cap may have been lowered since the last run, or set to 0.
+        copies.cache.Trim();
+    }
+    const std::vector<FolderPicture> cached = copies.cache.CachedPictures();
+    for (const FolderPicture& picture : cached) {
+        copies.paths.emplace(AsciiLowerCase(picture.path), picture.path);
+    }
+    order.Add(cached);
     // Per slot the picture it shows and the one coming, oldest first.
     std::vector<std::deque<std::string>> recent(work.slots.size());
     std::vector<bool> builtInShown(work.slots.size(), false);
@@ -319,6 +407,7 @@ static void ShowPictures(SlideshowWork& work)
             return;
         }
         order.Add(arrived);
+        FollowTheWalk(copies, order, arrived, view);
         arrived.clear();
         order.SetMoreComing(view.walking);
         const size_t slot = static_cast<size_t>(view.slot);
@@ -333,7 +422,7 @@ static void ShowPictures(SlideshowWork& work)
                 path.clear();
                 break;
             }
-            const PictureRead read = DecodeForShowing(work, path, picture);
+            const PictureRead read = DecodeForShowing(work, copies, path, picture);
             if (read == PictureRead::Decoded) {
                 failuresInARow = 0;
                 break;
