@@ -52,6 +52,12 @@ bool IsCacheEntryName(const std::string& name)
            name.find_first_not_of("0123456789abcdef") == 16;
 }
 
+static bool IsListingName(const std::string& name)
+{
+    const size_t length = sizeof listingSuffix - 1;
+    return name.size() >= length && name.compare(name.size() - length, length, listingSuffix) == 0;
+}
+
 // ---- Little-endian fields ----
 
 static void PutNumber(std::string& bytes, uint64_t value, int width)
@@ -268,8 +274,14 @@ std::vector<std::string> EntriesToEvict(const std::vector<CacheIndexEntry>& entr
     for (const CacheIndexEntry& entry : entries) {
         oldestFirst.push_back(&entry);
     }
-    // Ties by name, so that two savers evicting together pick the same copies.
+    // Listings last: one is what a start offline shows its copies by. Ties
+    // by name, so that two savers evicting together pick the same copies.
     std::sort(oldestFirst.begin(), oldestFirst.end(), [](const CacheIndexEntry* a, const CacheIndexEntry* b) {
+        const bool aListing = IsListingName(a->name);
+        const bool bListing = IsListingName(b->name);
+        if (aListing != bListing) {
+            return bListing;
+        }
         return a->lastShown != b->lastShown ? a->lastShown < b->lastShown : a->name < b->name;
     });
     std::vector<std::string> evicted;

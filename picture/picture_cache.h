@@ -70,8 +70,8 @@ struct CacheIndexEntry {
     uint64_t lastShown = 0;  // any clock that only grows
 };
 
-// The entries to delete, least recently shown first, so that `incomingBytes`
-// more fit within `capBytes`. Where the new copy cannot fit even in an empty
+// The entries to delete, least recently shown copies first and listings
+// only after every copy, so that `incomingBytes` more fit within `capBytes`. Where the new copy cannot fit even in an empty
 // cache, nothing is deleted: the copy is not stored.
 std::vector<std::string> EntriesToEvict(const std::vector<CacheIndexEntry>& entries, uint64_t capBytes,
                                         uint64_t incomingBytes);

@@ -68,16 +68,17 @@ TEST(PictureCache, NamesAreHashesOfThePathWhateverItsCase)
 
 TEST(PictureCache, EvictsTheLeastRecentlyShownUntilTheNewCopyFits)
 {
+    const std::string listing = CacheListingName("P", true);
     const std::vector<CacheIndexEntry> entries = {
-        {"a", {"A"}, 40, 3}, {"b", {"B"}, 40, 1}, {"c", {"C"}, 40, 2}};
+        {"a.vpc", {"A"}, 40, 3}, {listing, {}, 10, 0}, {"b.vpc", {"B"}, 40, 1}, {"c.vpc", {"C"}, 40, 2}};
     struct Case {
         uint64_t cap;
         uint64_t incoming;
         std::vector<std::string> evicted;
     };
     const Case cases[] = {
-        {200, 40, {}},       {160, 40, {}},          {159, 40, {"b"}}, {100, 30, {"b", "c"}},
-        {100, 100, {"b", "c", "a"}}, {100, 101, {}}, {0, 1, {}},
+        {200, 40, {}}, {170, 40, {}}, {169, 40, {"b.vpc"}}, {110, 30, {"b.vpc", "c.vpc"}},
+        {100, 100, {"b.vpc", "c.vpc", "a.vpc", listing}}, {100, 101, {}}, {0, 1, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.cap << " " << c.incoming);
