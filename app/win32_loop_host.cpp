@@ -5,6 +5,7 @@
 #include "app/frame_pacing.h"
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "clock/win32_clock.h"
 #include "render/gl_extensions.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_input_source.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "picture/picture_math.h"
 #include "picture/win32_desktop_capture.h"
 #include "render/win32_gl_window.h"
 

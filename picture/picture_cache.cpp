@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 
 static const char entryMagic[4] = {'V', 'T', 'P', 'C'};
 static const char listingMagic[4] = {'V', 'T', 'P', 'L'};

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 
 static std::string TrimmedLowerCase(const std::string& text)
 {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 
 static std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -102,6 +102,7 @@ bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictur
         if (!pictures.empty()) {
             found(pictures);
         }
+        return true;
     });
     if (!listed) {
         ++folder.failures;

@@ -37,9 +37,10 @@ inline constexpr uint32_t reparseTagSymlink = 0xA000000C;
 
 // Lists one folder, handing its entries ("." and ".." may be among them) to
 // `take` a batch at a time as they come, so that the first pictures of a
-// large or slow folder need not wait for its last. False when the folder
-// cannot be listed or stops answering part way; what was handed on stays.
-using FolderEntryBatch = std::function<void(const std::vector<FolderEntry>& entries)>;
+// large or slow folder need not wait for its last; `take` returns false to
+// end the listing there. False when the folder cannot be listed, stops
+// answering part way or was ended early; what was handed on stays.
+using FolderEntryBatch = std::function<bool(const std::vector<FolderEntry>& entries)>;
 using FolderLister = std::function<bool(const std::string& folder, const FolderEntryBatch& take)>;
 
 struct FolderPicture {

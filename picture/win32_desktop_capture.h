@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "picture/picture_math.h"
 #include "render/monitor_layout.h"
 
 // Copies one monitor's part of the screen (virtual-screen coordinates), scaled

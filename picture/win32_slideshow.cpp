@@ -12,15 +12,15 @@
 #include <unordered_set>
 #include <utility>
 
+#include "clock/win32_clock.h"
 #include "picture/picture_pixels.h"
 #include "picture/slideshow.h"
 #include "picture/win32_picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"
-#include "render/win32_scene.h"
 #include "res/resource.h"
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
@@ -97,7 +97,7 @@ static std::string FolderPattern(const std::string& folder)
 }
 
 // Hands the entries on every few dozen, so that a large folder's first
-// pictures need not wait for the rest. A listing cut short by an error other
+// pictures need not wait for the rest, and a stop ends the listing soon. A listing cut short by an error other
 // than its end (a share that went away) counts as failed.
 static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
 {
@@ -109,21 +109,25 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
+    // Closed however the listing ends, a failed allocation included.
+    const std::unique_ptr<void, BOOL (*)(HANDLE)> closer(search, FindClose);
     const size_t batchSize = 64;
     std::vector<FolderEntry> entries;
     bool more = true;
+    DWORD end = ERROR_SUCCESS;
     while (more) {
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0});
         more = FindNextFileW(search, &found) != FALSE;
+        end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {
-            take(entries);
+            if (!take(entries)) {
+                return false;
+            }
             entries.clear();
         }
     }
-    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-    (void)FindClose(search);
-    return complete;
+    return end == ERROR_NO_MORE_FILES;
 }
 
 static bool FolderExists(const std::string& path)
@@ -200,10 +204,9 @@ static void WalkPictureFolder(SlideshowWork& work)
     const SlideshowChoice& choice = work.choice;
     FolderWalk walk(choice.folder, choice.includeSubfolders, DecodablePictureExtensions());
     auto list = [&work](const std::string& folder, const FolderEntryBatch& take) {
+        // A stop ends a listing within a batch.
         return !work.stop.load() && work.files.list(folder, [&](const std::vector<FolderEntry>& entries) {
-            if (!work.stop.load()) {
-                take(entries);
-            }
+            return !work.stop.load() && take(entries);
         });
     };
     FolderPictureCache cache = CacheOf(work);
@@ -234,7 +237,8 @@ static void WalkPictureFolder(SlideshowWork& work)
 
 static DWORD WINAPI WalkThread(LPVOID parameter)
 {
-    SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
+    const std::unique_ptr<std::shared_ptr<SlideshowWork>> held(static_cast<std::shared_ptr<SlideshowWork>*>(parameter));
+    SlideshowWork& work = **held;
     try {
         WalkPictureFolder(work);
     } catch (const std::bad_alloc&) {
@@ -465,7 +469,8 @@ static void ShowPictures(SlideshowWork& work)
 
 static DWORD WINAPI DecodeThread(LPVOID parameter)
 {
-    SlideshowWork& work = *static_cast<SlideshowWork*>(parameter);
+    const std::unique_ptr<std::shared_ptr<SlideshowWork>> held(static_cast<std::shared_ptr<SlideshowWork>*>(parameter));
+    SlideshowWork& work = **held;
     // The imaging component and the OLE picture loader are COM objects made
     // on this thread and used only here; a thread that pumps no messages
     // belongs in the multithreaded apartment, where no codec can wait for
@@ -525,7 +530,7 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, c
 {
     Stop();
     const int pictureCount = choice.monitors > 0 ? choice.monitors : 1;
-    work.reset(new SlideshowWork());
+    work = std::make_shared<SlideshowWork>();
     work->choice = choice;
     work->files = files;
     work->largestMonitor = largestMonitor;
@@ -549,8 +554,10 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, c
         routines.push_back(WalkThread);
     }
     for (LPTHREAD_START_ROUTINE routine : routines) {
-        const HANDLE thread = CreateThread(nullptr, 0, routine, work.get(), 0, nullptr);
+        auto* held = new std::shared_ptr<SlideshowWork>(work);
+        const HANDLE thread = CreateThread(nullptr, 0, routine, held, 0, nullptr);
         if (thread == nullptr) {
+            delete held;
             continue;
         }
         // Reading and decoding wait their turn behind the frames where the
@@ -726,12 +733,13 @@ void Slideshow::Stop()
 
 void Slideshow::JoinThreads()
 {
+    const uint64_t giveUpAt = PerformanceCounterMicroseconds() + 1000000;
     for (Stopping& stopped : stopping) {
         for (HANDLE thread : stopped.threads) {
             // A folder on a sleeping disk or a lost network share can hold a
             // listing for many seconds: its pending I/O is cancelled until
-            // the thread notices the stop.
-            while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) {
+            // the thread notices the stop, or the time is up.
+            while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT && PerformanceCounterMicroseconds() < giveUpAt) {
                 (void)CancelSynchronousIo(thread);
             }
             (void)CloseHandle(thread);

@@ -90,10 +90,13 @@ public:
     uint64_t FirstPictureShownAt() const { return firstPictureShownAt; }
 
     // Ends the show at once: deletes its textures where the rendering context
-    // is current and tells its thread to stop, without waiting for it (it may
-    // be reading a slow disk or decoding a large photo).
+    // is current and tells its threads to stop, without waiting for them
+    // (they may be reading a slow disk or decoding a large photo).
     void Stop();
-    // Waits for every thread told to stop; the destructor does the same.
+    // Waits for the threads told to stop, for a second at most: one still
+    // blocked then (a share that stopped answering) is left to end on its
+    // own, and the last of a show's threads to end frees its work. The
+    // destructor does the same.
     void JoinThreads();
 
 private:
@@ -103,10 +106,11 @@ private:
 
     struct Stopping {
         std::vector<HANDLE> threads;
-        std::unique_ptr<SlideshowWork> work;  // the threads', until they end
+        std::shared_ptr<SlideshowWork> work;
     };
 
-    std::unique_ptr<SlideshowWork> work;
+    // Shared with its threads, each of which holds it until it ends.
+    std::shared_ptr<SlideshowWork> work;
     std::vector<HANDLE> threads;
     std::vector<Stopping> stopping;
     std::vector<SlideshowScreen> screens;

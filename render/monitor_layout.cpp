@@ -7,7 +7,7 @@ std::vector<MonitorPart> LayOutMonitors(const ScreenRect& output, const std::vec
     for (const ScreenRect& monitor : monitors) {
         const Viewport viewport{monitor.left - output.left, output.bottom - monitor.bottom, monitor.Width(),
                                 monitor.Height()};
-        parts.push_back(MonitorPart{monitor, SnapshotSize(monitor.Width(), monitor.Height()), viewport});
+        parts.push_back(MonitorPart{monitor, viewport});
     }
     return parts;
 }

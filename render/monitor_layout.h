@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "picture/picture_math.h"
-
 // How the full-screen saver shares itself out between monitors: one output
 // window over the whole virtual screen, and per monitor one viewport showing
 // that monitor's own piece of the desktop snapshot.
@@ -41,9 +39,8 @@ struct DisplayMonitor {
 };
 
 struct MonitorPart {
-    ScreenRect piece;        // the part of the desktop it shows: the monitor itself
-    PixelSize snapshotSize;  // that piece's texture, as a single screen's snapshot
-    Viewport viewport;       // where it is drawn in the output window
+    ScreenRect piece;   // the part of the desktop it shows: the monitor itself
+    Viewport viewport;  // where it is drawn in the output window
 };
 
 // Every monitor's part, in the monitors' order, for an output window covering

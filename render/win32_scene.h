@@ -3,13 +3,10 @@
 #include <cstdint>
 #include <list>
 
+#include "clock/win32_clock.h"
 #include "render/frame_clock.h"
 #include "render/renderable.h"
 #include "render/win32_gl_window.h"
-
-// Microseconds of a steady clock; the performance counter, or a test's own.
-using MicrosecondClock = uint64_t (*)();
-uint64_t PerformanceCounterMicroseconds();
 
 // The single frame driver: every frame it clears, lets every object advance to
 // the same clock-derived time, lets every object draw and shows the frame.

@@ -1,6 +1,6 @@
 #include "settings/ini_text.h"
 
-#include "settings/settings_text.h"
+#include "text/ascii_case.h"
 #include "text/utf8.h"
 
 namespace {

@@ -27,13 +27,3 @@ std::string ConcatText(const std::string& a, const std::string& b)
     joined += b;
     return joined;
 }
-
-std::string AsciiLowerCase(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}

@@ -14,7 +14,3 @@ int32_t TextToInt(const char* text);
 std::string FlagToText(bool flag);
 
 std::string ConcatText(const std::string& a, const std::string& b);
-
-// The text with A to Z made lower case; Windows matches file names and
-// profile keys that way.
-std::string AsciiLowerCase(std::string text);

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "picture/picture_math.h"
 #include "picture/win32_desktop_capture.h"
 #include "picture/win32_slideshow.h"
 #include "render/monitor_layout.h"
@@ -232,7 +233,7 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
     // Before the dialog shows, so that the snapshot holds the desktop alone;
     // the primary monitor's part, as the saver's own preview shows.
     const MonitorPart primary = LayOutMonitors(VirtualScreen(), MonitorAreas(DisplayMonitors())).front();
-    preview.desktop = CaptureScreenArea(primary.piece, primary.snapshotSize);
+    preview.desktop = CaptureScreenArea(primary.piece, SnapshotSize(primary.piece.Width(), primary.piece.Height()));
     CoverPlaceholder();
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
     return true;

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "clock/win32_clock.h"
+#include "picture/win32_slideshow.h"
+#include "picture_test_files.h"
+#include "win32_gl_fixture.h"
+#include "win32_scratch_folder.h"
+
+// Allocation failures on a thread a test chooses: with failAllocation at N,
+// its Nth allocation from the moment it is marked throws.
+static std::atomic<int> failAllocation{0};
+static std::atomic<int> allocationsFailed{0};
+static thread_local bool failingThread = false;
+static thread_local int allocations = 0;
+
+void* operator new(std::size_t size)
+{
+    const int failAt = failAllocation.load();
+    if (failAt > 0 && failingThread && ++allocations == failAt) {
+        ++allocationsFailed;
+        throw std::bad_alloc();
+    }
+    void* memory = std::malloc(size > 0 ? size : 1);
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    return memory;
+}
+
+namespace {
+
+// Shows frames until `done` or two seconds have passed.
+template <typename Done>
+void RunFrames(Slideshow& show, Done done)
+{
+    const uint64_t end = PerformanceCounterMicroseconds() + 2000000;
+    while (!done() && PerformanceCounterMicroseconds() < end) {
+        show.Advance(PerformanceCounterMicroseconds());
+        Sleep(2);
+    }
+}
+
+TEST(Win32Slideshow, PicturesAreDecodedInTheMultithreadedApartment)
+{
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    ScratchFolder folder;
+    const std::string file = folder.Write("quadrants.bmp", picture_test::MakeBmpFile(32, 32, picture_test::QuadrantColour));
+    SlideshowFiles files = DiskSlideshowFiles();
+    APTTYPE apartment = APTTYPE_CURRENT;
+    auto decode = files.decode;
+    files.decode = [&apartment, decode](const std::string& path, PixelSize monitor, int side, DecodedPicture& picture) {
+        APTTYPEQUALIFIER qualifier;
+        (void)CoGetApartmentType(&apartment, &qualifier);
+        return decode(path, monitor, side, picture);
+    };
+    Slideshow show;
+    SlideshowChoice choice;
+    choice.folder = folder.Path();
+    show.Start(choice, {64, 64}, files);
+    RunFrames(show, [&] { return !show.ShownPicture().empty(); });
+    EXPECT_EQ(file, show.ShownPicture());
+    EXPECT_EQ(APTTYPE_MTA, apartment);
+}
+
+// Whichever allocation of the slideshow's threads fails, they end without
+// keeping the lock, so that stopping the show never waits for ever.
+TEST(Win32Slideshow, StopsWhateverAllocationFails)
+{
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    // The walk's thread, or the decoding one, is marked on its first call.
+    bool failWalk = false;
+    SlideshowFiles files;
+    const std::string root = "Z:\\a folder with a name too long for any short string";
+    files.list = [&](const std::string& folder, const FolderEntryBatch& take) {
+        failingThread = failingThread || failWalk;
+        take(folder == root ? std::vector<FolderEntry>{{"first picture.bmp"}, {"sub", fileAttributeDirectory}}
+                            : std::vector<FolderEntry>{{"second picture.bmp"}});
+        return true;
+    };
+    files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
+        failingThread = failingThread || !failWalk;
+        picture.pixels.reset(new uint8_t[4 * 4 * 4]());
+        picture.size = {4, 4};
+        return PictureRead::Decoded;
+    };
+    SlideshowChoice choice;
+    choice.folder = root;
+    choice.slideSeconds = 5;
+    for (const bool walk : {false, true}) {
+        failWalk = walk;
+        // Until a run in which no allocation failed: every one has been tried.
+        int failAt = 1;
+        for (; failAt < 500; ++failAt) {
+            SCOPED_TRACE(testing::Message() << (walk ? "walk" : "decoding") << ", allocation " << failAt);
+            allocationsFailed = 0;
+            failAllocation = failAt;
+            auto* show = new Slideshow();
+            show->Start(choice, {64, 64}, files);
+            RunFrames(*show, [&] { return show->ChangesStarted() > 0 || allocationsFailed > 0; });
+            Sleep(20);
+            failAllocation = 0;
+            const HANDLE stopping = CreateThread(
+                nullptr, 0,
+                [](LPVOID parameter) -> DWORD {
+                    delete static_cast<Slideshow*>(parameter);
+                    return 0;
+                },
+                show, 0, nullptr);
+            ASSERT_NE(nullptr, stopping);
+            const bool stopped = WaitForSingleObject(stopping, 5000) == WAIT_OBJECT_0;
+            (void)CloseHandle(stopping);
+            // A slideshow that never stops is left behind.
+            ASSERT_TRUE(stopped) << "the allocation that failed left the lock held";
+            if (allocationsFailed == 0) {
+                break;
+            }
+        }
+        EXPECT_LT(failAt, 500);
+    }
+}
+
+}  // namespace
