@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "clock/win32_clock.h"
 #include "picture/win32_picture_cache.h"
+#include "picture/win32_slideshow.h"
+#include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
 
 namespace {
@@ -87,6 +90,75 @@ TEST(PictureCacheStore, AMissingFileIsDeletedOnlyWhileItsFolderAnswers)
     EXPECT_EQ(PictureFileState::deleted, ReadPictureFileKey(folder, folder + "\\sub\\y.jpg", key));
     const std::string gone = scratch.Path() + "Unmounted";
     EXPECT_EQ(PictureFileState::unreachable, ReadPictureFileKey(gone, gone + "\\x.jpg", key));
+}
+
+std::string cacheFolderForTests;
+
+// One run of a slideshow of `folder` until its first picture shows and
+// `done` holds (or two seconds pass), its threads ended: the picture shown.
+template <typename Done>
+std::string RunSlideshow(const std::string& folder, const SlideshowFiles& files, Done done)
+{
+    SlideshowChoice choice;
+    choice.folder = folder;
+    choice.cacheMegabytes = 1;
+    choice.fillsCache = true;
+    Slideshow show;
+    show.Start(choice, {64, 64}, files);
+    const uint64_t end = PerformanceCounterMicroseconds() + 2000000;
+    while ((show.ChangesStarted() == 0 || !done()) && PerformanceCounterMicroseconds() < end) {
+        show.Advance(PerformanceCounterMicroseconds());
+        Sleep(2);
+    }
+    const std::string shown = show.ShownPicture();
+    show.Stop();
+    show.JoinThreads();
+    return shown;
+}
+
+// A folder that answers, then is away (its copy shows), then answers without
+// the picture shown first (its copy goes). Only the files' keys come from the disk.
+TEST(PictureCacheStore, ASlideshowShowsCopiesWhileItsFolderIsAwayAndDropsThoseItNoLongerLists)
+{
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    ScratchFolder scratch;
+    cacheFolderForTests = scratch.Path() + "Cache";
+    const PictureCacheFolderLookup systemFolder = pictureCacheFolder;
+    pictureCacheFolder = [] { return cacheFolderForTests; };
+    const std::string folder = scratch.MakeFolder("Photos");
+    scratch.Write("Photos\\a.jpg", "a");
+    scratch.Write("Photos\\b.jpg", "b");
+    std::vector<FolderEntry> listed = {{"a.jpg"}, {"b.jpg"}};
+    bool folderAway = false;
+    SlideshowFiles files;
+    files.list = [&](const std::string&, const FolderEntryBatch& take) {
+        if (!folderAway) {
+            take(listed);
+        }
+        return !folderAway;
+    };
+    files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
+        picture = Filled({8, 8}, 200);
+        return folderAway ? PictureRead::Failed : PictureRead::Decoded;
+    };
+    const auto firstShown = [] { return true; };
+    const std::string first = RunSlideshow(folder, files, firstShown);
+    ASSERT_FALSE(first.empty());
+    folderAway = true;
+    EXPECT_EQ(first, RunSlideshow(folder, files, firstShown));
+
+    folderAway = false;
+    listed = {{first == folder + "\\a.jpg" ? "b.jpg" : "a.jpg"}};
+    const PictureCache cache(cacheFolderForTests, 1 << 20);
+    const auto copyGone = [&] {
+        const std::vector<CacheIndexEntry> entries = cache.Entries();
+        return std::none_of(entries.begin(), entries.end(),
+                            [&](const CacheIndexEntry& entry) { return entry.key.path == first; });
+    };
+    (void)RunSlideshow(folder, files, copyGone);
+    EXPECT_TRUE(copyGone());
+    pictureCacheFolder = systemFolder;
 }
 
 }  // namespace
