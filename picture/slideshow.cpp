@@ -95,12 +95,28 @@ bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictur
     }
     Folder folder = std::move(waiting.front());
     waiting.pop_front();
+    ListFolder(std::move(folder), list, now, found);
+    return true;
+}
+
+void FolderWalk::ListFolder(Folder folder, const FolderLister& list, uint64_t now, const FolderPictureBatch& found)
+{
     std::vector<FolderPicture> pictures;
     const bool listed = list(folder.path, [&](const std::vector<FolderEntry>& entries) {
         pictures.clear();
+        const size_t queued = waiting.size();
         TakeEntries(folder, entries, pictures);
         if (!pictures.empty()) {
             found(pictures);
+        }
+        // Until the first picture is found, a subfolder is listed at once,
+        // inside its parent's listing: a library whose top folder holds
+        // thousands of folders shows its first picture after a few
+        // listings, not after the whole top folder.
+        while (pictureCount == 0 && waiting.size() > queued) {
+            Folder subfolder = std::move(waiting.back());
+            waiting.pop_back();
+            ListFolder(std::move(subfolder), list, now, found);
         }
         return true;
     });
@@ -109,7 +125,6 @@ bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictur
         folder.retryAt = now + RetryDelayMilliseconds(folder.failures);
         retries.push_back(std::move(folder));
     }
-    return true;
 }
 
 uint64_t FolderWalk::NextRetry() const

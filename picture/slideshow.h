@@ -67,8 +67,10 @@ struct FolderWalkLimits {
 // be shown while it goes on: the picture files (extensions lower case with the
 // dot, compared without regard to case) in `root` and, with
 // `includeSubfolders`, in its subfolders, shallow ones first, within the
-// limits. Hidden or system folders (a recycle bin), folder links and mount
-// points are not entered. A folder that cannot be listed (a share away or
+// limits (until the first picture is found, subfolders are entered as soon
+// as they are seen).
+// Hidden or system folders (a recycle bin), folder links and mount points are
+// not entered. A folder that cannot be listed (a share away or
 // busy) is tried again later, each time after a longer delay.
 class FolderWalk {
 public:
@@ -93,6 +95,7 @@ private:
         uint64_t retryAt = 0;
         std::unordered_set<std::string> handedOn;  // pictures found by listings of it so far
     };
+    void ListFolder(Folder folder, const FolderLister& list, uint64_t now, const FolderPictureBatch& found);
     void TakeEntries(Folder& folder, const std::vector<FolderEntry>& entries, std::vector<FolderPicture>& pictures);
 
     bool includeSubfolders;

@@ -11,6 +11,8 @@ vitrane_packages=(
     # What Wine merely recommends, yet needs for OpenGL and a proper X screen.
     libgl1 libgl1-mesa-dri libxrandr2 libxrender1 libxi6 libxcursor1 libxfixes3
     libxinerama1 libxcomposite1 libxxf86vm1
+    # A slow folder for the slideshow's end-to-end test: a FUSE passthrough.
+    python3 python3-fusepy fuse3
 )
 
 install_missing_packages() {

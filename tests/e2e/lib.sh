@@ -66,6 +66,8 @@ E2E_SCREEN_HEIGHT=0
 # The monitors as "X,Y,WIDTH,HEIGHT", set with the display.
 E2E_MONITORS=()
 E2E_WORK=""
+# "pid mountpoint" of each slow folder mounted.
+E2E_MOUNTS=()
 # The program the waits watch, and when they give up (ms since the epoch).
 E2E_SAVER=""
 E2E_DEADLINE_MS=0
@@ -128,6 +130,7 @@ E2E_TOOLS=(
     "xev x11-utils"
     "timeout coreutils"
     "realpath coreutils"
+    "fusermount fuse3"
 )
 
 e2e_require_tools() {
@@ -180,7 +183,12 @@ e2e_init() {
 }
 
 e2e_cleanup() {
-    local job
+    local job mount
+    # First, so that no program is left waiting for a folder that never answers.
+    for mount in "${E2E_MOUNTS[@]}"; do
+        kill -9 "${mount%% *}" 2>/dev/null
+        fusermount -uz "${mount#* }" 2>/dev/null
+    done
     for job in "${E2E_JOBS[@]}"; do
         e2e_kill_job "$job"
     done
@@ -317,6 +325,18 @@ e2e_winpath() {
     local path
     path=$(realpath -m "$1")
     printf 'Z:%s\n' "${path//\//\\}"
+}
+
+# e2e_mount_slow_folder SOURCE MOUNTPOINT DELAY: SOURCE seen at MOUNTPOINT
+# through slow_folder.py, each directory read DELAY seconds late; a folder
+# named stalled* answers only once SOURCE.release exists. Unmounted when the
+# script ends.
+e2e_mount_slow_folder() {
+    mkdir -p "$2"
+    # Debian's own Python, which has Debian's python3-fusepy.
+    /usr/bin/python3 "$E2E_LIB_DIR/slow_folder.py" "$1" "$2" "$3" 2>"$E2E_WORK/slow_folder.log" &
+    E2E_MOUNTS+=("$! $2")
+    e2e_wait_until 10 grep -qs " $(realpath "$2") fuse" /proc/mounts
 }
 
 # e2e_start_wine PROGRAM ARGS...: starts the program under Wine in the

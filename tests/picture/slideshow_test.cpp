@@ -170,6 +170,30 @@ TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
     EXPECT_EQ(uint64_t{300000}, RetryDelayMilliseconds(30));
 }
 
+TEST(FolderWalk, TheFirstPictureDoesNotWaitForTheTopFolder)
+{
+    // The top folder holds folders only, handed on in two batches; the first
+    // picture is found between them.
+    std::vector<std::string> events;
+    auto list = [&](const std::string& folder, const FolderEntryBatch& take) {
+        if (folder == "L") {
+            take({{"2024", dir}, {"2025", dir}});
+            events.push_back("L, second batch");
+            take({{"2026", dir}});
+        } else {
+            take({{folder.substr(2) + ".jpg"}});
+        }
+        return true;
+    };
+    FolderWalk walk("L", true, {".jpg"});
+    auto found = [&](const std::vector<FolderPicture>& pictures) { events.push_back(pictures.front().path); };
+    while (walk.Step(list, 0, found)) {
+    }
+    EXPECT_EQ((std::vector<std::string>{"L\\2025\\2025.jpg", "L, second batch", "L\\2024\\2024.jpg", "L\\2026\\2026.jpg"}),
+              events);
+    EXPECT_TRUE(walk.Complete());
+}
+
 std::vector<FolderPicture> Named(int count, int deferredCount = 0)
 {
     std::vector<FolderPicture> pictures;

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# A picture library on a slow share (lib.sh's slow folder: every directory
+# read a second late, and one subfolder that does not answer): the first
+# picture shows although the listing does not end; a picture deleted while
+# the saver runs never shows again, and nothing but the library's pictures
+# does; a key during the listing ends the show at once (the last picture is
+# saved while the listing still hangs), and the program with exit code 0 once
+# the share lets go of its read, which nothing can interrupt under Wine.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+
+# name and colour of each picture.
+PICTURES=("red 220,30,30" "green 30,200,30" "blue 30,30,220" "yellow 220,200,30")
+
+library=$E2E_WORK/library
+mkdir -p "$library/stalled"
+for entry in "${PICTURES[@]}"; do
+    read -r name colour <<<"$entry"
+    convert -size 96x72 "xc:rgb($colour)" -type TrueColor "BMP3:$library/$name.bmp"
+done
+convert -size 96x72 "xc:rgb(140,40,200)" -type TrueColor "BMP3:$library/stalled/violet.bmp"
+share=$E2E_WORK/share
+e2e_mount_slow_folder "$library" "$share" 1 || e2e_abort "the slow folder could not be mounted (see slow_folder.log)"
+saver=$(e2e_install_saver)
+printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\n' "$(e2e_winpath "$share")" \
+    >"$(dirname "$saver")/Vitrane.ini"
+
+e2e_start_display 1024 768
+e2e_move_mouse 500 300
+started=$(e2e_now_ms)
+e2e_start_saver library_first_picture_during_the_listing "$saver" /s || e2e_finish
+e2e_pass library_first_picture_during_the_listing
+echo "first picture settled $(($(e2e_now_ms) - started)) ms after the start"
+job=$E2E_SAVER
+
+# The picture in the middle of the screen: its name, or "-".
+shown_now() {
+    local rgb
+    rgb=$(e2e_pixel "$(e2e_screenshot library)" 512 420)
+    awk -v rgb="$rgb" -v pictures="${PICTURES[*]}" 'BEGIN {
+        split(rgb, p, ","); n = split(pictures, word, " "); shown = "-"
+        for (i = 1; i < n; i += 2) {
+            split(word[i + 1], c, ",")
+            if ((p[1] - c[1]) ^ 2 < 256 && (p[2] - c[2]) ^ 2 < 256 && (p[3] - c[3]) ^ 2 < 256) shown = word[i]
+        }
+        print shown, rgb }'
+}
+
+# The first picture is deleted while it shows; for 25 s after that (five
+# changes), every sample is taken.
+read -r deleted _ <<<"$(shown_now)"
+e2e_expect library_shows_a_library_picture "the screen showed none of the pictures" test "$deleted" != -
+rm -f "$library/$deleted.bmp"
+samples=$E2E_WORK/samples.txt
+start=$(e2e_now_ms)
+while [ $(($(e2e_now_ms) - start)) -lt 25000 ] && e2e_job_running "$job"; do
+    echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$samples"
+done
+cp "$samples" "$E2E_ARTIFACTS/samples.txt"
+
+# Once another picture has come, the deleted one never comes back.
+again=$(awk -v gone="$deleted" '$2 != "-" && $2 != gone { other = 1 } other && $2 == gone' "$samples" | wc -l)
+e2e_expect library_deleted_picture_never_shows "$deleted showed in $again samples after another picture" test "$again" = 0
+seen=$(awk '$2 != "-" { print $2 }' "$samples" | sort -u | wc -l)
+e2e_expect library_goes_on_with_the_others "only $seen pictures showed" test "$seen" -ge 2
+# Anything else (the built-in picture, a black screen) lasts no longer than a
+# crossfade: at most two seconds of samples in a row.
+stray=$(awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
+    END { print long + 0 }' "$samples")
+e2e_expect library_shows_only_its_pictures "$stray samples in a long run of something else" test "$stray" = 0
+
+e2e_key space
+ini=$(dirname "$saver")/Vitrane.ini
+e2e_expect library_ends_on_a_key_during_the_listing "no LastFolderPicture saved within 5 s" \
+    e2e_wait_until 5 grep -q '^LastFolderPicture=' "$ini"
+touch "$library.release"
+e2e_wait_job "$job" 10
+e2e_expect library_exits_once_the_share_answers "exit code ${E2E_EXIT_CODE:-none (still running after 10 s)}" \
+    test "$E2E_EXIT_CODE" = 0
+e2e_finish
