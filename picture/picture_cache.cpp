@@ -8,6 +8,7 @@
 
 static const char entryMagic[4] = {'V', 'T', 'P', 'C'};
 static const char listingMagic[4] = {'V', 'T', 'P', 'L'};
+static const char indexMagic[4] = {'V', 'T', 'P', 'I'};
 static const uint32_t formatVersion = 1;
 static const char entrySuffix[] = ".vpc";
 static const char listingSuffix[] = ".vpl";
@@ -255,6 +256,48 @@ bool ParseCacheListing(const std::string& bytes, const std::string& folder, bool
         return false;
     }
     pictures = std::move(read);
+    return true;
+}
+
+// ---- The index ----
+
+std::string EncodeCacheIndex(const std::vector<CacheIndexEntry>& entries)
+{
+    std::string bytes(indexMagic, sizeof indexMagic);
+    PutNumber(bytes, formatVersion, 4);
+    PutNumber(bytes, entries.size(), 8);
+    for (const CacheIndexEntry& entry : entries) {
+        PutText(bytes, entry.name);
+        PutNumber(bytes, entry.bytes, 8);
+        PutNumber(bytes, entry.lastShown, 8);
+        PutText(bytes, entry.key.path);
+        PutNumber(bytes, entry.key.fileSize, 8);
+        PutNumber(bytes, entry.key.modified, 8);
+    }
+    PutSum(bytes);
+    return bytes;
+}
+
+bool ParseCacheIndex(const std::string& bytes, std::vector<CacheIndexEntry>& entries)
+{
+    entries.clear();
+    FieldReader reader(bytes);
+    uint64_t count = 0;
+    if (!reader.Magic(indexMagic) || !reader.Number(count, 8) || count > bytes.size()) {
+        return false;
+    }
+    std::vector<CacheIndexEntry> read(static_cast<size_t>(count));
+    for (CacheIndexEntry& entry : read) {
+        if (!reader.Text(entry.name, 64) || !reader.Number(entry.bytes, 8) || !reader.Number(entry.lastShown, 8) ||
+            !reader.Text(entry.key.path, longestPath) || !reader.Number(entry.key.fileSize, 8) ||
+            !reader.Number(entry.key.modified, 8)) {
+            return false;
+        }
+    }
+    if (!reader.Sum() || reader.Offset() != bytes.size()) {
+        return false;
+    }
+    entries = std::move(read);
     return true;
 }
 

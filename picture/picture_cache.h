@@ -70,6 +70,13 @@ struct CacheIndexEntry {
     uint64_t lastShown = 0;  // any clock that only grows
 };
 
+// The cache's index: every entry and listing with its length and when it was
+// last shown, so that keeping to the cap lists no folder (under Wine a
+// listing waits for any other, however long a share keeps that one). It is
+// rewritten whole under a lock and rebuilt from the files at each start.
+std::string EncodeCacheIndex(const std::vector<CacheIndexEntry>& entries);
+bool ParseCacheIndex(const std::string& bytes, std::vector<CacheIndexEntry>& entries);
+
 // The entries to delete, least recently shown copies first and listings
 // only after every copy, so that `incomingBytes` more fit within `capBytes`. Where the new copy cannot fit even in an empty
 // cache, nothing is deleted: the copy is not stored.
@@ -90,11 +97,6 @@ std::vector<FolderPicture> CachedFolderPictures(const std::vector<CacheIndexEntr
 
 // Whether a copy still stands for the file as it is now.
 bool CacheEntryFresh(const CachedFileKey& cached, uint64_t fileSize, uint64_t modified);
-
-// What a picture file's check found: the picture file there, gone while its
-// folder answers (its copy must never show again), or unknown because the
-// folder itself cannot be reached (a share off the network: the copy stays).
-enum class PictureFileState { present, deleted, unreachable };
 
 // The size of a picture's copy: each side halved until it is within the
 // largest monitor's (a monitor side below 1 holds nothing), so that a

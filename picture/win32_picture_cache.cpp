@@ -9,6 +9,7 @@
 #include "text/win32_wide.h"
 
 static const char lockName[] = "cache.lock";
+static const char indexName[] = "cache.vpi";
 static const char temporarySuffix[] = ".tmp";
 static const char listingSuffix[] = ".vpl";
 // Another saver storing a copy holds the lock for a few milliseconds; past
@@ -125,9 +126,10 @@ private:
 
 PictureCache::PictureCache(std::string folder, uint64_t capBytes) : folder(std::move(folder)), capBytes(capBytes) {}
 
-// The files the cache wrote, with their lengths and last-shown times (kept as
-// each file's last-write time, so that showing a copy rewrites nothing).
-// Temporary files left behind by a process that ended mid-write go.
+// The files the cache wrote, with their lengths and last-shown times (each
+// copy's last-write time is set when it shows), and each copy's key from its
+// header; a copy whose header is damaged goes. Temporary files left behind by
+// a process that ended mid-write go too.
 std::vector<CacheIndexEntry> PictureCache::Scan() const
 {
     std::vector<CacheIndexEntry> entries;
@@ -138,49 +140,106 @@ std::vector<CacheIndexEntry> PictureCache::Scan() const
         return entries;
     }
     const uint64_t now = Now();
+    std::vector<std::string> damaged;
     do {
         const std::string name = Utf8FromWide(found.cFileName);
         const uint64_t written = FileTimeValue(found.ftLastWriteTime);
+        CacheIndexEntry entry;
+        entry.name = name;
+        entry.bytes = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        entry.lastShown = written;
+        std::string start;
+        uint64_t fileBytes = 0;
+        CacheEntryHeader header;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             continue;
         }
-        if (EndsWith(name, temporarySuffix) && now > written && now - written > abandonedAfter100ns) {
-            (void)DeleteFileW(WidePath(PathOf(name)).c_str());
-        } else if (IsCacheEntryName(name) || EndsWith(name, listingSuffix)) {
-            CacheIndexEntry entry;
-            entry.name = name;
-            entry.bytes = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-            entry.lastShown = written;
+        if (EndsWith(name, temporarySuffix)) {
+            if (now > written && now - written > abandonedAfter100ns) {
+                damaged.push_back(name);
+            }
+        } else if (EndsWith(name, listingSuffix)) {
             entries.push_back(std::move(entry));
+        } else if (IsCacheEntryName(name)) {
+            if (ReadFileStart(PathOf(name), cacheEntryHeaderLimit, start, fileBytes) &&
+                ParseCacheEntryHeader(start, fileBytes, header) && CacheEntryName(header.key.path) == name) {
+                entry.key = header.key;
+                entries.push_back(std::move(entry));
+            } else {
+                damaged.push_back(name);
+            }
         }
     } while (FindNextFileW(search, &found));
     (void)FindClose(search);
+    DeleteFiles(damaged);
     return entries;
+}
+
+void PictureCache::DeleteFiles(const std::vector<std::string>& names) const
+{
+    for (const std::string& name : names) {
+        (void)DeleteFileW(WidePath(PathOf(name)).c_str());
+    }
+}
+
+bool PictureCache::ReadIndex(std::vector<CacheIndexEntry>& entries) const
+{
+    std::string bytes;
+    uint64_t fileBytes = 0;
+    return ReadFileStart(PathOf(indexName), 1u << 28, bytes, fileBytes) && fileBytes == bytes.size() &&
+           ParseCacheIndex(bytes, entries);
+}
+
+// Under the lock: the index read, changed by `change` and written back. A
+// missing or damaged index changes nothing but is rebuilt at the next start.
+template <typename Change>
+void PictureCache::UpdateIndex(Change change)
+{
+    CacheLock lock(folder);
+    std::vector<CacheIndexEntry> entries;
+    if (lock.Held() && ReadIndex(entries)) {
+        change(entries);
+        (void)WriteFileAs(indexName, EncodeCacheIndex(entries));
+    }
+}
+
+void PictureCache::Open()
+{
+    // A cache turned off before it was ever used leaves no folder behind.
+    if (folder.empty() || (capBytes == 0 && GetFileAttributesW(WidePath(folder).c_str()) == INVALID_FILE_ATTRIBUTES)) {
+        return;
+    }
+    CacheLock lock(folder);
+    if (!lock.Held()) {
+        return;
+    }
+    std::vector<CacheIndexEntry> entries = Scan();
+    Evict(entries, EntriesToEvict(entries, capBytes, 0));
+    (void)WriteFileAs(indexName, EncodeCacheIndex(entries));
+}
+
+void PictureCache::Evict(std::vector<CacheIndexEntry>& entries, const std::vector<std::string>& names) const
+{
+    DeleteFiles(names);
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&names](const CacheIndexEntry& entry) {
+                                     return std::find(names.begin(), names.end(), entry.name) != names.end();
+                                 }),
+                  entries.end());
 }
 
 std::vector<CacheIndexEntry> PictureCache::Entries() const
 {
     std::vector<CacheIndexEntry> entries;
-    if (!Enabled()) {
-        return entries;
-    }
-    for (CacheIndexEntry& entry : Scan()) {
-        std::string start;
-        uint64_t fileBytes = 0;
-        CacheEntryHeader header;
-        if (IsCacheEntryName(entry.name) && ReadFileStart(PathOf(entry.name), cacheEntryHeaderLimit, start, fileBytes) &&
-            ParseCacheEntryHeader(start, fileBytes, header) && CacheEntryName(header.key.path) == entry.name) {
-            entry.key = header.key;
-            entries.push_back(std::move(entry));
-        }
+    if (!Enabled() || !ReadIndex(entries)) {
+        entries.clear();
     }
     return entries;
 }
 
-// The bytes under a temporary name of this process and thread, then renamed
-// over `name` once the lock is held and `evicted` are gone.
-bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes,
-                               const std::vector<std::string>& evicted)
+// The bytes under a temporary name of this process, then renamed over `name`:
+// a reader sees the old file or the new one, never half of one.
+bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes) const
 {
     static std::atomic<unsigned> serial{0};
     const std::wstring temporary =
@@ -199,14 +258,28 @@ bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes
         done += wrote;
     }
     (void)CloseHandle(file);
-    if (written) {
-        Drop(evicted);
-        written = MoveFileExW(temporary.c_str(), WidePath(PathOf(name)).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    }
+    written = written &&
+              MoveFileExW(temporary.c_str(), WidePath(PathOf(name)).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!written) {
         (void)DeleteFileW(temporary.c_str());
     }
     return written;
+}
+
+// Under the lock: the least recently shown go until the file fits, then it
+// is written and takes its place in the index.
+void PictureCache::Add(const CachedFileKey& key, const std::string& name, const std::string& bytes)
+{
+    if (bytes.empty() || bytes.size() > capBytes) {
+        return;
+    }
+    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
+        Evict(entries, {name});
+        Evict(entries, EntriesToEvict(entries, capBytes, bytes.size()));
+        if (WriteFileAs(name, bytes)) {
+            entries.push_back({name, key, bytes.size(), Now()});
+        }
+    });
 }
 
 bool PictureCache::LoadListing(const std::string& pictureFolder, bool includeSubfolders,
@@ -223,21 +296,9 @@ bool PictureCache::LoadListing(const std::string& pictureFolder, bool includeSub
 void PictureCache::SaveListing(const std::string& pictureFolder, bool includeSubfolders,
                                const std::vector<FolderPicture>& pictures)
 {
-    if (!Enabled()) {
-        return;
-    }
-    const std::string name = CacheListingName(pictureFolder, includeSubfolders);
-    const std::string bytes = EncodeCacheListing(pictureFolder, includeSubfolders, pictures);
-    CacheLock lock(folder);
-    if (lock.Held()) {
-        std::vector<CacheIndexEntry> entries = Scan();
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&name](const CacheIndexEntry& entry) { return entry.name == name; }),
-                      entries.end());
-        const std::vector<std::string> evicted = EntriesToEvict(entries, capBytes, bytes.size());
-        if (bytes.size() <= capBytes) {
-            (void)WriteFileAs(name, bytes, evicted);
-        }
+    if (Enabled()) {
+        Add({}, CacheListingName(pictureFolder, includeSubfolders),
+            EncodeCacheListing(pictureFolder, includeSubfolders, pictures));
     }
 }
 
@@ -246,18 +307,18 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     if (!Enabled()) {
         return false;
     }
-    const std::string file = PathOf(CacheEntryName(path));
+    const std::string name = CacheEntryName(path);
     std::string bytes;
     uint64_t fileBytes = 0;
-    if (!ReadFileStart(file, static_cast<size_t>(std::min<uint64_t>(capBytes, SIZE_MAX / 2)), bytes, fileBytes)) {
+    if (!ReadFileStart(PathOf(name), static_cast<size_t>(std::min<uint64_t>(capBytes, SIZE_MAX / 2)), bytes,
+                       fileBytes)) {
         return false;
     }
     CacheEntryHeader header;
     std::vector<uint8_t> pixels;
-    if (fileBytes != bytes.size() || !ParseCacheEntry(bytes, header, pixels) ||
-        CacheEntryName(header.key.path) != CacheEntryName(path)) {
+    if (fileBytes != bytes.size() || !ParseCacheEntry(bytes, header, pixels) || CacheEntryName(header.key.path) != name) {
         // Damaged, or cut short by a crash: replaced when the picture shows next.
-        (void)DeleteFileW(WidePath(file).c_str());
+        Drop(path);
         return false;
     }
     if (fresh != nullptr && !CacheEntryFresh(header.key, fresh->fileSize, fresh->modified)) {
@@ -266,7 +327,15 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     picture.pixels.reset(new uint8_t[pixels.size()]);
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
-    MarkShown(file);
+    MarkShown(PathOf(name));
+    const uint64_t now = Now();
+    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
+        for (CacheIndexEntry& entry : entries) {
+            if (entry.name == name) {
+                entry.lastShown = now;
+            }
+        }
+    });
     return true;
 }
 
@@ -276,69 +345,28 @@ void PictureCache::Store(const CachedFileKey& key, const DecodedPicture& picture
         return;
     }
     const PixelSize copySize = CacheCopySize(picture.size, largestMonitor);
-    std::string bytes;
     if (copySize.width == picture.size.width && copySize.height == picture.size.height) {
-        bytes = EncodeCacheEntry(key, copySize, picture.pixels.get());
+        Add(key, CacheEntryName(key.path), EncodeCacheEntry(key, copySize, picture.pixels.get()));
     } else {
-        bytes = EncodeCacheEntry(key, copySize, DownsizePixels(picture.pixels.get(), picture.size, copySize).data());
+        const std::vector<uint8_t> copy = DownsizePixels(picture.pixels.get(), picture.size, copySize);
+        Add(key, CacheEntryName(key.path), EncodeCacheEntry(key, copySize, copy.data()));
     }
-    if (bytes.empty() || bytes.size() > capBytes) {
-        return;
-    }
-    const std::string name = CacheEntryName(key.path);
-    CacheLock lock(folder);
-    if (!lock.Held()) {
-        return;
-    }
-    std::vector<CacheIndexEntry> entries = Scan();
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&name](const CacheIndexEntry& entry) { return entry.name == name; }),
-                  entries.end());
-    (void)WriteFileAs(name, bytes, EntriesToEvict(entries, capBytes, bytes.size()));
 }
 
 void PictureCache::Drop(const std::string& path)
 {
     if (Enabled()) {
-        (void)DeleteFileW(WidePath(PathOf(CacheEntryName(path))).c_str());
+        Drop(std::vector<std::string>{CacheEntryName(path)});
     }
 }
 
 void PictureCache::Drop(const std::vector<std::string>& names)
 {
-    for (const std::string& name : names) {
-        (void)DeleteFileW(WidePath(PathOf(name)).c_str());
-    }
-}
-
-void PictureCache::Trim()
-{
-    // A cache turned off before it was ever used leaves no folder behind.
-    if (folder.empty() || GetFileAttributesW(WidePath(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (names.empty()) {
         return;
     }
-    CacheLock lock(folder);
-    if (lock.Held()) {
-        Drop(EntriesToEvict(Scan(), capBytes, 0));
-    }
-}
-
-PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std::string& path, CachedFileKey& key)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
-        key.path = path;
-        key.fileSize = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        key.modified = FileTimeValue(data.ftLastWriteTime);
-        return PictureFileState::present;
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-        return PictureFileState::unreachable;
-    }
-    const DWORD folder = GetFileAttributesW(WidePath(pictureFolder).c_str());
-    const bool folderAnswers = folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return folderAnswers ? PictureFileState::deleted : PictureFileState::unreachable;
+    DeleteFiles(names);
+    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) { Evict(entries, names); });
 }
 
 FolderPictureCache::FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
@@ -360,10 +388,9 @@ std::vector<FolderPicture> FolderPictureCache::CachedPictures() const
     return CachedFolderPictures(cache.Entries(), folder, includeSubfolders, listed ? &listing : nullptr);
 }
 
-void FolderPictureCache::Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor)
+void FolderPictureCache::Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor)
 {
-    CachedFileKey key;
-    if (storesCopies && Enabled() && ReadPictureFileKey(folder, path, key) == PictureFileState::present) {
+    if (storesCopies && Enabled()) {
         cache.Store(key, picture, largestMonitor);
     }
 }

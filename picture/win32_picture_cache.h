@@ -8,10 +8,11 @@
 #include "picture/win32_picture_decoder.h"
 
 // The user's picture cache on the disk (the rules are in picture_cache.h):
-// one file per copy and per listing, each written under a temporary name and
-// renamed into place, so that a reader never sees half a file. Several saver
-// processes may use the folder at once; storing and evicting take a lock file
-// for a bounded wait, and a copy another process evicted is simply missing.
+// one file per copy and per listing, and the index, each written under a
+// temporary name and renamed into place, so that a reader never sees half a
+// file. Several saver processes may use the folder at once: every change of
+// the index takes a lock file for a bounded wait, and a copy another process
+// evicted is simply missing.
 // Used only by the slideshow's thread.
 class PictureCache {
 public:
@@ -40,12 +41,21 @@ public:
     void Drop(const std::string& path);
     void Drop(const std::vector<std::string>& names);
 
-    // Evicts down to the cap; with a cap of 0, every file the cache wrote.
-    void Trim();
+    // Rebuilds the index from the files and evicts down to the cap (with a
+    // cap of 0, every file the cache wrote). Lists the cache folder: under
+    // Wine that waits for any other listing in the process, so it is called
+    // where no listing of a slow share can be under way.
+    void Open();
 
 private:
     std::vector<CacheIndexEntry> Scan() const;
-    bool WriteFileAs(const std::string& name, const std::string& bytes, const std::vector<std::string>& evicted);
+    bool ReadIndex(std::vector<CacheIndexEntry>& entries) const;
+    template <typename Change>
+    void UpdateIndex(Change change);
+    void Add(const CachedFileKey& key, const std::string& name, const std::string& bytes);
+    void Evict(std::vector<CacheIndexEntry>& entries, const std::vector<std::string>& names) const;
+    void DeleteFiles(const std::vector<std::string>& names) const;
+    bool WriteFileAs(const std::string& name, const std::string& bytes) const;
     std::string PathOf(const std::string& name) const { return folder + "\\" + name; }
 
     std::string folder;
@@ -58,11 +68,6 @@ private:
 using PictureCacheFolderLookup = std::string (*)();
 extern PictureCacheFolderLookup pictureCacheFolder;
 
-// A picture file as it is now (its key filled in when present). A file that
-// is not found counts as deleted only while the folder it was listed in
-// answers; a locked file, or a share off the network, is unreachable.
-PictureFileState ReadPictureFileKey(const std::string& pictureFolder, const std::string& path, CachedFileKey& key);
-
 // The cache as a slideshow of one folder uses it: the copies that can show
 // before the folder answers, or while it cannot be reached; each picture
 // decoded from its file stored; what the folder says is gone dropped.
@@ -74,8 +79,8 @@ public:
                        bool storesCopies);
 
     bool Enabled() const { return cache.Enabled() && !folder.empty(); }
-    // Evicts down to the cap; with a cap of 0, every copy and listing.
-    void Trim() { cache.Trim(); }
+    // See PictureCache::Open.
+    void Open() { cache.Open(); }
 
     // The folder's pictures that have a copy: of those its last complete
     // listing holds, when there is one.
@@ -83,8 +88,8 @@ public:
     // A picture's copy, whatever the file is like now.
     bool LoadCopy(const std::string& path, DecodedPicture& picture) { return cache.Load(path, picture); }
     // A picture decoded from its file (four bytes a pixel), to show again
-    // when the file cannot be reached.
-    void Decoded(const std::string& path, const DecodedPicture& picture, PixelSize largestMonitor);
+    // when the file cannot be reached; `key` as the listing gave it.
+    void Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
     // The copy of a picture that is gone.
     void Drop(const std::string& path) { cache.Drop(path); }
     // A complete listing of the folder: kept for the next start, and the

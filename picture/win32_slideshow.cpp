@@ -117,7 +117,10 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
     DWORD end = ERROR_SUCCESS;
     while (more) {
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0});
+        entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0,
+                           (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                           (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                               found.ftLastWriteTime.dwLowDateTime});
         more = FindNextFileW(search, &found) != FALSE;
         end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {
@@ -210,6 +213,11 @@ static void WalkPictureFolder(SlideshowWork& work)
         });
     };
     FolderPictureCache cache = CacheOf(work);
+    if (work.choice.fillsCache) {
+        // Before the walk's first listing: under Wine, a listing of the cache
+        // folder would wait for as long as a share keeps that one.
+        cache.Open();
+    }
     std::vector<FolderPicture> listed;
     auto found = [&](const std::vector<FolderPicture>& pictures) {
         if (cache.Enabled()) {
@@ -322,9 +330,11 @@ static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture,
 // The cached copies the decoding thread may show instead of their files.
 struct CopiesToShow {
     FolderPictureCache cache;
-    std::unordered_map<std::string, std::string> paths;  // lower case to as found
-    bool folderAnswered = false;            // the walk has found pictures, or finished
-    std::unordered_set<std::string> listed;  // lower case, what the walk found, once copies need it
+    std::unordered_map<std::string, std::string> paths;  // those with a copy: lower case to as found
+    bool folderAnswered = false;  // the walk has found pictures, or finished
+    // What the walk found (lower case), as the listing gave it: a copy is
+    // stored under that key.
+    std::unordered_map<std::string, CachedFileKey> listed;
 };
 
 // Until the folder answers, and for a picture that cannot be read now (its
@@ -342,8 +352,9 @@ static PictureRead DecodeForShowing(const SlideshowWork& work, CopiesToShow& cop
         return PictureRead::Decoded;
     }
     const PictureRead read = work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
-    if (read == PictureRead::Decoded) {
-        copies.cache.Decoded(path, picture, work.largestMonitor);
+    const auto listed = copies.listed.find(AsciiLowerCase(path));
+    if (read == PictureRead::Decoded && listed != copies.listed.end()) {
+        copies.cache.Decoded(listed->second, picture, work.largestMonitor);
     } else if (read == PictureRead::Gone) {
         copies.cache.Drop(path);
         copies.paths.erase(AsciiLowerCase(path));
@@ -358,12 +369,12 @@ static PictureRead DecodeForShowing(const SlideshowWork& work, CopiesToShow& cop
 static void FollowTheWalk(CopiesToShow& copies, SlideOrder& order, const std::vector<FolderPicture>& arrived,
                           const LoaderView& view)
 {
-    if (copies.paths.empty()) {
+    if (!copies.cache.Enabled()) {
         return;
     }
     copies.folderAnswered = copies.folderAnswered || !arrived.empty() || view.walkComplete;
     for (const FolderPicture& picture : arrived) {
-        copies.listed.insert(AsciiLowerCase(picture.path));
+        copies.listed[AsciiLowerCase(picture.path)] = {picture.path, picture.fileSize, picture.modified};
     }
     if (view.walking || !view.walkComplete) {
         return;
@@ -376,7 +387,6 @@ static void FollowTheWalk(CopiesToShow& copies, SlideOrder& order, const std::ve
             ++copy;
         }
     }
-    copies.listed.clear();
 }
 
 static void ShowPictures(SlideshowWork& work)
@@ -387,10 +397,6 @@ static void ShowPictures(SlideshowWork& work)
         order.Add({{work.choice.file, false}});
     }
     CopiesToShow copies = {CacheOf(work), {}, false, {}};
-    if (work.choice.fillsCache) {
-        // The cap may have been lowered since the last run, or set to 0.
-        copies.cache.Trim();
-    }
     const std::vector<FolderPicture> cached = copies.cache.CachedPictures();
     for (const FolderPicture& picture : cached) {
         copies.paths.emplace(AsciiLowerCase(picture.path), picture.path);

@@ -34,8 +34,23 @@ TEST(PictureCache, AnEntryReadsBackAndAnyDamagedOrCutByteRejectsIt)
     EXPECT_TRUE(EncodeCacheEntry(key, {0, 2}, pixels).empty());
 }
 
-TEST(PictureCache, AListingReadsBackOnlyForItsOwnFolderAndWalk)
+TEST(PictureCache, AListingOrIndexReadsBackOnlyWhole)
 {
+    const std::vector<CacheIndexEntry> index = {{"0123456789abcdef.vpc", {"P\\a.jpg", 7, 8}, 100, 9}, {"x.vpl", {}, 5, 1}};
+    const std::string indexBytes = EncodeCacheIndex(index);
+    std::vector<CacheIndexEntry> readIndex;
+    ASSERT_TRUE(ParseCacheIndex(indexBytes, readIndex));
+    ASSERT_EQ(2u, readIndex.size());
+    EXPECT_EQ("P\\a.jpg", readIndex[0].key.path);
+    EXPECT_EQ(8u, readIndex[0].key.modified);
+    EXPECT_EQ(9u, readIndex[0].lastShown);
+    for (size_t i = 0; i < indexBytes.size(); ++i) {
+        std::string damaged = indexBytes;
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x01);
+        EXPECT_FALSE(ParseCacheIndex(damaged, readIndex)) << i;
+        EXPECT_FALSE(ParseCacheIndex(indexBytes.substr(0, i), readIndex)) << i;
+    }
+
     const std::vector<FolderPicture> listing = {{"P\\a.jpg", false}, {"P\\2025\\._b.jpg", true}};
     const std::string bytes = EncodeCacheListing("P", true, listing);
     std::vector<FolderPicture> read;
