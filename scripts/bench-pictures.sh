@@ -10,7 +10,11 @@
 # screen at 1024 x 768 for 40 s (six changes or more): the frame intervals'
 # 99th percentile and largest, the first frame and the peak memory.
 #
-#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow: that case only]
+# And the picture cache: a folder of 40 photos changing every 5 s for
+# 200 s, with CacheMegabytes=16 and then the default cap: the cache's size
+# and the copies it holds at the end.
+#
+#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow or cache: that case only]
 #
 # The report goes to build/bench/pictures-report.md and to standard output.
 set -eu
@@ -136,6 +140,50 @@ bench_slideshow() {
     wait "$xvfb_pid" 2>/dev/null || true
 }
 
+# The cache's bytes (temporary files aside) and copies, as "MiB copies".
+cache_size() {
+    local cache=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane
+    echo "$(du -sb --exclude='*.tmp' "$cache" | awk '{ printf "%.1f", $1 / 1048576 }') $(find "$cache" -name '*.vpc' | wc -l)"
+}
+
+bench_cache() {
+    local library=$pictures/library i cap changes
+    mkdir -p "$library"
+    make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
+    for i in $(seq 40); do
+        [ -s "$library/photo-$i.jpg" ] ||
+            convert "$pictures/photo-1920x1080.jpg" -modulate 100,100,$((i * 9)) -quality 90 "$library/photo-$i.jpg"
+    done
+    start_display 1024 768
+    wineserver -k 2>/dev/null || true
+    {
+        echo "## Picture cache, $(date -u +%Y-%m-%d), 1024 x 768 screen, forty 1920 x 1080 JPEGs every 5 s, 200 s per run"
+        echo
+        echo "Load averages before: $(uptime | sed 's/.*load average: //')"
+        echo
+        echo "| CacheMegabytes | changes | cache at the end, MiB | copies |"
+        echo "| --- | --- | --- | --- |"
+        for cap in 16 256; do
+            rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane"
+            run_saver 200 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\nCacheMegabytes=%s\r\n' \
+                "$(winepath -w "$library")" "$cap")" >/dev/null
+            changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
+            echo "| $cap | $changes | $(cache_size | sed 's/ / | /') |"
+        done
+        echo
+        echo "Load averages after: $(uptime | sed 's/.*load average: //')"
+        echo
+    } | tee -a "$report"
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+}
+
+if [ "$only" = cache ]; then
+    : >"$report"
+    bench_cache
+    exit 0
+fi
 if [ "$only" = slideshow ]; then
     : >"$report"
     bench_slideshow
@@ -166,3 +214,4 @@ wineserver -k 2>/dev/null || true
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
 bench_slideshow
+bench_cache
