@@ -176,10 +176,10 @@ static bool ReadEntryHeader(FieldReader& reader, CacheEntryHeader& header)
     return StorableSize(header.size);
 }
 
-bool ParseCacheEntryHeader(const std::string& start, uint64_t fileBytes, CacheEntryHeader& header)
+// The header and the pixels' checksum, for a file of `fileBytes` in all.
+static bool ParseHeader(const std::string& start, uint64_t fileBytes, CacheEntryHeader& header, uint64_t& pixelSum)
 {
     FieldReader reader(start);
-    uint64_t pixelSum = 0;
     if (!ReadEntryHeader(reader, header) || !reader.Number(pixelSum, 8) || !reader.Sum()) {
         return false;
     }
@@ -188,17 +188,17 @@ bool ParseCacheEntryHeader(const std::string& start, uint64_t fileBytes, CacheEn
     return header.entryBytes == fileBytes;
 }
 
+bool ParseCacheEntryHeader(const std::string& start, uint64_t fileBytes, CacheEntryHeader& header)
+{
+    uint64_t pixelSum = 0;
+    return ParseHeader(start, fileBytes, header, pixelSum);
+}
+
 bool ParseCacheEntry(const std::string& bytes, CacheEntryHeader& header, std::vector<uint8_t>& pixels)
 {
     pixels.clear();
-    FieldReader reader(bytes);
     uint64_t pixelSum = 0;
-    if (!ReadEntryHeader(reader, header) || !reader.Number(pixelSum, 8) || !reader.Sum()) {
-        return false;
-    }
-    header.headerBytes = reader.Offset();
-    header.entryBytes = header.headerBytes + PixelBytes(header.size);
-    if (header.entryBytes != bytes.size()) {
+    if (!ParseHeader(bytes, bytes.size(), header, pixelSum)) {
         return false;
     }
     const char* pixelText = bytes.data() + header.headerBytes;

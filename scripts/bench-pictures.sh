@@ -104,15 +104,20 @@ huge_folder() {
     echo "$folder"
 }
 
+# photo_variants FOLDER SOURCE COUNT HUE_STEP: COUNT different photos of the
+# source's size in FOLDER (photo-1.jpg on), made once, each with its hue turned.
+photo_variants() {
+    local i
+    mkdir -p "$1"
+    for i in $(seq "$3"); do
+        [ -s "$1/photo-$i.jpg" ] || convert "$2" -modulate 100,100,$((i * $4)) -quality 90 "$1/photo-$i.jpg"
+    done
+}
+
 bench_slideshow() {
     local slides=$pictures/slides i
-    mkdir -p "$slides"
     make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
-    # Six different photos of the same size, made once from the first.
-    for i in 1 2 3 4 5 6; do
-        [ -s "$slides/photo-$i.jpg" ] ||
-            convert "$pictures/photo-6000x4000.jpg" -modulate 100,100,$((i * 30)) -quality 90 "$slides/photo-$i.jpg"
-    done
+    photo_variants "$slides" "$pictures/photo-6000x4000.jpg" 6 30
     start_display 1024 768
     wineserver -k 2>/dev/null || true
     {
@@ -147,13 +152,9 @@ cache_size() {
 }
 
 bench_cache() {
-    local library=$pictures/library i cap changes
-    mkdir -p "$library"
+    local library=$pictures/library cap changes
     make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
-    for i in $(seq 40); do
-        [ -s "$library/photo-$i.jpg" ] ||
-            convert "$pictures/photo-1920x1080.jpg" -modulate 100,100,$((i * 9)) -quality 90 "$library/photo-$i.jpg"
-    done
+    photo_variants "$library" "$pictures/photo-1920x1080.jpg" 40 9
     start_display 1024 768
     wineserver -k 2>/dev/null || true
     {

@@ -57,27 +57,43 @@ shown_now() {
         print shown, rgb }'
 }
 
+# sample_pictures FILE MILLISECONDS: "ms-since-start name rgb" of the middle
+# of the screen, as often as it can be taken, while the saver runs.
+sample_pictures() {
+    local start
+    start=$(e2e_now_ms)
+    while [ $(($(e2e_now_ms) - start)) -lt "$2" ] && e2e_job_running "$job"; do
+        echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$1"
+    done
+    cp "$1" "$E2E_ARTIFACTS/"
+}
+
+# How many of the pictures the samples show.
+pictures_seen() {
+    awk '$2 != "-" { print $2 }' "$1" | sort -u | wc -l
+}
+
+# Runs of anything else (the built-in picture, a black screen) longer than a
+# crossfade: more than two seconds of samples in a row.
+long_strays() {
+    awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
+        END { print long + 0 }' "$1"
+}
+
 # The first picture is deleted while it shows; for 25 s after that (five
 # changes), every sample is taken.
 read -r deleted _ <<<"$(shown_now)"
 e2e_expect library_shows_a_library_picture "the screen showed none of the pictures" test "$deleted" != -
 rm -f "$library/$deleted.bmp"
 samples=$E2E_WORK/samples.txt
-start=$(e2e_now_ms)
-while [ $(($(e2e_now_ms) - start)) -lt 25000 ] && e2e_job_running "$job"; do
-    echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$samples"
-done
-cp "$samples" "$E2E_ARTIFACTS/samples.txt"
+sample_pictures "$samples" 25000
 
 # Once another picture has come, the deleted one never comes back.
 again=$(awk -v gone="$deleted" '$2 != "-" && $2 != gone { other = 1 } other && $2 == gone' "$samples" | wc -l)
 e2e_expect library_deleted_picture_never_shows "$deleted showed in $again samples after another picture" test "$again" = 0
-seen=$(awk '$2 != "-" { print $2 }' "$samples" | sort -u | wc -l)
+seen=$(pictures_seen "$samples")
 e2e_expect library_goes_on_with_the_others "only $seen pictures showed" test "$seen" -ge 2
-# Anything else (the built-in picture, a black screen) lasts no longer than a
-# crossfade: at most two seconds of samples in a row.
-stray=$(awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
-    END { print long + 0 }' "$samples")
+stray=$(long_strays "$samples")
 e2e_expect library_shows_only_its_pictures "$stray samples in a long run of something else" test "$stray" = 0
 
 e2e_key space
@@ -102,15 +118,10 @@ job=$E2E_SAVER
 read -r first _ <<<"$(shown_now)"
 e2e_expect library_offline_starts_with_a_cached_picture "the screen showed none of the pictures" test "$first" != -
 offline=$E2E_WORK/offline.txt
-start=$(e2e_now_ms)
-while [ $(($(e2e_now_ms) - start)) -lt 12000 ] && e2e_job_running "$job"; do
-    echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$offline"
-done
-cp "$offline" "$E2E_ARTIFACTS/offline.txt"
-seen=$(awk '$2 != "-" { print $2 }' "$offline" | sort -u | wc -l)
+sample_pictures "$offline" 12000
+seen=$(pictures_seen "$offline")
 e2e_expect library_offline_goes_on_with_cached_pictures "only $seen pictures showed" test "$seen" -ge 2
-stray=$(awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
-    END { print long + 0 }' "$offline")
+stray=$(long_strays "$offline")
 e2e_expect library_offline_shows_only_cached_pictures "$stray samples in a long run of something else" test "$stray" = 0
 e2e_key space
 e2e_wait_job "$job" 10
