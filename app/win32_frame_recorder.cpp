@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "clock/win32_clock.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -21,6 +23,7 @@ static double firstFrameMilliseconds = -1.0;  // from process creation to the fi
 static DWORD firstFrameGdiObjects = 0;
 static DWORD firstFrameUserObjects = 0;
 static int pictureChanges = 0;
+static uint64_t firstPictureClock = 0;
 
 static ULONGLONG FileTimeTicks(const FILETIME& time)  // 100 ns units
 {
@@ -71,6 +74,26 @@ void RecordPictureChanges(int changes)
     pictureChanges = changes;
 }
 
+void RecordFirstPictureShown(uint64_t clockMicroseconds)
+{
+    firstPictureClock = clockMicroseconds;
+}
+
+// From process creation to a moment on the performance-counter clock: the
+// creation time is on the system clock, so both are read now.
+static double MillisecondsAfterProcessStart(uint64_t clockMicroseconds)
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    const uint64_t clockNow = PerformanceCounterMicroseconds();
+    FILETIME creation, exit, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user)) {
+        return -1.0;
+    }
+    const double sinceCreation = static_cast<double>(FileTimeTicks(now) - FileTimeTicks(creation)) / 10000.0;
+    return sinceCreation - static_cast<double>(clockNow - clockMicroseconds) / 1000.0;
+}
+
 void WriteFrameRecord(const std::string& path, const char* pacing)
 {
     FILE* file = std::fopen(path.c_str(), "w");
@@ -86,6 +109,8 @@ void WriteFrameRecord(const std::string& path, const char* pacing)
     std::fprintf(file, "user_objects_end %lu\n", GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
     std::fprintf(file, "pacing %s\n", pacing);
     std::fprintf(file, "picture_changes %d\n", pictureChanges);
+    std::fprintf(file, "first_picture_ms %.3f\n",
+                 firstPictureClock != 0 ? MillisecondsAfterProcessStart(firstPictureClock) : -1.0);
     for (size_t k = 1; k < recordedFrames; ++k) {
         const double interval = static_cast<double>(frameStarts[k] - frameStarts[k - 1]) * 1000.0 /
                                 static_cast<double>(frequency.QuadPart);

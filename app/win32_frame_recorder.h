@@ -16,3 +16,6 @@ void RecordFrameShown();
 void WriteFrameRecord(const std::string& path, const char* pacing);
 // How many picture changes the slideshow began, for the record.
 void RecordPictureChanges(int changes);
+// When the first picture was first in full view, on the performance-counter
+// clock (0: never); written as `first_picture_ms` after process start.
+void RecordFirstPictureShown(uint64_t clockMicroseconds);

@@ -254,6 +254,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
     RecordPictureChanges(slideshow.ChangesStarted());
+    RecordFirstPictureShown(slideshow.FirstPictureShownAt());
     const Pacing paced = pacing.Current();
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt",
                      paced == Pacing::Display ? "display" : paced == Pacing::Timer ? "timer" : "measuring");

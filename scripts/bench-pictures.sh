@@ -10,17 +10,25 @@
 # screen at 1024 x 768 for 40 s (six changes or more): the frame intervals'
 # 99th percentile and largest, the first frame and the peak memory.
 #
+# Then picture libraries: the time from process start to the first picture
+# in full view (its fade-in done) for folders of 1, 20,000 (400 folders) and
+# 100,000 pictures (2,000 folders), on the local disk and behind a slow
+# folder (a FUSE passthrough that sleeps 50 ms in every directory read), and
+# for one 24-megapixel photo against one small one (without the picture
+# cache, whose copies would show before the walk finds anything).
+#
 # And the picture cache: a folder of 40 photos changing every 5 s for
 # 200 s, with CacheMegabytes=16 and then the default cap: the cache's size
 # and the copies it holds at the end.
 #
-#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow or cache: that case only]
+#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow, library or cache: that case only]
 #
 # The report goes to build/bench/pictures-report.md and to standard output.
 set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-3}
 only=${2:-}
+bench_extra_packages=(python3-fusepy fuse3)
 . scripts/bench-common.sh
 report=build/bench/pictures-report.md
 pictures=build/bench/pictures
@@ -180,6 +188,89 @@ bench_cache() {
     wait "$xvfb_pid" 2>/dev/null || true
 }
 
+# library FOLDERS PICTURES: a library of that many pictures (hard links to
+# one small photo) spread evenly over that many folders, none in the top one;
+# made once. Prints its path.
+library() {
+    local folder=$pictures/library-$2
+    if [ ! -f "$folder/done" ]; then
+        /usr/bin/python3 - "$pictures/photo-640x480.jpg" "$folder" "$1" $(($2 / $1)) <<'EOF_PY'
+import os, shutil, sys
+photo, root, folders, per = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+os.makedirs(root, exist_ok=True)
+for f in range(folders):
+    folder = os.path.join(root, "folder-%04d" % f)
+    os.makedirs(folder, exist_ok=True)
+    for p in range(per):
+        # A file takes at most 65,000 links: one copy of the photo per 20,000.
+        source = os.path.join(root, "source-%d.dat" % ((f * per + p) // 20000))
+        if not os.path.exists(source):
+            shutil.copy(photo, source)
+        if not os.path.exists(os.path.join(folder, "photo-%03d.jpg" % p)):
+            os.link(source, os.path.join(folder, "photo-%03d.jpg" % p))
+EOF_PY
+        touch "$folder/done"
+    fi
+    echo "$folder"
+}
+
+# run_first_picture FOLDER: prints the ms from process start to the first
+# picture in full view of one run.
+run_first_picture() {
+    run_saver 8 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=60\r\nCacheMegabytes=0\r\n' \
+        "$(winepath -w "$1")")" >/dev/null
+    awk '/^first_picture_ms/ { printf "%.0f", $2 }' "$frames_file"
+}
+
+# The median and worst of the runs' first pictures.
+first_picture() {
+    local folder=$1
+    for _ in $(seq "$runs"); do
+        run_first_picture "$folder"
+        echo
+    done | summary
+}
+
+bench_library() {
+    local slow=$pictures/slow
+    make_photo "$pictures/photo-640x480.jpg" 640 480
+    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+    mkdir -p "$pictures/one" "$pictures/one-large"
+    cp -f "$pictures/photo-640x480.jpg" "$pictures/one/photo.jpg"
+    cp -f "$pictures/photo-6000x4000.jpg" "$pictures/one-large/photo.jpg"
+    library 400 20000 >/dev/null
+    library 2000 100000 >/dev/null
+    start_display 1024 768
+    wineserver -k 2>/dev/null || true
+    {
+        echo "## First picture in full view, $(date -u +%Y-%m-%d), 1024 x 768 screen, ms after process start, median of $runs runs"
+        echo
+        echo "Load averages before: $(uptime | sed 's/.*load average: //')"
+        echo
+        echo "| folder | local disk | behind a slow folder (50 ms a directory read) |"
+        echo "| --- | --- | --- |"
+        for entry in "1 picture:one" "20,000 pictures in 400 folders:library-20000" "100,000 pictures in 2,000 folders:library-100000"; do
+            local label=${entry%%:*} name=${entry#*:}
+            mkdir -p "$slow/$name"
+            mountpoint -q "$slow/$name" || /usr/bin/python3 tests/e2e/slow_folder.py "$pictures/$name" "$slow/$name" 0.05 2>/dev/null &
+            sleep 1
+            echo "| $label | $(first_picture "$pictures/$name") | $(first_picture "$slow/$name") |"
+            fusermount -uz "$slow/$name"
+        done
+        echo
+        echo "| one picture, local | first picture in full view, ms |"
+        echo "| --- | --- |"
+        echo "| 640 x 480 JPEG | $(first_picture "$pictures/one") |"
+        echo "| 6000 x 4000 JPEG | $(first_picture "$pictures/one-large") |"
+        echo
+        echo "Load averages after: $(uptime | sed 's/.*load average: //')"
+        echo
+    } | tee -a "$report"
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+}
+
 if [ "$only" = cache ]; then
     : >"$report"
     bench_cache
@@ -188,6 +279,11 @@ fi
 if [ "$only" = slideshow ]; then
     : >"$report"
     bench_slideshow
+    exit 0
+fi
+if [ "$only" = library ]; then
+    : >"$report"
+    bench_library
     exit 0
 fi
 
@@ -215,4 +311,5 @@ wineserver -k 2>/dev/null || true
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
 bench_slideshow
+bench_library
 bench_cache
