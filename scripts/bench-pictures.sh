@@ -122,28 +122,18 @@ photo_variants() {
     done
 }
 
-bench_slideshow() {
-    local slides=$pictures/slides i
-    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
-    photo_variants "$slides" "$pictures/photo-6000x4000.jpg" 6 30
+# report_case TITLE ROWS: one case's section of the report on a fresh
+# 1024 x 768 display: its title, then what the function ROWS prints between
+# the load averages before and after.
+report_case() {
     start_display 1024 768
     wineserver -k 2>/dev/null || true
     {
-        echo "## Slideshow, $(date -u +%Y-%m-%d), 1024 x 768 screen, six 6000 x 4000 JPEGs every 5 s, 40 s per run"
+        echo "## $1"
         echo
         echo "Load averages before: $(uptime | sed 's/.*load average: //')"
         echo
-        echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
-        echo "| --- | --- | --- | --- | --- | --- |"
-        for i in $(seq "$runs"); do
-            echo "| $i | $(run_slideshow "$slides" 40 | tr ' ' '|' | sed 's/|/ | /g') |"
-        done
-        echo
-        echo "The same with a folder of 100,000 files (empty ones, 20 named .jpg of them the photos), 15 s:"
-        echo
-        echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
-        echo "| --- | --- | --- | --- | --- | --- |"
-        echo "| 1 | $(run_slideshow "$(huge_folder)" 15 | tr ' ' '|' | sed 's/|/ | /g') |"
+        "$2"
         echo
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
@@ -151,6 +141,28 @@ bench_slideshow() {
     wineserver -k 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
+}
+
+# The rows of bench_slideshow's section.
+slideshow_rows() {
+    echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
+    echo "| --- | --- | --- | --- | --- | --- |"
+    for i in $(seq "$runs"); do
+        echo "| $i | $(run_slideshow "$slides" 40 | tr ' ' '|' | sed 's/|/ | /g') |"
+    done
+    echo
+    echo "The same with a folder of 100,000 files (empty ones, 20 named .jpg of them the photos), 15 s:"
+    echo
+    echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
+    echo "| --- | --- | --- | --- | --- | --- |"
+    echo "| 1 | $(run_slideshow "$(huge_folder)" 15 | tr ' ' '|' | sed 's/|/ | /g') |"
+}
+
+bench_slideshow() {
+    local slides=$pictures/slides i
+    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+    photo_variants "$slides" "$pictures/photo-6000x4000.jpg" 6 30
+    report_case "Slideshow, $(date -u +%Y-%m-%d), 1024 x 768 screen, six 6000 x 4000 JPEGs every 5 s, 40 s per run" slideshow_rows
 }
 
 # The cache's bytes (temporary files aside) and copies, as "MiB copies".
@@ -159,33 +171,24 @@ cache_size() {
     echo "$(du -sb --exclude='*.tmp' "$cache" | awk '{ printf "%.1f", $1 / 1048576 }') $(find "$cache" -name '*.vpc' | wc -l)"
 }
 
+# The rows of bench_cache's section.
+cache_rows() {
+    echo "| CacheMegabytes | changes | cache at the end, MiB | copies |"
+    echo "| --- | --- | --- | --- |"
+    for cap in 16 256; do
+        rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane"
+        run_saver 200 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\nCacheMegabytes=%s\r\n' \
+            "$(winepath -w "$library")" "$cap")" >/dev/null
+        changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
+        echo "| $cap | $changes | $(cache_size | sed 's/ / | /') |"
+    done
+}
+
 bench_cache() {
     local library=$pictures/library cap changes
     make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
     photo_variants "$library" "$pictures/photo-1920x1080.jpg" 40 9
-    start_display 1024 768
-    wineserver -k 2>/dev/null || true
-    {
-        echo "## Picture cache, $(date -u +%Y-%m-%d), 1024 x 768 screen, forty 1920 x 1080 JPEGs every 5 s, 200 s per run"
-        echo
-        echo "Load averages before: $(uptime | sed 's/.*load average: //')"
-        echo
-        echo "| CacheMegabytes | changes | cache at the end, MiB | copies |"
-        echo "| --- | --- | --- | --- |"
-        for cap in 16 256; do
-            rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane"
-            run_saver 200 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\nCacheMegabytes=%s\r\n' \
-                "$(winepath -w "$library")" "$cap")" >/dev/null
-            changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
-            echo "| $cap | $changes | $(cache_size | sed 's/ / | /') |"
-        done
-        echo
-        echo "Load averages after: $(uptime | sed 's/.*load average: //')"
-        echo
-    } | tee -a "$report"
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+    report_case "Picture cache, $(date -u +%Y-%m-%d), 1024 x 768 screen, forty 1920 x 1080 JPEGs every 5 s, 200 s per run" cache_rows
 }
 
 # library FOLDERS PICTURES: a library of that many pictures (hard links to
