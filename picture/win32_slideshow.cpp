@@ -353,8 +353,12 @@ static PictureRead DecodeForShowing(const SlideshowWork& work, CopiesToShow& cop
     }
     const PictureRead read = work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
     const auto listed = copies.listed.find(AsciiLowerCase(path));
-    if (read == PictureRead::Decoded && listed != copies.listed.end()) {
-        copies.cache.Decoded(listed->second, picture, work.largestMonitor);
+    if (read == PictureRead::Decoded) {
+        if (listed != copies.listed.end()) {
+            copies.cache.Decoded(listed->second, picture, work.largestMonitor);
+            // Shown from the copy should the share go away later in the run.
+            copies.paths.emplace(listed->first, path);
+        }
     } else if (read == PictureRead::Gone) {
         copies.cache.Drop(path);
         copies.paths.erase(AsciiLowerCase(path));
