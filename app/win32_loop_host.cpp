@@ -4,11 +4,11 @@
 
 #include "app/frame_pacing.h"
 #include "app/win32_main_window.h"
-#include "app/win32_startup.h"
 #include "clock/win32_clock.h"
 #include "render/gl_extensions.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_input_source.h"
+#include "render/win32_scene.h"
 #ifdef VITRANE_FRAME_RECORDER
 #include "app/win32_frame_recorder.h"
 #endif
@@ -17,8 +17,9 @@
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
 
-Win32LoopHost::Win32LoopHost()
-    : frameTimer(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS))
+Win32LoopHost::Win32LoopHost(Scene& scene)
+    : scene(scene),
+      frameTimer(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS))
 {
     if (frameTimer == nullptr) {
         raisedTimerResolution = timeBeginPeriod(1) == TIMERR_NOERROR;

@@ -6,7 +6,9 @@
 
 #include "app/main_loop.h"
 
-// The real message queue, clock and scene behind the main loop.
+class Scene;
+
+// The real message queue, clock and the program's scene behind the main loop.
 //
 // The wait must end on the millisecond, or the 16 ms pacing stretches to
 // 31 ms with the default tick of about 15.6 ms. A high-resolution waitable
@@ -17,7 +19,7 @@
 // performance counter, exact whichever of the two serves.
 class Win32LoopHost : public MainLoopHost {
 public:
-    Win32LoopHost();
+    explicit Win32LoopHost(Scene& scene);
     virtual ~Win32LoopHost();
     Win32LoopHost(const Win32LoopHost&) = delete;
     Win32LoopHost& operator=(const Win32LoopHost&) = delete;
@@ -33,6 +35,7 @@ public:
     void RequestQuit() override;
 
 private:
+    Scene& scene;
     HANDLE frameTimer;
     bool raisedTimerResolution = false;
 };

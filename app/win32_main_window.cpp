@@ -3,9 +3,13 @@
 #include <wtsapi32.h>
 
 #include <cstring>
+#include <string>
 
-#include "app/win32_startup.h"
+#include "app/output_visibility.h"
+#include "render/win32_gl_window.h"
 #include "res/resource.h"
+
+static MainWindowLinks links;
 
 // A few checks a second: the preview ends soon after its parent without
 // costing the frames anything.
@@ -28,8 +32,9 @@ void WatchPreviewParent(HWND parent)
     (void)SetTimer(nullptr, 0, parentCheckIntervalMs, CheckPreviewParent);
 }
 
-void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
+void RegisterMainWindowClass(HINSTANCE programInstance, const char* className, const MainWindowLinks& windowLinks)
 {
+    links = windowLinks;
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -49,22 +54,41 @@ void RegisterMainWindowClass(HINSTANCE programInstance, const char* className)
 }
 
 // Who can see the output, as the system last told.
-static bool displayOff = false;
-static bool sessionLocked = false;
-static bool sessionDisconnected = false;
-static bool systemSuspending = false;
+static ScreenState screen;
+
+static std::wstring DesktopName(HDESK desktop)
+{
+    wchar_t name[256] = {};
+    return GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name - sizeof name[0], nullptr) ? name
+                                                                                                      : L"";
+}
+
+// Whether the desktop the saver shows on still takes the input. The lock
+// screen's desktop is not ours to open: failing to open the input desktop
+// means it is another.
+static bool SaverTakesInput()
+{
+    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (input == nullptr) {
+        return false;
+    }
+    const std::wstring inputName = DesktopName(input);
+    (void)CloseDesktop(input);
+    return !inputName.empty() && inputName == DesktopName(GetThreadDesktop(GetCurrentThreadId()));
+}
 
 bool OutputCanBeSeen()
 {
-    if (displayOff || sessionLocked || sessionDisconnected || systemSuspending) {
+    if (!ScreenCanBeSeen(screen, SaverTakesInput)) {
         return false;
     }
-    if (scene.output.IsFullScreen() || scene.output.window == nullptr) {
+    const GLWindow& output = *links.output;
+    if (output.IsFullScreen() || output.window == nullptr) {
         return true;
     }
     // The preview: visible only with every ancestor visible (IsWindowVisible
     // looks up the chain) and the top one not minimised.
-    return IsWindowVisible(scene.output.window) && !IsIconic(GetAncestor(scene.output.window, GA_ROOT));
+    return IsWindowVisible(output.window) && !IsIconic(GetAncestor(output.window, GA_ROOT));
 }
 
 VisibilityNotifications::VisibilityNotifications(HWND window)
@@ -93,17 +117,17 @@ static void FollowPowerBroadcast(WPARAM event, LPARAM lParam)
             setting->DataLength >= sizeof(DWORD)) {
             DWORD state = 0;
             std::memcpy(&state, setting->Data, sizeof state);
-            displayOff = state == 0;  // 1 on, 2 dimmed: both still seen
+            screen.displayOff = state == 0;  // 1 on, 2 dimmed: both still seen
         }
         break;
     }
     case PBT_APMSUSPEND:
-        systemSuspending = true;
+        screen.systemSuspending = true;
         break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMECRITICAL:
-        systemSuspending = false;
+        screen.systemSuspending = false;
         break;
     default:
         break;
@@ -114,18 +138,18 @@ static void FollowSessionChange(WPARAM event)
 {
     switch (event) {
     case WTS_SESSION_LOCK:
-        sessionLocked = true;
+        screen.sessionLocked = true;
         break;
     case WTS_SESSION_UNLOCK:
-        sessionLocked = false;
+        screen.sessionLocked = false;
         break;
     case WTS_CONSOLE_DISCONNECT:
     case WTS_REMOTE_DISCONNECT:
-        sessionDisconnected = true;
+        screen.sessionDisconnected = true;
         break;
     case WTS_CONSOLE_CONNECT:
     case WTS_REMOTE_CONNECT:
-        sessionDisconnected = false;
+        screen.sessionDisconnected = false;
         break;
     default:
         break;
@@ -149,7 +173,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
-        scene.output.Resize(LOWORD(lParam), HIWORD(lParam));
+        links.output->Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_POWERBROADCAST:
         FollowPowerBroadcast(wParam, lParam);
@@ -160,19 +184,19 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
         return 1;
     case WM_DISPLAYCHANGE:
-        FollowDisplayChange();
+        links.followDisplayChange();
         return 0;
     case WM_DPICHANGED:
         // The rectangle the system suggests scales the window to the new DPI;
         // full screen, it must cover every monitor whatever the scaling.
-        FollowDisplayChange();
+        links.followDisplayChange();
         return 0;
     case WM_ACTIVATEAPP:
         // Another program came to the front: the saver gives way to it, as
         // the system's own screen saver does.
         if (wParam != FALSE) {
             hadForeground = true;
-        } else if (hadForeground && scene.output.IsFullScreen()) {
+        } else if (hadForeground && links.output->IsFullScreen()) {
             PostQuitMessage(0);
         }
         return 0;

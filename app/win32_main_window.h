@@ -2,9 +2,20 @@
 
 #include <windows.h>
 
-// Registers the class of the program's one window under className. A failure
-// shows up as the failed window creation that follows.
-void RegisterMainWindowClass(HINSTANCE programInstance, const char* className);
+class GLWindow;
+
+// What the window needs from the program that makes it: the output it shows
+// (told every size change, asked whether it is full screen) and what to do
+// when the monitors change. Both outlive the window.
+struct MainWindowLinks {
+    GLWindow* output = nullptr;
+    void (*followDisplayChange)() = nullptr;
+};
+
+// Registers the class of the program's one window under className, its
+// messages handled with the links given. A failure shows up as the failed
+// window creation that follows.
+void RegisterMainWindowClass(HINSTANCE programInstance, const char* className, const MainWindowLinks& links);
 
 // Ends the program when the window is destroyed, or when another program is
 // activated over the full-screen saver after it had the foreground; hands
@@ -19,9 +30,9 @@ void ForgetForeground();
 // Checked on a timer, which also wakes a main loop that waits for messages.
 void WatchPreviewParent(HWND parent);
 
-// False while nobody can see the output: the display is off, the session is
-// locked or disconnected, the system is suspending, or the preview's parent
-// is hidden or minimised.
+// False while nobody can see the output: the display is off, the lock screen
+// has taken the saver's place, the session is disconnected, the system is
+// suspending, or the preview's parent is hidden or minimised.
 bool OutputCanBeSeen();
 
 // Asks the system to tell the window when the display goes off or on and

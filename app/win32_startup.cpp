@@ -109,16 +109,66 @@ static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount
     return choice;
 }
 
+PixelSize PictureDecodeSize(const GLWindow& output)
+{
+    return output.IsFullScreen() ? LargestMonitorSize() : PixelSize{output.width, output.height};
+}
+
 // The picture the full-screen saver ended on, so that the next start begins
 // with another. Where nothing can be written, the next start may begin with
 // it again; that is no reason to keep the saver up.
-static void RememberLastPicture(const std::string& picture)
+static DWORD WINAPI RememberLastPicture(LPVOID parameter)
 {
-    if (picture.empty()) {
-        return;
-    }
+    const std::unique_ptr<std::string> picture(static_cast<std::string*>(parameter));
     std::string failedPath;
-    (void)SaveSettings({{lastFolderPictureKey, picture}}, failedPath);
+    (void)SaveSettings({{lastFolderPictureKey, *picture}}, failedPath);
+    return 0;
+}
+
+// How long the last picture's save may take, on a slow or network profile,
+// before the process ends without it; a local disk takes milliseconds.
+constexpr DWORD saveBoundMs = 1500;
+
+// A save the process waits for before it ends, and the exit code it ends with.
+struct Ending {
+    HANDLE save;
+    UINT exitCode;
+};
+
+// Ends the process, whatever its threads are doing (a decode cannot be
+// interrupted; a listing may wait on a lost share), once the save has ended
+// or its bound has passed. Terminating leaves no DLL waiting at exit for a
+// lock an abandoned thread holds.
+static DWORD WINAPI EndAfterSave(LPVOID parameter)
+{
+    const Ending ending = *static_cast<const Ending*>(parameter);
+    (void)WaitForSingleObject(ending.save, saveBoundMs);
+    (void)TerminateProcess(GetCurrentProcess(), ending.exitCode);
+    return 0;
+}
+
+// Gives the screen back at once and ends the program. The window goes with
+// the thread that made it, this one, or with the process: hiding or
+// destroying it instead waits for a window manager's answer under Wine, two
+// seconds where there is none. The last picture, if any, is saved meanwhile
+// by a thread of its own, so that a slow disk never holds the screen.
+[[noreturn]] static void EndProgram(const std::string& lastPicture, int exitCode)
+{
+    static Ending ending;  // read by the ending thread after this one is gone
+    ending.exitCode = static_cast<UINT>(exitCode);
+    if (!lastPicture.empty()) {
+        auto picture = std::make_unique<std::string>(lastPicture);
+        ending.save = CreateThread(nullptr, 0, RememberLastPicture, picture.get(), 0, nullptr);
+        if (ending.save != nullptr) {
+            (void)picture.release();  // the thread's now
+            if (CreateThread(nullptr, 0, EndAfterSave, &ending, 0, nullptr) != nullptr) {
+                ExitThread(ending.exitCode);
+            }
+            (void)WaitForSingleObject(ending.save, saveBoundMs);
+        }
+    }
+    (void)TerminateProcess(GetCurrentProcess(), ending.exitCode);
+    ExitProcess(static_cast<UINT>(exitCode));  // never reached
 }
 
 // The monitors the output shows; null in the modes that show none.
@@ -126,7 +176,9 @@ static MonitorSet* shownMonitors = nullptr;
 // How the loop paces the frames; null outside it.
 static FramePacing* framePacing = nullptr;
 
-void FollowDisplayChange()
+// Full screen: lays the monitors out again after they changed, so that the
+// output covers them all, each with its own view, as at start.
+static void FollowDisplayChange()
 {
     if (shownMonitors == nullptr || !scene.output.IsFullScreen()) {
         return;
@@ -215,7 +267,10 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 {
     (void)LoadStringA(programInstance, IDS_WINDOW_TITLE, windowTitle, 255);
     (void)LoadStringA(programInstance, IDS_WINDOW_CLASS, className, 255);
-    RegisterMainWindowClass(programInstance, className);
+    MainWindowLinks links;
+    links.output = &scene.output;
+    links.followDisplayChange = FollowDisplayChange;
+    RegisterMainWindowClass(programInstance, className, links);
     instance = programInstance;
     if (!CreateMainWindow()) {
         return 0;
@@ -234,7 +289,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     SlideshowFeed feed(slideshow);
     const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
     if (monitors != nullptr && showsFiles) {
-        slideshow.Start(ChosenSlideshow(source, monitors->Count()), LargestMonitorSize());
+        slideshow.Start(ChosenSlideshow(source, monitors->Count()), PictureDecodeSize(scene.output));
         monitors->FeedSurfaces(
             [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
         scene.Add(&feed);
@@ -250,7 +305,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     FramePacing pacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
     framePacing = &pacing;
     const VisibilityNotifications notifications(mainWindow);
-    Win32LoopHost host;
+    Win32LoopHost host(scene);
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
     RecordPictureChanges(slideshow.ChangesStarted());
@@ -259,19 +314,6 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt",
                      paced == Pacing::Display ? "display" : paced == Pacing::Timer ? "timer" : "measuring");
 #endif
-    if (source == PictureSource::Folder && scene.output.IsFullScreen()) {
-        RememberLastPicture(slideshow.ShownPicture());
-    }
-    // The monitors' and the slideshow's textures go while the rendering
-    // context still exists.
-    slideshow.Stop();
-    // A thread in the middle of decoding a photo ends once that photo is
-    // decoded (about half a second for 24 megapixels under Wine); a listing
-    // stops at once. Hiding the window first would not help under Wine without
-    // a window manager, which then waits two seconds for one.
-    slideshow.JoinThreads();
-    shownMonitors = nullptr;
-    framePacing = nullptr;
-    scene.renderables.clear();
-    return exitCode;
+    const bool remembersPicture = source == PictureSource::Folder && scene.output.IsFullScreen();
+    EndProgram(remembersPicture ? slideshow.ShownPicture() : std::string(), exitCode);
 }

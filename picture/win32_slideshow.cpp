@@ -443,9 +443,10 @@ static void ShowPictures(SlideshowWork& work)
             }
             if (read == PictureRead::Gone) {
                 order.Drop(path);
-            } else {
-                order.Skip(path, NowMilliseconds());
+                path.clear();
+                continue;
             }
+            order.Skip(path, NowMilliseconds());
             path.clear();
             // Every file failing in turn is most likely a share that went
             // away: the tries slow down instead of running through the

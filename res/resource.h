@@ -24,5 +24,7 @@
 #define IDC_PREVIEW 1009
 #define IDC_PREVIEW_NAME 1010
 #define IDC_SLIDE_SECONDS 1011
+// Shown only while a policy holds some setting.
+#define IDC_POLICY_NOTE 1012
 
 #endif

@@ -138,6 +138,11 @@ report_case() {
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
     } | tee -a "$report"
+    end_display
+}
+
+# Ends the saver's Wine session and the display.
+end_display() {
     wineserver -k 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -269,9 +274,7 @@ bench_library() {
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
     } | tee -a "$report"
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+    end_display
 }
 
 if [ "$only" = cache ]; then
@@ -310,9 +313,7 @@ wineserver -k 2>/dev/null || true
     echo "Load averages after: $(uptime | sed 's/.*load average: //')"
     echo
 } | tee "$report"
-wineserver -k 2>/dev/null || true
-kill "$xvfb_pid" 2>/dev/null || true
-wait "$xvfb_pid" 2>/dev/null || true
+end_display
 bench_slideshow
 bench_library
 bench_cache

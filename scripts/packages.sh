@@ -7,7 +7,13 @@ vitrane_packages=(
     # libFuzzer for the fuzz targets.
     clang
     mingw-w64 g++-mingw-w64-x86-64-posix
-    nsis wine wine64 xvfb xserver-xephyr xauth x11-utils xdotool imagemagick
+    nsis
+    # wixl builds the MSI; msiinfo and msibuild, from msitools, fix its
+    # summary for reproducible bytes.
+    wixl msitools
+    wine wine64 xvfb xserver-xephyr xauth x11-utils xdotool imagemagick
+    # xmllint, which checks the Group Policy templates.
+    libxml2-utils
     # What Wine merely recommends, yet needs for OpenGL and a proper X screen.
     libgl1 libgl1-mesa-dri libxrandr2 libxrender1 libxi6 libxcursor1 libxfixes3
     libxinerama1 libxcomposite1 libxxf86vm1

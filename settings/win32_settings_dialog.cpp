@@ -112,13 +112,28 @@ static void ShowChoices(HWND dialog)
     ShowSettingsPreview(choice);
 }
 
+// A control whose setting a policy holds stays disabled.
+static void EnableUnlessHeld(HWND dialog, int control, const char* key, bool enable)
+{
+    (void)EnableWindow(GetDlgItem(dialog, control), enable && !SettingHeldByPolicy(key));
+}
+
 // The file and folder buttons are usable exactly while the box is ticked.
 static void ShowPictureChoice(HWND dialog, unsigned char on)
 {
     (void)CheckDlgButton(dialog, IDC_CUSTOM_PICTURE, on ? BST_CHECKED : BST_UNCHECKED);
-    (void)EnableWindow(GetDlgItem(dialog, IDC_CHANGE_PICTURE), on);
-    (void)EnableWindow(GetDlgItem(dialog, IDC_CHOOSE_FOLDER), on);
-    (void)EnableWindow(GetDlgItem(dialog, IDC_SLIDE_SECONDS), on);
+    EnableUnlessHeld(dialog, IDC_CUSTOM_PICTURE, useCustomPictureKey, true);
+    EnableUnlessHeld(dialog, IDC_CHANGE_PICTURE, customPictureKey, on);
+    EnableUnlessHeld(dialog, IDC_CHOOSE_FOLDER, pictureFolderKey, on);
+    EnableUnlessHeld(dialog, IDC_SLIDE_SECONDS, slideSecondsKey, on);
+}
+
+static void ShowPolicyLocks(HWND dialog)
+{
+    EnableUnlessHeld(dialog, IDC_WAVE_RINGS, waveStyleKey, true);
+    EnableUnlessHeld(dialog, IDC_WAVE_CROSSED, waveStyleKey, true);
+    EnableUnlessHeld(dialog, IDC_SPEED, speedKey, true);
+    (void)ShowWindow(GetDlgItem(dialog, IDC_POLICY_NOTE), AnySettingHeldByPolicy() ? SW_SHOWNA : SW_HIDE);
 }
 
 static void FillSlideChoices(HWND dialog)
@@ -164,6 +179,7 @@ static void InitSettingsDialog(HWND dialog)
     (void)SendMessageA(speed, TBM_SETRANGE, FALSE, MAKELPARAM(0, speedSliderMaximum));
     (void)SendMessageA(speed, TBM_SETPAGESIZE, 0, 1);
     (void)SendMessageA(speed, TBM_SETPOS, TRUE, SliderFromSpeedPercent(dialogSpeedPercent));
+    ShowPolicyLocks(dialog);
 
     previewRunning = StartSettingsPreview(dialog, GetDlgItem(dialog, IDC_PREVIEW));
     ShowChoices(dialog);
@@ -171,6 +187,9 @@ static void InitSettingsDialog(HWND dialog)
 
 static void TurnCustomPictureOff(HWND dialog)
 {
+    if (SettingHeldByPolicy(useCustomPictureKey)) {
+        return;
+    }
     // The button about to be disabled usually has the focus (it was just
     // pressed); a disabled window drops it, leaving no control focused.
     const HWND box = GetDlgItem(dialog, IDC_CUSTOM_PICTURE);
@@ -208,8 +227,10 @@ static void ChoosePicture(HWND dialog)
     if (pictureChooser(&request)) {
         file.back() = L'\0';
         dialogPictureFile = Utf8FromWide(file.data());
-        // A file and a folder exclude each other.
-        dialogPictureFolder.clear();
+        // A file and a folder exclude each other, unless a policy holds the folder.
+        if (!SettingHeldByPolicy(pictureFolderKey)) {
+            dialogPictureFolder.clear();
+        }
     } else {
         TurnCustomPictureOff(dialog);
     }
@@ -222,7 +243,9 @@ static void ChooseFolder(HWND dialog)
     std::string folder = dialogPictureFolder;
     if (folderChooser(dialog, folder) && !folder.empty()) {
         dialogPictureFolder = folder;
-        dialogPictureFile.clear();
+        if (!SettingHeldByPolicy(customPictureKey)) {
+            dialogPictureFile.clear();
+        }
         ShowChoices(dialog);
     }
 }

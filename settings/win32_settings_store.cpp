@@ -6,7 +6,9 @@
 #include <climits>
 
 #include "settings/settings_file.h"
+#include "settings/settings_policy.h"
 #include "settings/settings_text.h"
+#include "settings/win32_policy_registry.h"
 #include "text/win32_wide.h"
 
 std::string iniPath;
@@ -38,9 +40,8 @@ UserDataFolderLookup userDataFolder = RoamingApplicationData;
 
 static const char userSettingsFolderName[] = "Vitrane";
 
-// What each file holds in our section, read once at start.
-static std::vector<IniEntry> besideEntries;
-static std::vector<IniEntry> userEntries;
+// What the policies and each file hold in our section, read once at start.
+static SettingSources sources;
 
 // The whole file; false when there is none or it cannot be read.
 static bool ReadWholeFile(const std::string& path, std::string& bytes)
@@ -76,11 +77,18 @@ static IniText ReadSettingsText(const std::string& path)
 
 static std::string ReadSetting(const char* key)
 {
-    const std::string* value = FindIniValue(userEntries, key);
-    if (value == nullptr) {
-        value = FindIniValue(besideEntries, key);
-    }
+    const std::string* value = FindSettingValue(sources, key);
     return value != nullptr ? *value : std::string();
+}
+
+bool SettingHeldByPolicy(std::string_view key)
+{
+    return FindIniValue(sources.policy, key) != nullptr;
+}
+
+bool AnySettingHeldByPolicy()
+{
+    return !sources.policy.empty();
 }
 
 void LoadSettings(const std::string& programDirectory)
@@ -89,8 +97,9 @@ void LoadSettings(const std::string& programDirectory)
     const std::string dataFolder = userDataFolder();
     userIniPath = dataFolder.empty() ? std::string()
                                      : dataFolder + "\\" + userSettingsFolderName + "\\" + settingsFileName;
-    besideEntries = IniSectionEntries(ReadSettingsText(iniPath).text, settingsSection);
-    userEntries = IniSectionEntries(ReadSettingsText(userIniPath).text, settingsSection);
+    sources.policy = PolicyEntries(ReadPolicyValue);
+    sources.besideFile = IniSectionEntries(ReadSettingsText(iniPath).text, settingsSection);
+    sources.userFile = IniSectionEntries(ReadSettingsText(userIniPath).text, settingsSection);
 
     storedCustomPicture = ReadSetting(customPictureKey);
     customPicturePath = ResolvePicturePath(programDirectory, storedCustomPicture);
@@ -210,15 +219,29 @@ static bool ReplaceSettingsFile(const std::string& path, const std::vector<Setti
     return true;
 }
 
+// A value a policy holds is not the user's to change: the file keeps its own,
+// which counts again once the policy goes.
+static std::vector<SettingEntry> WithoutPolicyHeldKeys(const std::vector<SettingEntry>& entries)
+{
+    std::vector<SettingEntry> writable;
+    for (const SettingEntry& entry : entries) {
+        if (!SettingHeldByPolicy(entry.key)) {
+            writable.push_back(entry);
+        }
+    }
+    return writable;
+}
+
 bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath)
 {
+    const std::vector<SettingEntry> writable = WithoutPolicyHeldKeys(entries);
     for (const SettingsPlace place : SavePlaces(!userIniPath.empty(), FileExists(userIniPath))) {
         const std::string& path = place == SettingsPlace::perUser ? userIniPath : iniPath;
         if (place == SettingsPlace::perUser) {
             // Fails harmlessly when the folder is there already.
             (void)CreateDirectoryW(WidePath(FolderOf(path)).c_str(), nullptr);
         }
-        if (ReplaceSettingsFile(path, entries)) {
+        if (ReplaceSettingsFile(path, writable)) {
             return true;
         }
         failedPath = path;

@@ -2,12 +2,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/ini_text.h"
 
-// The settings, read once at start. Each key comes from the user's own file
-// when that file holds it, else from "Vitrane.ini" beside the program.
+// The settings, read once at start. Each key comes from a policy in the
+// registry when one holds it (the computer's before the user's), else from the
+// user's own file when that file holds it, else from "Vitrane.ini" beside the
+// program.
 extern std::string iniPath;            // the file beside the program
 extern std::string userIniPath;        // %APPDATA%\Vitrane\Vitrane.ini; "" when unknown
 extern std::string customPicturePath;  // resolved against the program's folder
@@ -29,6 +32,11 @@ extern int32_t cacheMegabytes;         // picture cache cap, 0..65536 MiB (0: no
 // All paths and values are UTF-8, whatever encoding the files are in.
 void LoadSettings(const std::string& programDirectory);
 
+// Whether a policy gave the key its value at the last load: the user cannot
+// change it, and no save writes it.
+bool SettingHeldByPolicy(std::string_view key);
+bool AnySettingHeldByPolicy();
+
 using SettingEntry = IniEntry;
 
 // Writes every entry into the settings file, all-or-nothing from the user's
@@ -36,7 +44,7 @@ using SettingEntry = IniEntry;
 // per-user file (folder created as needed). The new file is on the disk
 // before it takes the old one's place, which keeps its attributes and
 // permissions. False when neither place could be written; failedPath then
-// names the file tried last.
+// names the file tried last. Keys a policy holds stay as the file has them.
 bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath);
 
 // The folder the per-user settings folder lies in (the roaming application

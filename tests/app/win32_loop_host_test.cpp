@@ -40,7 +40,8 @@ struct Stage {
 const Stage stages[] = {
     {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0, false},  // display off
     {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 2, true},   // dimmed counts as on
-    {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, false},
+    // Locked, yet the saver's desktop still takes the input: still seen.
+    {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, true},
     {WM_POWERBROADCAST, PBT_APMSUSPEND, 0, false},
     {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0, false},  // still suspending
     {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, true},
@@ -68,6 +69,7 @@ void CALLBACK NextStage(HWND, UINT, UINT_PTR timer, DWORD)
 // Counts per stage the frames drawn and the waits with a timeout.
 class CountingHost : public Win32LoopHost {
 public:
+    CountingHost() : Win32LoopHost(::scene) {}
     void DrawFrame() override { ++frames[stage]; }
     void WaitForMessageOrTimeout(uint32_t milliseconds) override
     {
@@ -80,7 +82,7 @@ public:
 
 TEST(LoopHostTest, DrawsNothingAndSetsNoTimerWhileNobodyCanSeeTheOutput)
 {
-    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneVisibilityTest");
+    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneVisibilityTest", {&scene.output, nullptr});
     testWindow = CreateWindowExA(0, "VitraneVisibilityTest", "visibility test", WS_POPUP, 0, 0, 8, 8, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(testWindow, nullptr);
@@ -115,6 +117,7 @@ TEST(LoopHostTest, ThePreviewIsSeenOnlyWhileItsParentIsShownAndNotMinimised)
     HWND preview = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 60, parent, nullptr, nullptr,
                                    nullptr);
     ASSERT_NE(preview, nullptr);
+    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneVisibilityTest", {&scene.output, nullptr});
     scene.output.window = preview;
     const std::pair<int, bool> steps[] = {{SW_SHOWNA, true}, {SW_MINIMIZE, false}, {SW_RESTORE, true},
                                           {SW_HIDE, false}, {SW_SHOWNA, true}};

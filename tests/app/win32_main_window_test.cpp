@@ -4,12 +4,20 @@
 
 #include "app/win32_main_window.h"
 #include "app/win32_startup.h"
+#include "picture/win32_monitor_size.h"
 #include "text/win32_wide.h"
 
 namespace {
 
+// The window's messages reach the program's scene, as at start-up.
+void LinkToTheScene(const char* className)
+{
+    RegisterMainWindowClass(GetModuleHandleA(nullptr), className, {&scene.output, nullptr});
+}
+
 TEST(MainWindowTest, SizeMessagesReachTheOutputUnchangedInEveryMode)
 {
+    LinkToTheScene("VitraneMainWindowTest");
     const LPARAM sizes[] = {MAKELPARAM(640, 480), MAKELPARAM(0, 0), MAKELPARAM(0, 300), MAKELPARAM(800, 0),
                             MAKELPARAM(65535, 65535)};
     for (const LPARAM size : sizes) {
@@ -22,7 +30,7 @@ TEST(MainWindowTest, SizeMessagesReachTheOutputUnchangedInEveryMode)
 
 TEST(MainWindowTest, ClosingTheWindowPostsAQuitWithExitCodeZero)
 {
-    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowTest");
+    LinkToTheScene("VitraneMainWindowTest");
     HWND window = CreateWindowExA(0, "VitraneMainWindowTest", "main window test", WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr),
                                   nullptr);
@@ -47,6 +55,7 @@ TEST(MainWindowTest, AnotherProgramInFrontEndsOnlyAFullScreenSaverThatHadTheFore
 {
     // full screen, activated (1) or deactivated (0), quit expected
     const int steps[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, 1}};
+    LinkToTheScene("VitraneMainWindowTest");
     ForgetForeground();
     for (const auto& step : steps) {
         scene.output.fullScreen = step[0] == 1;
@@ -74,7 +83,7 @@ TEST(MainWindowTest, APreviewParentThatGoesEndsTheProgramWithExitCodeZero)
 
 TEST(MainWindowTest, ClassCarriesTheProgramsIconsAndArrowCursor)
 {
-    RegisterMainWindowClass(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest");
+    LinkToTheScene("VitraneMainWindowClassTest");
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "VitraneMainWindowClassTest", &windowClass));
@@ -96,6 +105,19 @@ TEST(MainWindowTest, ErasingTheBackgroundPaintsNothing)
     EXPECT_EQ(GetPixel(dc, 1, 1), RGB(40, 80, 120));
     DeleteObject(SelectObject(dc, previous));
     DeleteDC(dc);
+}
+
+TEST(PictureDecodeSizeTest, ThePreviewDecodesForItsOwnSizeFullScreenForTheLargestMonitor)
+{
+    GLWindow output;
+    output.width = 152;
+    output.height = 112;
+    for (const bool fullScreen : {false, true}) {
+        output.fullScreen = fullScreen;
+        const PixelSize expected = fullScreen ? LargestMonitorSize() : PixelSize{152, 112};
+        const PixelSize size = PictureDecodeSize(output);
+        EXPECT_TRUE(size.width == expected.width && size.height == expected.height) << fullScreen;
+    }
 }
 
 TEST(ModuleFilePathTest, ReadsThisProgramsWholePath)

@@ -131,6 +131,7 @@ E2E_TOOLS=(
     "timeout coreutils"
     "realpath coreutils"
     "fusermount fuse3"
+    "msiinfo msitools"
 )
 
 e2e_require_tools() {
@@ -325,6 +326,17 @@ e2e_winpath() {
     local path
     path=$(realpath -m "$1")
     printf 'Z:%s\n' "${path//\//\\}"
+}
+
+# e2e_colour_pictures FOLDER "NAME R,G,B"...: a small BMP of one colour,
+# FOLDER/NAME.bmp, for each entry (NAME may hold a subfolder that exists).
+e2e_colour_pictures() {
+    local folder=$1 entry name colour
+    shift
+    for entry in "$@"; do
+        read -r name colour <<<"$entry"
+        convert -size 96x72 "xc:rgb($colour)" -type TrueColor "BMP3:$folder/$name.bmp"
+    done
 }
 
 # e2e_mount_slow_folder SOURCE MOUNTPOINT DELAY: SOURCE seen at MOUNTPOINT
@@ -852,4 +864,38 @@ wine() {
     else
         command wine "$@"
     fi
+}
+
+# ---------------------------------------------------------------- handing back
+
+# e2e_hand_back JOB INPUT...: gives the full-screen saver JOB the input and
+# prints "GONE ENDED CODE": milliseconds from the start of the input until no
+# window with the saver's title is mapped on the X display (what the user
+# sees) and until the process has ended, then its exit code; "-" for what
+# did not happen within about 5 s.
+e2e_hand_back() {
+    local job=$1 start input gone=- ended=-
+    shift
+    start=$(e2e_now_ms)
+    "$@" &
+    input=$!
+    while [ $(($(e2e_now_ms) - start)) -lt 5000 ]; do
+        if ! e2e_window_shown "$E2E_SAVER_TITLE" >/dev/null; then
+            gone=$(($(e2e_now_ms) - start))
+            break
+        fi
+    done
+    wait "$input"
+    if e2e_wait_job "$job" 5; then
+        ended=$(($(e2e_now_ms) - start))
+    fi
+    echo "$gone $ended ${E2E_EXIT_CODE:--}"
+}
+
+# e2e_short_path WINDOWS-PATH: the path's short (8.3) form, as Windows gives
+# it for a file that exists.
+e2e_short_path() {
+    local script=$E2E_WORK/short-path.bat
+    printf '@echo %%~s1\r\n' >"$script" && chmod 444 "$script"
+    e2e_run_wine 30 cmd /c "$(e2e_winpath "$script")" "$1"
 }

@@ -14,6 +14,8 @@ SETTINGS_ID_CHANGE_PICTURE=1001
 SETTINGS_ID_CUSTOM_PICTURE=1004
 # The placeholder under the live preview.
 SETTINGS_ID_PREVIEW=1009
+# "Some settings are managed by your organisation."
+SETTINGS_ID_POLICY_NOTE=1012
 SETTINGS_JOB=""
 
 # settings_ini_value FILE KEY: the key's value in the section the saver

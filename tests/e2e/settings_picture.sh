@@ -9,6 +9,11 @@
 # their own file and sees it next time; the stored picture kept comes from the
 # administrator's file beside the saver.
 #
+# A policy in the user's registry (REG_EXPAND_SZ, its variable expanded)
+# names another picture: /s and the dialog's preview show it over the user's
+# own, the dialog disables the file button and says the setting is managed,
+# and OK keeps the file's own value.
+#
 # The pictures are single colours that the test desktop does not have, so a
 # screenshot tells at once which source the surface shows.
 . "$(dirname "$0")/lib.sh"
@@ -212,9 +217,46 @@ check_standard_user() {
     WINDOW_PROBE=$probe
 }
 
+# shows_in_dialog R,G,B: a screenshot (dialog.png) shows the colour over at
+# least two per cent of the screen, a fifth of the preview.
+shows_in_dialog() {
+    [ "$(near_colour_share "$(e2e_screenshot dialog)" "$1")" -ge 20 ]
+}
+
+check_policy() {
+    local name=settings_policy saver folder pictures key='HKCU\Software\Policies\Vitrane' note
+    saver=$(install_lake_saver 1)
+    folder=$(dirname "$saver")
+    pictures=$E2E_WORK/policy
+    mkdir -p "$pictures"
+    make_picture "$pictures/sea.bmp" "$sea_colour"
+    VITRANE_E2E_POLICY=$(e2e_winpath "$pictures")
+    export VITRANE_E2E_POLICY
+    # The prefix is shared by every scenario: no policy of an earlier, broken
+    # run may stay behind.
+    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg add "$key" /v CustomPicture /t REG_EXPAND_SZ /d '%VITRANE_E2E_POLICY%\sea.bmp' /f >/dev/null 2>&1 ||
+        e2e_fail "${name}_reg_add" "reg add failed"
+    expect_full_screen_shows "$name" "$saver" "$sea_colour"
+    if settings_start_dialog "$name" "$saver"; then
+        e2e_expect "${name}_button_disabled" "\"Change a picture...\" is enabled" \
+            e2e_wait_probe 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"
+        e2e_expect "${name}_box_enabled" "\"Custom picture\" is disabled" \
+            e2e_wait_probe 1 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"
+        note=$(e2e_probe list "$SETTINGS_DIALOG_TITLE" | tr -d '\r' | awk -v id="$SETTINGS_ID_POLICY_NOTE" '$1 == id { print $2 }')
+        e2e_expect "${name}_note_shown" "the policy note is not shown (visible: \"$note\")" test "$note" = 1
+        e2e_deadline 20
+        e2e_await "${name}_preview_shows_policy" "no sea colour in the preview (see dialog.png)" \
+            shows_in_dialog "$sea_colour" && e2e_pass "${name}_preview_shows_policy"
+        press_ok "$name" && expect_saved "$name" "$folder" '.\lake.bmp' 1
+    fi
+    wine reg delete "$key" /f >/dev/null 2>&1 || e2e_fail "${name}_reg_delete" "reg delete failed"
+}
+
 e2e_start_display 1024 768
 check_standard_user
 check_tick_keeps_stored_picture
 check_chosen_picture
 check_file_dialog_cancelled
+check_policy
 e2e_finish

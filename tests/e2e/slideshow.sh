@@ -12,10 +12,7 @@ PICTURES=("red 220,30,30" "sub/green 30,200,30" "blue 30,30,220" "yellow 220,200
 
 folder=$E2E_WORK/Photos
 mkdir -p "$folder/sub"
-for entry in "${PICTURES[@]}"; do
-    read -r name colour <<<"$entry"
-    convert -size 96x72 "xc:rgb($colour)" -type TrueColor "BMP3:$folder/$name.bmp"
-done
+e2e_colour_pictures "$folder" "${PICTURES[@]}"
 echo "not a picture" >"$folder/broken.jpg"
 # What a copy from a Mac leaves beside each photo.
 head -c 4096 /dev/urandom >"$folder/._red.bmp"

@@ -17,11 +17,7 @@ PICTURES=("red 220,30,30" "green 30,200,30" "blue 30,30,220" "yellow 220,200,30"
 
 library=$E2E_WORK/library
 mkdir -p "$library/stalled"
-for entry in "${PICTURES[@]}"; do
-    read -r name colour <<<"$entry"
-    convert -size 96x72 "xc:rgb($colour)" -type TrueColor "BMP3:$library/$name.bmp"
-done
-convert -size 96x72 "xc:rgb(140,40,200)" -type TrueColor "BMP3:$library/stalled/violet.bmp"
+e2e_colour_pictures "$library" "${PICTURES[@]}" "stalled/violet 140,40,200"
 share=$E2E_WORK/share
 e2e_mount_slow_folder "$library" "$share" 1 || e2e_abort "the slow folder could not be mounted (see slow_folder.log)"
 saver=$(e2e_install_saver)

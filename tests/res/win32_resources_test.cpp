@@ -357,6 +357,11 @@ TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
         EXPECT_EQ(style & WS_TABSTOP, control.style & WS_TABSTOP);
         child = GetWindow(child, GW_HWNDNEXT);
     }
+    // Last, and hidden until a policy holds a setting.
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(IDC_POLICY_NOTE, GetDlgCtrlID(child));
+    EXPECT_EQ(0, GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE);
+    child = GetWindow(child, GW_HWNDNEXT);
     EXPECT_EQ(child, nullptr) << "no further controls";
 }
 

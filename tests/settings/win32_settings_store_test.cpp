@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "settings/win32_settings_store.h"
@@ -10,6 +11,8 @@
 #include "win32_settings_test_support.h"
 
 namespace {
+
+using Values = std::map<std::string, std::string>;
 
 // Left-overs of an earlier load must not survive the next one.
 void SpoilSettings()
@@ -230,6 +233,61 @@ TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
               GetFileAttributesW(WideFromUtf8(beside).c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     LoadSettings(folder.Path());
     EXPECT_EQ(1, useCustomPicture);
+}
+
+// Values under Software\Policies\Vitrane in the test prefix's registry.
+void ClearPolicies()
+{
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
+    }
+}
+
+void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size)
+{
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(root, L"Software\\Policies\\Vitrane", name, type, data, static_cast<DWORD>(size)));
+}
+
+void SetPolicy(HKEY root, const wchar_t* name, DWORD number)
+{
+    SetPolicy(root, name, REG_DWORD, &number, sizeof number);
+}
+
+TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHasThem)
+{
+    const std::string beside = folder.Path() + "Vitrane.ini";
+    Store("[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\nSpeed=75\r\nWaveStyle=0\r\n"
+          "SlideSeconds=10\r\n");
+    ClearPolicies();
+    struct Cleanup {
+        ~Cleanup() { ClearPolicies(); }
+    } cleanup;
+    ASSERT_TRUE(SetEnvironmentVariableW(L"VITRANE_TEST_SHARE", L"\\\\server\\share"));
+    const wchar_t picture[] = L"%VITRANE_TEST_SHARE%\\sea.jpg";
+    SetPolicy(HKEY_CURRENT_USER, L"CustomPicture", REG_EXPAND_SZ, picture, sizeof picture);
+    SetPolicy(HKEY_CURRENT_USER, L"UseCustomPic", 1);
+    SetPolicy(HKEY_LOCAL_MACHINE, L"Speed", 150);
+    SetPolicy(HKEY_CURRENT_USER, L"Speed", 50);
+    SetPolicy(HKEY_CURRENT_USER, L"WaveStyle", REG_SZ, L"1", 4);  // not a REG_DWORD
+    SetPolicy(HKEY_LOCAL_MACHINE, L"SlideSeconds", 3);            // out of range
+    LoadSettings(folder.Path());
+    EXPECT_EQ("\\\\server\\share\\sea.jpg", customPicturePath);
+    EXPECT_EQ(1, useCustomPicture);
+    EXPECT_EQ(150, speedPercent);
+    EXPECT_EQ(0, waveStyle);
+    EXPECT_EQ(10, slideSeconds);
+    EXPECT_TRUE(SettingHeldByPolicy("speed"));
+    EXPECT_FALSE(SettingHeldByPolicy("WaveStyle"));
+
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"CustomPicture", "E:\\x.jpg"}, {"UseCustomPic", "1"}, {"Speed", "200"},
+                              {"WaveStyle", "1"}, {"SlideSeconds", "30"}},
+                             failedPath));
+    bool exists = false;
+    EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "0"}, {"Speed", "75"},
+                      {"WaveStyle", "1"}, {"SlideSeconds", "30"}}),
+              SectionValues(ReadBytes(beside, &exists), "Vitrane settings"));
 }
 
 }  // namespace
