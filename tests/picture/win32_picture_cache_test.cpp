@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "clock/win32_clock.h"
 #include "picture/win32_picture_cache.h"
@@ -75,6 +76,36 @@ TEST(PictureCacheStore, KeepsTheRecentlyShownWithinItsCapAndDropsDamagedCopies)
     off.Open();
     EXPECT_TRUE(cache.Entries().empty());
     EXPECT_FALSE(cache.LoadListing("P", true, read));
+}
+
+// Two savers storing at once (threads here, each with its own PictureCache,
+// as two processes would have): together they never pass the cap.
+TEST(PictureCacheStore, TwoStoringAtOnceStayWithinTheCap)
+{
+    ScratchFolder scratch;
+    const std::string folder = scratch.Path() + "Cache";
+    const uint64_t cap = 5 * 1100;  // five copies of 16x16
+    PictureCache(folder, cap).Open();
+    auto store = [&folder, cap](const char* prefix) {
+        PictureCache cache(folder, cap);
+        for (int i = 0; i < 20; ++i) {
+            cache.Store({prefix + std::to_string(i) + ".jpg", 1, 2}, Filled({16, 16}, 7), {16, 16});
+        }
+    };
+    std::thread first(store, "P\\a");
+    std::thread second(store, "P\\b");
+    first.join();
+    second.join();
+    uint64_t bytes = 0;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "\\*.vpc").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do {
+        bytes += found.nFileSizeLow;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_LE(bytes, cap);
+    EXPECT_GE(bytes, cap - 1100);
 }
 
 std::string cacheFolderForTests;
