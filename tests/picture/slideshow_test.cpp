@@ -10,7 +10,7 @@ namespace {
 const uint32_t dir = fileAttributeDirectory;
 
 // A folder tree in memory; "loop" is a link to the root, "deep" nests without end.
-bool FakeTreeEntries(const std::string& folder, std::vector<FolderEntry>& entries)
+bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
 {
     static const std::map<std::string, std::vector<FolderEntry>> tree = {
         {"P",
@@ -26,24 +26,9 @@ bool FakeTreeEntries(const std::string& folder, std::vector<FolderEntry>& entrie
     };
     const auto found = tree.find(folder);
     if (found != tree.end()) {
-        entries = found->second;
-        return true;
+        return take(found->second);
     }
-    if (folder.rfind("P\\deep", 0) == 0) {
-        entries = {{"x.jpg"}, {"deep", dir}};
-        return true;
-    }
-    return false;
-}
-
-bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
-{
-    std::vector<FolderEntry> entries;
-    if (!FakeTreeEntries(folder, entries)) {
-        return false;
-    }
-    take(entries);
-    return true;
+    return folder.rfind("P\\deep", 0) == 0 && take({{"x.jpg"}, {"deep", dir}});
 }
 
 // Every picture a walk finds, stepping it until nothing is due at `now`.
