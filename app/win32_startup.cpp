@@ -104,6 +104,8 @@ static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount
     choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
     choice.previous = lastFolderPicture;
     choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
+    choice.cacheMegabytes = cacheMegabytes;
+    choice.fillsCache = true;
     return choice;
 }
 

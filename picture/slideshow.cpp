@@ -76,7 +76,7 @@ void FolderWalk::TakeEntries(Folder& folder, const std::vector<FolderEntry>& ent
             if (!folder.handedOn.insert(path).second) {
                 continue;
             }
-            pictures.push_back({std::move(path), IsDeferred(entry)});
+            pictures.push_back({std::move(path), IsDeferred(entry), entry.fileSize, entry.modified});
             ++pictureCount;
         }
     }

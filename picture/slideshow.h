@@ -22,6 +22,10 @@ struct FolderEntry {
     std::string name;
     uint32_t attributes = 0;
     uint32_t reparseTag = 0;
+    // What the picture cache keys its copies by, from the listing itself:
+    // asking a share again for each file would cost a round trip.
+    uint64_t fileSize = 0;
+    uint64_t modified = 0;  // the last-write time
 };
 
 // The attribute bits and reparse tags the walk looks at, as Windows defines them.
@@ -50,6 +54,8 @@ struct FolderPicture {
     // files whose data is not on this machine (offline, or in the cloud
     // only), which would have to be fetched first.
     bool deferred = false;
+    uint64_t fileSize = 0;  // as the listing gave them
+    uint64_t modified = 0;
 };
 
 // Where the pictures a walk finds go, a batch at a time.

@@ -8,15 +8,19 @@
 #include <iterator>
 #include <new>
 #include <random>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "clock/win32_clock.h"
 #include "picture/picture_pixels.h"
 #include "picture/slideshow.h"
+#include "picture/win32_picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"
 #include "res/resource.h"
+#include "text/ascii_case.h"
 #include "text/win32_wide.h"
 #include "water/win32_water_surface.h"
 
@@ -113,7 +117,10 @@ static bool ListFolder(const std::string& folder, const FolderEntryBatch& take)
     DWORD end = ERROR_SUCCESS;
     while (more) {
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0});
+        entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0,
+                           (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                           (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                               found.ftLastWriteTime.dwLowDateTime});
         more = FindNextFileW(search, &found) != FALSE;
         end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {
@@ -187,6 +194,14 @@ static void SetWalkState(SlideshowWork& work, bool walking, bool complete)
     WakeAllConditionVariable(&work.wake);
 }
 
+// The user's cache of the chosen folder's pictures; unused for a single file.
+static FolderPictureCache CacheOf(const SlideshowWork& work)
+{
+    const SlideshowChoice& choice = work.choice;
+    const uint64_t capBytes = static_cast<uint64_t>(std::max(choice.cacheMegabytes, 0)) << 20;
+    return FolderPictureCache(choice.folder, choice.includeSubfolders, capBytes, choice.fillsCache);
+}
+
 static void WalkPictureFolder(SlideshowWork& work)
 {
     const SlideshowChoice& choice = work.choice;
@@ -197,10 +212,27 @@ static void WalkPictureFolder(SlideshowWork& work)
             return !work.stop.load() && take(entries);
         });
     };
-    auto found = [&work](const std::vector<FolderPicture>& pictures) { HandOver(work, pictures); };
+    FolderPictureCache cache = CacheOf(work);
+    if (work.choice.fillsCache) {
+        // Before the walk's first listing: under Wine, a listing of the cache
+        // folder would wait for as long as a share keeps that one.
+        cache.Open();
+    }
+    std::vector<FolderPicture> listed;
+    auto found = [&](const std::vector<FolderPicture>& pictures) {
+        if (cache.Enabled()) {
+            listed.insert(listed.end(), pictures.begin(), pictures.end());
+        }
+        HandOver(work, pictures);
+    };
     while (!work.stop.load()) {
         if (walk.Step(list, NowMilliseconds(), found)) {
             continue;
+        }
+        if (walk.Complete()) {
+            // Before the order hears of it, so that copies of pictures gone
+            // from the folder are off the disk too by then.
+            cache.Listed(listed);
         }
         // Only folders that could not be listed are left: the show goes on
         // with what was found while they wait for their next try.
@@ -295,10 +327,70 @@ static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture,
     slot.finished = finished;
 }
 
-// The one place a picture is decoded for showing.
-static PictureRead DecodeForShowing(const SlideshowWork& work, const std::string& path, DecodedPicture& picture)
+// The cached copies the decoding thread may show instead of their files.
+struct CopiesToShow {
+    FolderPictureCache cache;
+    std::unordered_map<std::string, std::string> paths;  // those with a copy: lower case to as found
+    bool folderAnswered = false;  // the walk has found pictures, or finished
+    // What the walk found (lower case), as the listing gave it: a copy is
+    // stored under that key.
+    std::unordered_map<std::string, CachedFileKey> listed;
+};
+
+// Until the folder answers, and for a picture that cannot be read now (its
+// share away), the copy; otherwise the file, stored as a copy once decoded.
+static bool LoadCopy(CopiesToShow& copies, const std::string& path, DecodedPicture& picture)
 {
-    return work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
+    return copies.paths.count(AsciiLowerCase(path)) != 0 && copies.cache.LoadCopy(path, picture);
+}
+
+// The one place a picture is decoded for showing.
+static PictureRead DecodeForShowing(const SlideshowWork& work, CopiesToShow& copies, const std::string& path,
+                                    DecodedPicture& picture)
+{
+    if (!copies.folderAnswered && LoadCopy(copies, path, picture)) {
+        return PictureRead::Decoded;
+    }
+    const PictureRead read = work.files.decode(path, work.largestMonitor, work.maxTextureSide, picture);
+    const auto listed = copies.listed.find(AsciiLowerCase(path));
+    if (read == PictureRead::Decoded) {
+        if (listed != copies.listed.end()) {
+            copies.cache.Decoded(listed->second, picture, work.largestMonitor);
+            // Shown from the copy should the share go away later in the run.
+            copies.paths.emplace(listed->first, path);
+        }
+    } else if (read == PictureRead::Gone) {
+        copies.cache.Drop(path);
+        copies.paths.erase(AsciiLowerCase(path));
+    } else if (LoadCopy(copies, path, picture)) {
+        return PictureRead::Decoded;
+    }
+    return read;
+}
+
+// The copies shown until the folder answers join the order first; once the
+// walk has listed the whole folder, those it did not find are gone.
+static void FollowTheWalk(CopiesToShow& copies, SlideOrder& order, const std::vector<FolderPicture>& arrived,
+                          const LoaderView& view)
+{
+    if (!copies.cache.Enabled()) {
+        return;
+    }
+    copies.folderAnswered = copies.folderAnswered || !arrived.empty() || view.walkComplete;
+    for (const FolderPicture& picture : arrived) {
+        copies.listed[AsciiLowerCase(picture.path)] = {picture.path, picture.fileSize, picture.modified};
+    }
+    if (view.walking || !view.walkComplete) {
+        return;
+    }
+    for (auto copy = copies.paths.begin(); copy != copies.paths.end();) {
+        if (copies.listed.count(copy->first) == 0) {
+            order.Drop(copy->second);
+            copy = copies.paths.erase(copy);
+        } else {
+            ++copy;
+        }
+    }
 }
 
 static void ShowPictures(SlideshowWork& work)
@@ -308,6 +400,12 @@ static void ShowPictures(SlideshowWork& work)
     if (work.choice.folder.empty() && work.choice.file.find_first_not_of(' ') != std::string::npos) {
         order.Add({{work.choice.file, false}});
     }
+    CopiesToShow copies = {CacheOf(work), {}, false, {}};
+    const std::vector<FolderPicture> cached = copies.cache.CachedPictures();
+    for (const FolderPicture& picture : cached) {
+        copies.paths.emplace(AsciiLowerCase(picture.path), picture.path);
+    }
+    order.Add(cached);
     // Per slot the picture it shows and the one coming, oldest first.
     std::vector<std::deque<std::string>> recent(work.slots.size());
     std::vector<bool> builtInShown(work.slots.size(), false);
@@ -323,6 +421,7 @@ static void ShowPictures(SlideshowWork& work)
             return;
         }
         order.Add(arrived);
+        FollowTheWalk(copies, order, arrived, view);
         arrived.clear();
         order.SetMoreComing(view.walking);
         const size_t slot = static_cast<size_t>(view.slot);
@@ -337,7 +436,7 @@ static void ShowPictures(SlideshowWork& work)
                 path.clear();
                 break;
             }
-            const PictureRead read = DecodeForShowing(work, path, picture);
+            const PictureRead read = DecodeForShowing(work, copies, path, picture);
             if (read == PictureRead::Decoded) {
                 failuresInARow = 0;
                 break;

@@ -27,6 +27,9 @@ struct SlideshowChoice {
     uint32_t slideSeconds = 0;  // 0: the first picture stays
     std::string previous;       // the picture the last run ended on
     int monitors = 1;           // pictures shown at once, all different while the folder has enough
+    int32_t cacheMegabytes = 0; // the cap of the user's picture cache; 0: no cache
+    bool fillsCache = false;    // stores copies and keeps the cache within its cap (the saver, not the
+                                // dialog's preview, whose pictures are decoded small)
 };
 
 enum class PictureRead {

@@ -14,9 +14,14 @@
 # in full view (its fade-in done) for folders of 1, 20,000 (400 folders) and
 # 100,000 pictures (2,000 folders), on the local disk and behind a slow
 # folder (a FUSE passthrough that sleeps 50 ms in every directory read), and
-# for one 24-megapixel photo against one small one.
+# for one 24-megapixel photo against one small one (without the picture
+# cache, whose copies would show before the walk finds anything).
 #
-#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow or library: that case only]
+# And the picture cache: a folder of 40 photos changing every 5 s for
+# 200 s, with CacheMegabytes=16 and then the default cap: the cache's size
+# and the copies it holds at the end.
+#
+#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow, library or cache: that case only]
 #
 # The report goes to build/bench/pictures-report.md and to standard output.
 set -eu
@@ -107,33 +112,28 @@ huge_folder() {
     echo "$folder"
 }
 
-bench_slideshow() {
-    local slides=$pictures/slides i
-    mkdir -p "$slides"
-    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
-    # Six different photos of the same size, made once from the first.
-    for i in 1 2 3 4 5 6; do
-        [ -s "$slides/photo-$i.jpg" ] ||
-            convert "$pictures/photo-6000x4000.jpg" -modulate 100,100,$((i * 30)) -quality 90 "$slides/photo-$i.jpg"
+# photo_variants FOLDER SOURCE COUNT HUE_STEP: COUNT different photos of the
+# source's size in FOLDER (photo-1.jpg on), made once, each with its hue turned.
+photo_variants() {
+    local i
+    mkdir -p "$1"
+    for i in $(seq "$3"); do
+        [ -s "$1/photo-$i.jpg" ] || convert "$2" -modulate 100,100,$((i * $4)) -quality 90 "$1/photo-$i.jpg"
     done
+}
+
+# report_case TITLE ROWS: one case's section of the report on a fresh
+# 1024 x 768 display: its title, then what the function ROWS prints between
+# the load averages before and after.
+report_case() {
     start_display 1024 768
     wineserver -k 2>/dev/null || true
     {
-        echo "## Slideshow, $(date -u +%Y-%m-%d), 1024 x 768 screen, six 6000 x 4000 JPEGs every 5 s, 40 s per run"
+        echo "## $1"
         echo
         echo "Load averages before: $(uptime | sed 's/.*load average: //')"
         echo
-        echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
-        echo "| --- | --- | --- | --- | --- | --- |"
-        for i in $(seq "$runs"); do
-            echo "| $i | $(run_slideshow "$slides" 40 | tr ' ' '|' | sed 's/|/ | /g') |"
-        done
-        echo
-        echo "The same with a folder of 100,000 files (empty ones, 20 named .jpg of them the photos), 15 s:"
-        echo
-        echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
-        echo "| --- | --- | --- | --- | --- | --- |"
-        echo "| 1 | $(run_slideshow "$(huge_folder)" 15 | tr ' ' '|' | sed 's/|/ | /g') |"
+        "$2"
         echo
         echo "Load averages after: $(uptime | sed 's/.*load average: //')"
         echo
@@ -146,6 +146,54 @@ end_display() {
     wineserver -k 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
+}
+
+# The rows of bench_slideshow's section.
+slideshow_rows() {
+    echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
+    echo "| --- | --- | --- | --- | --- | --- |"
+    for i in $(seq "$runs"); do
+        echo "| $i | $(run_slideshow "$slides" 40 | tr ' ' '|' | sed 's/|/ | /g') |"
+    done
+    echo
+    echo "The same with a folder of 100,000 files (empty ones, 20 named .jpg of them the photos), 15 s:"
+    echo
+    echo "| run | first frame, ms | frame interval p99, ms | largest, ms | peak resident memory, MiB | changes |"
+    echo "| --- | --- | --- | --- | --- | --- |"
+    echo "| 1 | $(run_slideshow "$(huge_folder)" 15 | tr ' ' '|' | sed 's/|/ | /g') |"
+}
+
+bench_slideshow() {
+    local slides=$pictures/slides i
+    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+    photo_variants "$slides" "$pictures/photo-6000x4000.jpg" 6 30
+    report_case "Slideshow, $(date -u +%Y-%m-%d), 1024 x 768 screen, six 6000 x 4000 JPEGs every 5 s, 40 s per run" slideshow_rows
+}
+
+# The cache's bytes (temporary files aside) and copies, as "MiB copies".
+cache_size() {
+    local cache=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane
+    echo "$(du -sb --exclude='*.tmp' "$cache" | awk '{ printf "%.1f", $1 / 1048576 }') $(find "$cache" -name '*.vpc' | wc -l)"
+}
+
+# The rows of bench_cache's section.
+cache_rows() {
+    echo "| CacheMegabytes | changes | cache at the end, MiB | copies |"
+    echo "| --- | --- | --- | --- |"
+    for cap in 16 256; do
+        rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Vitrane"
+        run_saver 200 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\nCacheMegabytes=%s\r\n' \
+            "$(winepath -w "$library")" "$cap")" >/dev/null
+        changes=$(awk '/^picture_changes/ { print $2 }' "$frames_file")
+        echo "| $cap | $changes | $(cache_size | sed 's/ / | /') |"
+    done
+}
+
+bench_cache() {
+    local library=$pictures/library cap changes
+    make_photo "$pictures/photo-1920x1080.jpg" 1920 1080
+    photo_variants "$library" "$pictures/photo-1920x1080.jpg" 40 9
+    report_case "Picture cache, $(date -u +%Y-%m-%d), 1024 x 768 screen, forty 1920 x 1080 JPEGs every 5 s, 200 s per run" cache_rows
 }
 
 # library FOLDERS PICTURES: a library of that many pictures (hard links to
@@ -177,7 +225,8 @@ EOF_PY
 # run_first_picture FOLDER: prints the ms from process start to the first
 # picture in full view of one run.
 run_first_picture() {
-    run_saver 8 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=60\r\n' "$(winepath -w "$1")")" >/dev/null
+    run_saver 8 "$(printf 'UseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=60\r\nCacheMegabytes=0\r\n' \
+        "$(winepath -w "$1")")" >/dev/null
     awk '/^first_picture_ms/ { printf "%.0f", $2 }' "$frames_file"
 }
 
@@ -228,6 +277,11 @@ bench_library() {
     end_display
 }
 
+if [ "$only" = cache ]; then
+    : >"$report"
+    bench_cache
+    exit 0
+fi
 if [ "$only" = slideshow ]; then
     : >"$report"
     bench_slideshow
@@ -262,3 +316,4 @@ wineserver -k 2>/dev/null || true
 end_display
 bench_slideshow
 bench_library
+bench_cache

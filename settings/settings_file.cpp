@@ -60,6 +60,15 @@ int32_t SlideSecondsFromText(const std::string& text)
     return defaultSlideSeconds;
 }
 
+int32_t CacheMegabytesFromText(const std::string& text)
+{
+    int32_t number = 0;
+    if (WholeNumber(text, number) && number >= 0 && number <= largestCacheMegabytes) {
+        return number;
+    }
+    return defaultCacheMegabytes;
+}
+
 bool OnUnlessZero(const std::string& text)
 {
     int32_t number = 0;

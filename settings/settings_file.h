@@ -16,6 +16,7 @@ inline constexpr char lastFolderPictureKey[] = "LastFolderPicture";
 inline constexpr char slideSecondsKey[] = "SlideSeconds";
 inline constexpr char includeSubfoldersKey[] = "IncludeSubfolders";
 inline constexpr char monitorPicturesKey[] = "MonitorPictures";
+inline constexpr char cacheMegabytesKey[] = "CacheMegabytes";
 
 inline constexpr int32_t defaultSpeedPercent = 100;
 inline constexpr int32_t slowestSpeedPercent = 50;
@@ -25,6 +26,10 @@ inline constexpr int32_t fastestSpeedPercent = 200;
 inline constexpr int32_t defaultSlideSeconds = 60;
 inline constexpr int32_t shortestSlideSeconds = 5;
 inline constexpr int32_t longestSlideSeconds = 86400;
+
+// The cap of the picture cache in MiB; 0 turns the cache off.
+inline constexpr int32_t defaultCacheMegabytes = 256;
+inline constexpr int32_t largestCacheMegabytes = 65536;
 
 // The picture file a stored CustomPicture text names. A text that begins with
 // a dot is relative to the program's directory: its first two characters
@@ -42,6 +47,8 @@ int32_t WaveStyleFromText(const std::string& text);
 int32_t SpeedPercentFromText(const std::string& text);
 // 0, or 5 to 86400 seconds between pictures; 60 for anything else.
 int32_t SlideSecondsFromText(const std::string& text);
+// 0 to 65536 MiB of picture cache; 256 for anything else.
+int32_t CacheMegabytesFromText(const std::string& text);
 // A switch that is on unless the text holds the number 0 (IncludeSubfolders,
 // MonitorPictures).
 bool OnUnlessZero(const std::string& text);

@@ -103,6 +103,8 @@ static void ShowChoices(HWND dialog)
         choice.slides.folder = dialogPictureFolder;
         choice.slides.includeSubfolders = includeSubfolders;
         choice.slides.slideSeconds = static_cast<uint32_t>(dialogSlideSeconds);
+        // Read only: the preview's pictures are decoded at its small size.
+        choice.slides.cacheMegabytes = cacheMegabytes;
         choice.slides.previous = lastFolderPicture;
     }
     choice.waveStyle = dialogWaveStyle;

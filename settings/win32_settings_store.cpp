@@ -23,6 +23,7 @@ std::string lastFolderPicture;
 int32_t slideSeconds = defaultSlideSeconds;
 bool includeSubfolders = true;
 bool monitorPictures = true;
+int32_t cacheMegabytes = defaultCacheMegabytes;
 
 static std::string RoamingApplicationData()
 {
@@ -149,6 +150,7 @@ void LoadSettings(const std::string& programDirectory)
     slideSeconds = SlideSecondsFromText(ReadSetting(slideSecondsKey));
     includeSubfolders = OnUnlessZero(ReadSetting(includeSubfoldersKey));
     monitorPictures = OnUnlessZero(ReadSetting(monitorPicturesKey));
+    cacheMegabytes = CacheMegabytesFromText(ReadSetting(cacheMegabytesKey));
 }
 
 // A new file beside the settings file holding the bytes, on the disk before

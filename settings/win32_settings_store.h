@@ -27,6 +27,7 @@ extern std::string lastFolderPicture;  // LastFolderPicture as stored
 extern int32_t slideSeconds;           // 0, or 5..86400; 60 by default
 extern bool includeSubfolders;         // pictures of the folder's subfolders too
 extern bool monitorPictures;           // each monitor a picture of its own
+extern int32_t cacheMegabytes;         // picture cache cap, 0..65536 MiB (0: no cache); 256 by default
 
 // All paths and values are UTF-8, whatever encoding the files are in.
 void LoadSettings(const std::string& programDirectory);

@@ -6,7 +6,9 @@
 # does; a key during the listing gives the screen back at once and saves the
 # last picture while the listing still hangs, and the program ends with exit
 # code 0 once the share lets go of its read (a read the FUSE daemon has taken
-# cannot be interrupted).
+# cannot be interrupted). Then the share is gone: the next start shows the
+# pictures the cache kept, at once and never the built-in picture, and the
+# cache, in the user's LocalAppData, stays within its cap.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
@@ -19,8 +21,16 @@ e2e_colour_pictures "$library" "${PICTURES[@]}" "stalled/violet 140,40,200"
 share=$E2E_WORK/share
 e2e_mount_slow_folder "$library" "$share" 1 || e2e_abort "the slow folder could not be mounted (see slow_folder.log)"
 saver=$(e2e_install_saver)
-printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\n' "$(e2e_winpath "$share")" \
-    >"$(dirname "$saver")/Vitrane.ini"
+printf '[Vitrane settings]\r\nUseCustomPic=1\r\nPictureFolder=%s\r\nSlideSeconds=5\r\nCacheMegabytes=1\r\n' \
+    "$(e2e_winpath "$share")" >"$(dirname "$saver")/Vitrane.ini"
+# The cache starts with a stale copy that fills most of the 1 MiB cap: the
+# copies the run stores must evict it.
+users=$WINEPREFIX/drive_c/users
+cache=$users/$(id -un)/AppData/Local/Vitrane
+rm -rf "$cache"
+mkdir -p "$cache"
+head -c 1000000 /dev/zero >"$cache/0123456789abcdef.vpc"
+touch -d '1 day ago' "$cache/0123456789abcdef.vpc"
 
 e2e_start_display 1024 768
 e2e_move_mouse 500 300
@@ -43,27 +53,43 @@ shown_now() {
         print shown, rgb }'
 }
 
+# sample_pictures FILE MILLISECONDS: "ms-since-start name rgb" of the middle
+# of the screen, as often as it can be taken, while the saver runs.
+sample_pictures() {
+    local start
+    start=$(e2e_now_ms)
+    while [ $(($(e2e_now_ms) - start)) -lt "$2" ] && e2e_job_running "$job"; do
+        echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$1"
+    done
+    cp "$1" "$E2E_ARTIFACTS/"
+}
+
+# How many of the pictures the samples show.
+pictures_seen() {
+    awk '$2 != "-" { print $2 }' "$1" | sort -u | wc -l
+}
+
+# Runs of anything else (the built-in picture, a black screen) longer than a
+# crossfade: more than two seconds of samples in a row.
+long_strays() {
+    awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
+        END { print long + 0 }' "$1"
+}
+
 # The first picture is deleted while it shows; for 25 s after that (five
 # changes), every sample is taken.
 read -r deleted _ <<<"$(shown_now)"
 e2e_expect library_shows_a_library_picture "the screen showed none of the pictures" test "$deleted" != -
 rm -f "$library/$deleted.bmp"
 samples=$E2E_WORK/samples.txt
-start=$(e2e_now_ms)
-while [ $(($(e2e_now_ms) - start)) -lt 25000 ] && e2e_job_running "$job"; do
-    echo "$(($(e2e_now_ms) - start)) $(shown_now)" >>"$samples"
-done
-cp "$samples" "$E2E_ARTIFACTS/samples.txt"
+sample_pictures "$samples" 25000
 
 # Once another picture has come, the deleted one never comes back.
 again=$(awk -v gone="$deleted" '$2 != "-" && $2 != gone { other = 1 } other && $2 == gone' "$samples" | wc -l)
 e2e_expect library_deleted_picture_never_shows "$deleted showed in $again samples after another picture" test "$again" = 0
-seen=$(awk '$2 != "-" { print $2 }' "$samples" | sort -u | wc -l)
+seen=$(pictures_seen "$samples")
 e2e_expect library_goes_on_with_the_others "only $seen pictures showed" test "$seen" -ge 2
-# Anything else (the built-in picture, a black screen) lasts no longer than a
-# crossfade: at most two seconds of samples in a row.
-stray=$(awk '$2 == "-" { if (!run) from = $1; run = 1; if ($1 - from > 2000) long++ } $2 != "-" { run = 0 }
-    END { print long + 0 }' "$samples")
+stray=$(long_strays "$samples")
 e2e_expect library_shows_only_its_pictures "$stray samples in a long run of something else" test "$stray" = 0
 
 e2e_key space
@@ -77,4 +103,35 @@ touch "$library.release"
 e2e_wait_job "$job" 10
 e2e_expect library_exits_once_the_share_answers "exit code ${E2E_EXIT_CODE:-none (still running after 10 s)}" \
     test "$E2E_EXIT_CODE" = 0
+
+# The share gone, as on a laptop away from the office.
+for mount in "${E2E_MOUNTS[@]}"; do
+    kill "${mount%% *}" 2>/dev/null
+    fusermount -uz "${mount#* }" 2>/dev/null
+done
+e2e_wait_until 10 rmdir "$share" || e2e_abort "the slow folder could not be unmounted"
+started=$(e2e_now_ms)
+e2e_start_saver library_offline_start "$saver" /s || e2e_finish
+echo "offline: cached picture settled $(($(e2e_now_ms) - started)) ms after the start"
+job=$E2E_SAVER
+read -r first _ <<<"$(shown_now)"
+e2e_expect library_offline_starts_with_a_cached_picture "the screen showed none of the pictures" test "$first" != -
+offline=$E2E_WORK/offline.txt
+sample_pictures "$offline" 12000
+seen=$(pictures_seen "$offline")
+e2e_expect library_offline_goes_on_with_cached_pictures "only $seen pictures showed" test "$seen" -ge 2
+stray=$(long_strays "$offline")
+e2e_expect library_offline_shows_only_cached_pictures "$stray samples in a long run of something else" test "$stray" = 0
+e2e_key space
+e2e_wait_job "$job" 10
+e2e_expect library_offline_ends_on_a_key "exit code ${E2E_EXIT_CODE:-none (still running after 10 s)}" \
+    test "$E2E_EXIT_CODE" = 0
+
+ls -l "$cache" >"$E2E_ARTIFACTS/cache.txt"
+bytes=$(du -sb --exclude='*.tmp' "$cache" | cut -f1)
+copies=$(find "$cache" -name '*.vpc' | wc -l)
+e2e_expect library_cache_within_its_cap "$bytes bytes in $copies copies" \
+    test "$bytes" -le $((1 << 20)) -a "$copies" -ge 2 -a ! -e "$cache/0123456789abcdef.vpc"
+elsewhere=$(find "$users" \( -name '*.vpc' -o -name '*.vpl' \) ! -path "$cache/*" | wc -l)
+e2e_expect library_cache_only_in_local_app_data "$elsewhere cache files elsewhere" test "$elsewhere" = 0
 e2e_finish

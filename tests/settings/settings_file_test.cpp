@@ -71,16 +71,18 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
         int32_t speed;
         int32_t slideSeconds;
         bool onUnlessZero;
+        int32_t cacheMegabytes;
     };
     const Case cases[] = {
-        {"1", 1, 100, 60, true},        {" 1 ", 1, 100, 60, true},     {"+1", 1, 100, 60, true},
-        {"0", 0, 100, 0, false},        {" -0 ", 0, 100, 0, false},    {"2", 0, 100, 60, true},
-        {"5", 0, 100, 5, true},         {"4", 0, 100, 60, true},       {"86400", 0, 100, 86400, true},
-        {"86401", 0, 100, 60, true},    {"50", 0, 50, 50, true},       {"200", 0, 200, 200, true},
-        {"75", 0, 75, 75, true},        {"49", 0, 100, 49, true},      {"201", 0, 100, 201, true},
-        {"-100", 0, 100, 60, true},     {"", 0, 100, 60, true},        {" ", 0, 100, 60, true},
-        {"1abc", 0, 100, 60, true},     {"150%", 0, 100, 60, true},    {"fast", 0, 100, 60, true},
-        {"1.5", 0, 100, 60, true},      {"0x1", 0, 100, 60, true},     {"4294967446", 0, 100, 60, true},
+        {"1", 1, 100, 60, true, 1},        {" 1 ", 1, 100, 60, true, 1},     {"+1", 1, 100, 60, true, 1},
+        {"0", 0, 100, 0, false, 0},        {" -0 ", 0, 100, 0, false, 0},    {"2", 0, 100, 60, true, 2},
+        {"5", 0, 100, 5, true, 5},         {"4", 0, 100, 60, true, 4},       {"86400", 0, 100, 86400, true, 256},
+        {"86401", 0, 100, 60, true, 256},  {"50", 0, 50, 50, true, 50},      {"200", 0, 200, 200, true, 200},
+        {"75", 0, 75, 75, true, 75},       {"49", 0, 100, 49, true, 49},     {"201", 0, 100, 201, true, 201},
+        {"-100", 0, 100, 60, true, 256},   {"", 0, 100, 60, true, 256},      {" ", 0, 100, 60, true, 256},
+        {"1abc", 0, 100, 60, true, 256},   {"150%", 0, 100, 60, true, 256},  {"fast", 0, 100, 60, true, 256},
+        {"1.5", 0, 100, 60, true, 256},    {"0x1", 0, 100, 60, true, 256},   {"4294967446", 0, 100, 60, true, 256},
+        {"65536", 0, 100, 65536, true, 65536}, {"65537", 0, 100, 65537, true, 256},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
@@ -88,6 +90,7 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
         EXPECT_EQ(c.speed, SpeedPercentFromText(c.text));
         EXPECT_EQ(c.slideSeconds, SlideSecondsFromText(c.text));
         EXPECT_EQ(c.onUnlessZero, OnUnlessZero(c.text));
+        EXPECT_EQ(c.cacheMegabytes, CacheMegabytesFromText(c.text));
     }
 }
 

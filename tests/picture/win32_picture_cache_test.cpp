@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "clock/win32_clock.h"
+#include "picture/win32_picture_cache.h"
+#include "picture/win32_slideshow.h"
+#include "win32_gl_fixture.h"
+#include "win32_scratch_folder.h"
+
+namespace {
+
+DecodedPicture Filled(PixelSize size, uint8_t value)
+{
+    DecodedPicture picture;
+    picture.size = size;
+    const size_t bytes = static_cast<size_t>(size.width) * size.height * 4;
+    picture.pixels.reset(new uint8_t[bytes]);
+    std::fill(picture.pixels.get(), picture.pixels.get() + bytes, value);
+    return picture;
+}
+
+std::vector<std::string> CachedPaths(const PictureCache& cache)
+{
+    std::vector<std::string> paths;
+    for (const CacheIndexEntry& entry : cache.Entries()) {
+        paths.push_back(entry.key.path);
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+// Each copy is 16x16 after downsizing (1 KiB of pixels): the cap holds two.
+TEST(PictureCacheStore, KeepsTheRecentlyShownWithinItsCapAndDropsDamagedCopies)
+{
+    ScratchFolder scratch;
+    PictureCache cache(scratch.Path() + "Cache", 2600);
+    cache.Open();
+    const PixelSize monitor = {16, 16};
+    for (const char* path : {"P\\a.jpg", "P\\b.jpg"}) {
+        cache.Store({path, 1, 2}, Filled({64, 32}, 7), monitor);
+        Sleep(30);  // file times order the copies
+    }
+    DecodedPicture shown;
+    ASSERT_TRUE(cache.Load("p\\A.JPG", shown));
+    EXPECT_EQ(16, shown.size.width);
+    EXPECT_EQ(16, shown.size.height);
+    EXPECT_EQ(7, shown.pixels[1023]);
+    const CachedFileKey changed = {"P\\a.jpg", 1, 3};
+    EXPECT_FALSE(cache.Load("P\\a.jpg", shown, &changed));
+    Sleep(30);
+    cache.Store({"P\\c.jpg", 1, 2}, Filled({16, 16}, 9), monitor);
+    EXPECT_EQ((std::vector<std::string>{"P\\a.jpg", "P\\c.jpg"}), CachedPaths(cache));
+
+    // Cut short, as by a crash mid-write under its final name.
+    const std::string entry = scratch.Path() + "Cache\\" + CacheEntryName("P\\c.jpg");
+    bool exists = false;
+    WriteBytes(entry, ReadBytes(entry, &exists).substr(0, 500));
+    EXPECT_FALSE(cache.Load("P\\c.jpg", shown));
+    (void)ReadBytes(entry, &exists);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(std::vector<std::string>{"P\\a.jpg"}, CachedPaths(cache));
+
+    const std::vector<FolderPicture> listing = {{"P\\a.jpg"}, {"P\\._e.jpg", true}};
+    cache.SaveListing("P", true, listing);
+    std::vector<FolderPicture> read;
+    ASSERT_TRUE(cache.LoadListing("p", true, read));
+    EXPECT_EQ(2u, read.size());
+    EXPECT_FALSE(cache.LoadListing("P", false, read));
+
+    PictureCache off(scratch.Path() + "Cache", 0);
+    EXPECT_FALSE(off.Load("P\\a.jpg", shown));
+    off.Open();
+    EXPECT_TRUE(cache.Entries().empty());
+    EXPECT_FALSE(cache.LoadListing("P", true, read));
+}
+
+// Two savers storing at once (threads here, each with its own PictureCache,
+// as two processes would have): together they never pass the cap.
+TEST(PictureCacheStore, TwoStoringAtOnceStayWithinTheCap)
+{
+    ScratchFolder scratch;
+    const std::string folder = scratch.Path() + "Cache";
+    const uint64_t cap = 5 * 1100;  // five copies of 16x16
+    PictureCache(folder, cap).Open();
+    auto store = [&folder, cap](const char* prefix) {
+        PictureCache cache(folder, cap);
+        for (int i = 0; i < 20; ++i) {
+            cache.Store({prefix + std::to_string(i) + ".jpg", 1, 2}, Filled({16, 16}, 7), {16, 16});
+        }
+    };
+    std::thread first(store, "P\\a");
+    std::thread second(store, "P\\b");
+    first.join();
+    second.join();
+    uint64_t bytes = 0;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "\\*.vpc").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do {
+        bytes += found.nFileSizeLow;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_LE(bytes, cap);
+    EXPECT_GE(bytes, cap - 1100);
+}
+
+std::string cacheFolderForTests;
+
+// One run of a slideshow of `folder` until its first picture shows and
+// `done` holds (or ten seconds pass, for a busy machine), its threads ended: the picture shown.
+template <typename Done>
+std::string RunSlideshow(const std::string& folder, const SlideshowFiles& files, Done done)
+{
+    SlideshowChoice choice;
+    choice.folder = folder;
+    choice.cacheMegabytes = 1;
+    choice.fillsCache = true;
+    Slideshow show;
+    show.Start(choice, {64, 64}, files);
+    const uint64_t end = PerformanceCounterMicroseconds() + 10000000;
+    while ((show.ChangesStarted() == 0 || !done()) && PerformanceCounterMicroseconds() < end) {
+        show.Advance(PerformanceCounterMicroseconds());
+        Sleep(2);
+    }
+    const std::string shown = show.ShownPicture();
+    show.Stop();
+    show.JoinThreads();
+    return shown;
+}
+
+// A folder that answers, then is away (its copy shows), then answers without
+// the picture shown first (its copy goes).
+TEST(PictureCacheStore, ASlideshowShowsCopiesWhileItsFolderIsAwayAndDropsThoseItNoLongerLists)
+{
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    ScratchFolder scratch;
+    cacheFolderForTests = scratch.Path() + "Cache";
+    const PictureCacheFolderLookup systemFolder = pictureCacheFolder;
+    pictureCacheFolder = [] { return cacheFolderForTests; };
+    const std::string folder = "Z:\\Photos";
+    std::vector<FolderEntry> listed = {{"a.jpg"}, {"b.jpg"}};
+    bool folderAway = false;
+    SlideshowFiles files;
+    files.list = [&](const std::string&, const FolderEntryBatch& take) {
+        if (!folderAway) {
+            take(listed);
+        }
+        return !folderAway;
+    };
+    files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
+        picture = Filled({8, 8}, 200);
+        return folderAway ? PictureRead::Failed : PictureRead::Decoded;
+    };
+    const auto firstShown = [] { return true; };
+    const std::string first = RunSlideshow(folder, files, firstShown);
+    ASSERT_FALSE(first.empty());
+    folderAway = true;
+    EXPECT_EQ(first, RunSlideshow(folder, files, firstShown));
+
+    folderAway = false;
+    listed = {{first == "Z:\\Photos\\a.jpg" ? "b.jpg" : "a.jpg"}};
+    const PictureCache cache(cacheFolderForTests, 1 << 20);
+    const auto copyGone = [&] {
+        const std::vector<CacheIndexEntry> entries = cache.Entries();
+        return std::none_of(entries.begin(), entries.end(),
+                            [&](const CacheIndexEntry& entry) { return entry.key.path == first; });
+    };
+    (void)RunSlideshow(folder, files, copyGone);
+    EXPECT_TRUE(copyGone());
+    pictureCacheFolder = systemFolder;
+}
+
+}  // namespace
