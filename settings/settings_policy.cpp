@@ -13,6 +13,7 @@ const std::vector<PolicyKey>& PolicyKeys()
         {monitorPicturesKey, PolicyKind::number, 0, 1},
         {waveStyleKey, PolicyKind::number, 0, 1},
         {speedKey, PolicyKind::number, slowestSpeedPercent, fastestSpeedPercent},
+        {cacheMegabytesKey, PolicyKind::number, 0, largestCacheMegabytes},
     };
     return keys;
 }

@@ -51,7 +51,8 @@ TEST(PolicySettingText, EachSettingTakesOnlyItsTypeWithinItsRange)
         {"SlideSeconds", Dword(86400), "86400"},             {"SlideSeconds", Dword(86401), none},
         {"CustomPicture", Text(sz, "D:\\a.jpg"), "D:\\a.jpg"},       {"CustomPicture", Dword(1), none},
         {"CustomPicture", Text(expandSz, "C:\\b.jpg"), "C:\\b.jpg"}, {"PictureFolder", Text(sz, ""), ""},
-        {"PictureFolder", Text(PolicyValueType::other, "E:\\"), none},
+        {"PictureFolder", Text(PolicyValueType::other, "E:\\"), none}, {"CacheMegabytes", Dword(0), "0"},
+        {"CacheMegabytes", Dword(65536), "65536"},          {"CacheMegabytes", Dword(65537), none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.value.number) + " '" + c.value.text + "'");
