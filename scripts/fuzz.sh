@@ -17,7 +17,7 @@ build() {
     shift
     clang++ "${flags[@]}" "tests/fuzz/$name.cpp" "$@" -o "$out/$name"
 }
-build ini_bytes_fuzz settings/ini_text.cpp settings/settings_text.cpp text/utf8.cpp
+build ini_bytes_fuzz settings/ini_text.cpp text/ascii_case.cpp text/utf8.cpp
 build exif_orientation_fuzz picture/exif_orientation.cpp
 
 status=0
