@@ -139,12 +139,6 @@ static bool FolderExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-static std::string ParentFolder(const std::string& path)
-{
-    const std::string::size_type separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
-}
-
 static PictureRead ReadPictureFile(const std::string& path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture)
 {
@@ -158,7 +152,7 @@ static PictureRead ReadPictureFile(const std::string& path, PixelSize largestMon
     // deleted picture.
     const bool missing = GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
                          GetLastError() == ERROR_FILE_NOT_FOUND;
-    return missing && FolderExists(ParentFolder(path)) ? PictureRead::Gone : PictureRead::Failed;
+    return missing && FolderExists(FolderOfPath(path)) ? PictureRead::Gone : PictureRead::Failed;
 }
 
 SlideshowFiles DiskSlideshowFiles()

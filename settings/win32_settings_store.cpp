@@ -71,12 +71,6 @@ static bool FileExists(const std::string& path)
     return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-static std::string FolderOf(const std::string& path)
-{
-    const std::string::size_type separator = path.find_last_of('\\');
-    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
-}
-
 // Where the settings file's contents are. A save that stopped half way (see
 // ReplaceFileOrMove) can leave the file missing, with the old file under the
 // backup name "<file>.<n>.tmp.old" and, beside it, the complete new copy
@@ -95,7 +89,7 @@ static std::string ReadablePlace(const std::string& path)
         return path;
     }
     (void)FindClose(search);
-    const std::string backup = FolderOf(path) + "\\" + Utf8FromWide(found.cFileName);
+    const std::string backup = FolderOfPath(path) + "\\" + Utf8FromWide(found.cFileName);
     const std::string newCopy = backup.substr(0, backup.size() - 4);
     const std::string leftover = FileExists(newCopy) ? newCopy : backup;
     if (!MoveFileExW(WidePath(leftover).c_str(), WidePath(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
@@ -280,7 +274,7 @@ bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedP
         const std::string& path = place == SettingsPlace::perUser ? userIniPath : iniPath;
         if (place == SettingsPlace::perUser) {
             // Fails harmlessly when the folder is there already.
-            (void)CreateDirectoryW(WidePath(FolderOf(path)).c_str(), nullptr);
+            (void)CreateDirectoryW(WidePath(FolderOfPath(path)).c_str(), nullptr);
         }
         if (ReplaceSettingsFile(path, writable)) {
             return true;

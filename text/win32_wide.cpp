@@ -86,3 +86,9 @@ std::optional<std::string> AnsiFromUtf8(std::string_view utf8)
     }
     return ansi;
 }
+
+std::string FolderOfPath(const std::string& path)
+{
+    const std::string::size_type separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
+}

@@ -14,6 +14,10 @@ std::string Utf8FromWide(std::wstring_view wide);
 // that off. Shorter paths are passed as they are.
 std::wstring WidePath(std::string_view utf8Path);
 
+// The folder a path lies in (either slash separates, as Windows takes both);
+// "." for a bare name.
+std::string FolderOfPath(const std::string& path);
+
 // Text in the ANSI code page, as earlier versions wrote their files.
 std::string Utf8FromAnsi(std::string_view ansi);
 // Nothing when the code page lacks a character of the text.
