@@ -35,10 +35,31 @@ static bool WholeNumber(const std::string& text, int32_t& number)
     return true;
 }
 
-int32_t WaveStyleFromText(const std::string& text)
+// The number the text holds when it is one of 1 to highest; else 0.
+static int32_t ChoiceFromText(const std::string& text, int32_t highest)
 {
     int32_t number = 0;
-    return WholeNumber(text, number) && number == 1 ? 1 : 0;
+    return WholeNumber(text, number) && number >= 1 && number <= highest ? number : 0;
+}
+
+int32_t WaveStyleFromText(const std::string& text)
+{
+    return ChoiceFromText(text, highestWaveStyle);
+}
+
+int32_t LookFromText(const std::string& text)
+{
+    return ChoiceFromText(text, realisticLook);
+}
+
+int32_t ClockFromText(const std::string& text)
+{
+    return ChoiceFromText(text, highestClock);
+}
+
+bool OnIfOne(const std::string& text)
+{
+    return ChoiceFromText(text, 1) == 1;
 }
 
 int32_t SpeedPercentFromText(const std::string& text)

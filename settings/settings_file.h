@@ -17,6 +17,18 @@ inline constexpr char slideSecondsKey[] = "SlideSeconds";
 inline constexpr char includeSubfoldersKey[] = "IncludeSubfolders";
 inline constexpr char monitorPicturesKey[] = "MonitorPictures";
 inline constexpr char cacheMegabytesKey[] = "CacheMegabytes";
+inline constexpr char lookKey[] = "Look";
+inline constexpr char clockKey[] = "Clock";
+inline constexpr char captionsKey[] = "Captions";
+inline constexpr char monitorsKey[] = "Monitors";
+
+// WaveStyle: the shape of the waves, in both looks.
+inline constexpr int32_t rainWaveStyle = 2;
+inline constexpr int32_t highestWaveStyle = rainWaveStyle;
+// Look: 0 the classic tilted grid, 1 the screen itself under water.
+inline constexpr int32_t realisticLook = 1;
+// Clock: 0 none, 1 the time, 2 the time and the date.
+inline constexpr int32_t highestClock = 2;
 
 inline constexpr int32_t defaultSpeedPercent = 100;
 inline constexpr int32_t slowestSpeedPercent = 50;
@@ -41,8 +53,16 @@ unsigned char FlagFromText(const std::string& text);
 
 // The newer keys accept only a whole number (blanks around it allowed); any
 // other text, as a missing key, means the behaviour from before they existed.
-// 1 (Crossed) when the text holds the number 1, else 0 (Rings).
+// 1 (Crossed) or 2 (Rain) when the text holds that number, else 0 (Rings).
 int32_t WaveStyleFromText(const std::string& text);
+// 1 (Realistic) when the text holds the number 1, else 0 (Classic).
+int32_t LookFromText(const std::string& text);
+// 1 (the time) or 2 (the time and the date) when the text holds that number,
+// else 0 (no clock).
+int32_t ClockFromText(const std::string& text);
+// A switch that is off unless the text holds the number 1 (Captions, and
+// Monitors, whose 1 is the main monitor only).
+bool OnIfOne(const std::string& text);
 // The percent of the normal wave speed, 50 to 200; 100 for anything else.
 int32_t SpeedPercentFromText(const std::string& text);
 // 0, or 5 to 86400 seconds between pictures; 60 for anything else.

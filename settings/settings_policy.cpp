@@ -11,9 +11,13 @@ const std::vector<PolicyKey>& PolicyKeys()
         {slideSecondsKey, PolicyKind::number, shortestSlideSeconds, longestSlideSeconds, true},
         {includeSubfoldersKey, PolicyKind::number, 0, 1},
         {monitorPicturesKey, PolicyKind::number, 0, 1},
-        {waveStyleKey, PolicyKind::number, 0, 1},
+        {waveStyleKey, PolicyKind::number, 0, highestWaveStyle},
+        {lookKey, PolicyKind::number, 0, realisticLook},
         {speedKey, PolicyKind::number, slowestSpeedPercent, fastestSpeedPercent},
         {cacheMegabytesKey, PolicyKind::number, 0, largestCacheMegabytes},
+        {clockKey, PolicyKind::number, 0, highestClock},
+        {captionsKey, PolicyKind::number, 0, 1},
+        {monitorsKey, PolicyKind::number, 0, 1},
     };
     return keys;
 }

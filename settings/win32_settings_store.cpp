@@ -24,6 +24,10 @@ int32_t slideSeconds = defaultSlideSeconds;
 bool includeSubfolders = true;
 bool monitorPictures = true;
 int32_t cacheMegabytes = defaultCacheMegabytes;
+int32_t look = 0;
+int32_t clockShown = 0;
+bool captionsShown = false;
+bool mainMonitorOnly = false;
 
 static std::string RoamingApplicationData()
 {
@@ -145,6 +149,10 @@ void LoadSettings(const std::string& programDirectory)
     includeSubfolders = OnUnlessZero(ReadSetting(includeSubfoldersKey));
     monitorPictures = OnUnlessZero(ReadSetting(monitorPicturesKey));
     cacheMegabytes = CacheMegabytesFromText(ReadSetting(cacheMegabytesKey));
+    look = LookFromText(ReadSetting(lookKey));
+    clockShown = ClockFromText(ReadSetting(clockKey));
+    captionsShown = OnIfOne(ReadSetting(captionsKey));
+    mainMonitorOnly = OnIfOne(ReadSetting(monitorsKey));
 }
 
 // A new file beside the settings file holding the bytes, on the disk before

@@ -20,7 +20,7 @@ extern unsigned char useCustomPicture; // 0 or 1
 // resolved: the settings dialog keeps it when no new picture is chosen.
 extern std::string storedCustomPicture;
 
-extern int32_t waveStyle;              // 0 Rings (default), 1 Crossed
+extern int32_t waveStyle;              // 0 Rings (default), 1 Crossed, 2 Rain
 extern int32_t speedPercent;           // 50..200, 100 by default
 extern std::string pictureFolder;      // PictureFolder as stored ("" = none)
 extern std::string lastFolderPicture;  // LastFolderPicture as stored
@@ -28,6 +28,10 @@ extern int32_t slideSeconds;           // 0, or 5..86400; 60 by default
 extern bool includeSubfolders;         // pictures of the folder's subfolders too
 extern bool monitorPictures;           // each monitor a picture of its own
 extern int32_t cacheMegabytes;         // picture cache cap, 0..65536 MiB (0: no cache); 256 by default
+extern int32_t look;                   // 0 Classic (default), 1 Realistic
+extern int32_t clockShown;             // 0 none (default), 1 the time, 2 the time and the date
+extern bool captionsShown;             // a caption under each picture of a file or folder
+extern bool mainMonitorOnly;           // water on the main monitor only, the others black
 
 // All paths and values are UTF-8, whatever encoding the files are in.
 void LoadSettings(const std::string& programDirectory);

@@ -75,7 +75,8 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
     };
     const Case cases[] = {
         {"1", 1, 100, 60, true, 1},        {" 1 ", 1, 100, 60, true, 1},     {"+1", 1, 100, 60, true, 1},
-        {"0", 0, 100, 0, false, 0},        {" -0 ", 0, 100, 0, false, 0},    {"2", 0, 100, 60, true, 2},
+        {"0", 0, 100, 0, false, 0},        {" -0 ", 0, 100, 0, false, 0},    {"2", 2, 100, 60, true, 2},
+        {"3", 0, 100, 60, true, 3},
         {"5", 0, 100, 5, true, 5},         {"4", 0, 100, 60, true, 4},       {"86400", 0, 100, 86400, true, 256},
         {"86401", 0, 100, 60, true, 256},  {"50", 0, 50, 50, true, 50},      {"200", 0, 200, 200, true, 200},
         {"75", 0, 75, 75, true, 75},       {"49", 0, 100, 49, true, 49},     {"201", 0, 100, 201, true, 201},
@@ -91,6 +92,26 @@ TEST(NewerKeys, OnlyAWholeNumberInRangeChangesTodaysBehaviour)
         EXPECT_EQ(c.slideSeconds, SlideSecondsFromText(c.text));
         EXPECT_EQ(c.onUnlessZero, OnUnlessZero(c.text));
         EXPECT_EQ(c.cacheMegabytes, CacheMegabytesFromText(c.text));
+    }
+}
+
+TEST(NewerKeys, ChoicesOutsideTheirListMeanTheDefault)
+{
+    struct Case {
+        const char* text;
+        int32_t look;
+        int32_t clock;
+        bool onIfOne;
+    };
+    const Case cases[] = {
+        {"0", 0, 0, false}, {" 1 ", 1, 1, true}, {"2", 0, 2, false},  {"3", 0, 0, false},
+        {"-1", 0, 0, false}, {"", 0, 0, false},  {"1x", 0, 0, false}, {"realistic", 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.text + "'");
+        EXPECT_EQ(c.look, LookFromText(c.text));
+        EXPECT_EQ(c.clock, ClockFromText(c.text));
+        EXPECT_EQ(c.onIfOne, OnIfOne(c.text));
     }
 }
 

@@ -43,7 +43,8 @@ TEST(PolicySettingText, EachSettingTakesOnlyItsTypeWithinItsRange)
     const Case cases[] = {
         {"UseCustomPic", Dword(1), "1"},                     {"UseCustomPic", Dword(2), none},
         {"UseCustomPic", Text(sz, "1"), none},               {"MonitorPictures", Dword(0xFFFFFFFF), none},
-        {"WaveStyle", Dword(1), "1"},                        {"WaveStyle", Dword(2), none},
+        {"WaveStyle", Dword(2), "2"},                        {"WaveStyle", Dword(3), none},
+        {"Look", Dword(1), "1"},                             {"Clock", Dword(3), none},
         {"Speed", Dword(49), none},                          {"Speed", Dword(50), "50"},
         {"Speed", Dword(200), "200"},                        {"Speed", Dword(201), none},
         {"Speed", Text(expandSz, "150"), none},              {"SlideSeconds", Dword(0), "0"},
