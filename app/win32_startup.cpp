@@ -15,7 +15,7 @@
 #include "app/win32_monitor_set.h"
 #include "picture/win32_monitor_size.h"
 #include "picture/win32_picture_textures.h"
-#include "picture/win32_slideshow.h"
+#include "library/win32_slideshow.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
 #include "render/win32_monitors.h"

@@ -4,7 +4,7 @@
 
 #include "picture/picture_math.h"
 #include "picture/win32_desktop_capture.h"
-#include "picture/win32_slideshow.h"
+#include "library/win32_slideshow.h"
 #include "render/monitor_layout.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_monitors.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "picture/win32_slideshow.h"
+#include "library/win32_slideshow.h"
 
 // The settings dialog's live preview: the saver's water, camera and picture
 // rules in an OpenGL window of the dialog's own, laid over the inside of the

@@ -1,4 +1,4 @@
-#include "picture/picture_cache.h"
+#include "library/picture_cache.h"
 
 #include <algorithm>
 #include <cstring>

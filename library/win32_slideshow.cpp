@@ -1,4 +1,4 @@
-#include "picture/win32_slideshow.h"
+#include "library/win32_slideshow.h"
 
 #include <objbase.h>
 
@@ -14,8 +14,8 @@
 
 #include "clock/win32_clock.h"
 #include "picture/picture_pixels.h"
-#include "picture/slideshow.h"
-#include "picture/win32_picture_cache.h"
+#include "library/slideshow.h"
+#include "library/win32_picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
 #include "picture/win32_picture_textures.h"

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "clock/win32_clock.h"
-#include "picture/win32_picture_cache.h"
-#include "picture/win32_slideshow.h"
+#include "library/win32_picture_cache.h"
+#include "library/win32_slideshow.h"
 #include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
 

@@ -1,4 +1,4 @@
-#include "picture/win32_picture_cache.h"
+#include "library/win32_picture_cache.h"
 
 #include <windows.h>
 #include <shlobj.h>

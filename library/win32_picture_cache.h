@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "picture/picture_cache.h"
+#include "library/picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 
 // The user's picture cache on the disk (the rules are in picture_cache.h):

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "clock/win32_clock.h"
-#include "picture/win32_slideshow.h"
-#include "picture_test_files.h"
+#include "library/win32_slideshow.h"
+#include "picture/picture_test_files.h"
 #include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
 

@@ -1,4 +1,4 @@
-#include "picture/slideshow.h"
+#include "library/slideshow.h"
 
 #include <algorithm>
 #include <utility>

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "picture/picture_math.h"
-#include "picture/slideshow.h"
+#include "library/slideshow.h"
 
 // The picture cache's rules: what its files hold and how they are checked,
 // which copies stay, and when a copy no longer stands for its file. Reading

@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "picture/slideshow.h"
+#include "library/slideshow.h"
 
 namespace {
 

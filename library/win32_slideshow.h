@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "picture/picture_math.h"
-#include "picture/slideshow.h"
+#include "library/slideshow.h"
 #include "picture/win32_picture_decoder.h"
 #include "render/renderable.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "picture/picture_cache.h"
+#include "library/picture_cache.h"
 
 namespace {
 
