@@ -16,8 +16,12 @@
 struct PreviewChoice {
     bool desktop = false;    // the snapshot taken when the preview started
     SlideshowChoice slides;  // otherwise these pictures (one surface, so one monitor)
-    int32_t waveStyle = 0;
+    int32_t waveStyle = 0;      // 0 Rings, 1 Crossed, 2 Rain
     int32_t speedPercent = 100;
+    int32_t look = 0;           // 0 Classic, 1 Realistic
+    int32_t clockShown = 0;     // 0 none, 1 the time, 2 the time and the date
+    bool captionsShown = false;
+    bool mainMonitorOnly = false;
 };
 
 // Covers the placeholder with the live preview. False, with nothing created,
