@@ -4,11 +4,8 @@
 
 #include "water/grid2d.h"
 #include "water/vec3.h"
-
-enum WaveMode : int32_t {
-    Rings = 0,
-    Crossed = 1,
-};
+#include "water/wave_field.h"
+#include "water/wave_mode.h"
 
 // The water surface's portable core: a grid of vertices floating near z = 1
 // above the picture plane, rippled once per frame, and the texture coordinate
