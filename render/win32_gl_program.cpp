@@ -68,6 +68,7 @@ ShaderFunctions ResolveShaderFunctions()
     Resolve(gl.uniform1i, "glUniform1i", "glUniform1iARB", complete);
     Resolve(gl.uniform1f, "glUniform1f", "glUniform1fARB", complete);
     Resolve(gl.uniform2f, "glUniform2f", "glUniform2fARB", complete);
+    Resolve(gl.uniform3f, "glUniform3f", "glUniform3fARB", complete);
     Resolve(gl.uniform4f, "glUniform4f", "glUniform4fARB", complete);
     Resolve(gl.activeTexture, "glActiveTexture", "glActiveTextureARB", complete);
     if (complete) {

@@ -28,6 +28,7 @@ struct ShaderFunctions {
     PFNGLUNIFORM1IPROC uniform1i = nullptr;
     PFNGLUNIFORM1FPROC uniform1f = nullptr;
     PFNGLUNIFORM2FPROC uniform2f = nullptr;
+    PFNGLUNIFORM3FPROC uniform3f = nullptr;
     PFNGLUNIFORM4FPROC uniform4f = nullptr;
     PFNGLACTIVETEXTUREPROC activeTexture = nullptr;
 };

@@ -16,52 +16,51 @@ void main()
 }
 )";
 
-// `screen` runs 0..1 over the monitor from its bottom-left corner. A picture
-// lies at p = at * place.xy + place.zw; outside 0..1 the monitor is dark.
-// The displaced point keeps half a pixel inside the monitor, so that the
-// edges under the waves never filter in the opposite edge of a picture that
-// fills it.
+// `screen` runs 0..1 over the monitor from its bottom-left corner; the light
+// map's row 0 is the monitor's top, and its displacements are in monitor
+// heights, right and down (water/water_light.h). A picture's texture
+// coordinate is at * place.xy + place.zw, and it shows only inside its area
+// (left, bottom, right, top); the monitor is dark elsewhere. The displaced
+// point keeps half a pixel inside the monitor, so that the edges under the
+// waves never filter in the opposite edge of a picture that fills it.
 const char* const fragmentSource = R"(#version 110
 uniform sampler2D light;
 uniform sampler2D shown;
 uniform sampler2D incoming;
 uniform vec4 shownPlace;
+uniform vec4 shownArea;
 uniform vec4 incomingPlace;
+uniform vec4 incomingArea;
 uniform float fade;
 uniform vec2 shift;
 uniform vec2 edge;
+uniform vec3 sky;
 varying vec2 screen;
 
-vec3 PictureAt(sampler2D picture, vec4 place, vec2 at)
+vec3 PictureAt(sampler2D picture, vec4 place, vec4 area, vec2 at)
 {
-    vec2 p = at * place.xy + place.zw;
-    vec3 colour = texture2D(picture, p).rgb;
-    return (p.x < 0.0 || p.x > 1.0 || p.y < 0.0 || p.y > 1.0) ? vec3(0.0) : colour;
+    vec3 colour = texture2D(picture, at * place.xy + place.zw).rgb;
+    bool inside = at.x >= area.x && at.x <= area.z && at.y >= area.y && at.y <= area.w;
+    return inside ? colour : vec3(0.0);
 }
 
 void main()
 {
-    vec4 l = texture2D(light, screen);
+    vec4 l = texture2D(light, vec2(screen.x, 1.0 - screen.y));
     vec2 at = clamp(screen + (l.rg * 255.0 - 128.0) * shift, edge, 1.0 - edge);
-    vec3 colour = PictureAt(shown, shownPlace, at);
+    vec3 colour = PictureAt(shown, shownPlace, shownArea, at);
     if (fade > 0.0) {
-        colour = mix(colour, PictureAt(incoming, incomingPlace, at), fade);
+        colour = mix(colour, PictureAt(incoming, incomingPlace, incomingArea, at), fade);
     }
-    gl_FragColor = vec4(colour * (l.b * (255.0 / 128.0)) + l.a, 1.0);
+    colour = colour * (l.b * (255.0 / 128.0)) + l.a * mix(sky, vec3(1.0), l.a);
+    gl_FragColor = vec4(colour, 1.0);
 }
 )";
 
-// The uniform's scale and offset that take a monitor point to the picture's
-// 0..1; a picture of no extent is never inside.
-void SetPlace(const ShaderFunctions& gl, GLint location, const PlacedPicture& picture)
+void SetPlace(const ShaderFunctions& gl, GLint placeLocation, GLint areaLocation, const PicturePlace& place)
 {
-    const float width = picture.right - picture.left;
-    const float height = picture.top - picture.bottom;
-    if (width <= 0.0f || height <= 0.0f) {
-        gl.uniform4f(location, 0.0f, 0.0f, -1.0f, -1.0f);
-        return;
-    }
-    gl.uniform4f(location, 1.0f / width, 1.0f / height, -picture.left / width, -picture.bottom / height);
+    gl.uniform4f(placeLocation, place.scaleU, place.scaleV, place.offsetU, place.offsetV);
+    gl.uniform4f(areaLocation, place.left, place.bottom, place.right, place.top);
 }
 
 void DrainErrors()
@@ -116,9 +115,16 @@ bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
     gl.uniform1i(gl.getUniformLocation(program, "incoming"), incomingUnit);
     gl.uniform2f(gl.getUniformLocation(program, "edge"), 0.5f / static_cast<float>(monitorWidth),
                  0.5f / static_cast<float>(monitorHeight));
-    shiftLocation = gl.getUniformLocation(program, "shift");
+    // A displacement of 1 (R or G 255) is displacementFullScale monitor
+    // heights, right and down; the shader's y runs up.
+    const float perStep = displacementFullScale / 127.0f;
+    gl.uniform2f(gl.getUniformLocation(program, "shift"),
+                 perStep * static_cast<float>(monitorHeight) / static_cast<float>(monitorWidth), -perStep);
+    gl.uniform3f(gl.getUniformLocation(program, "sky"), skyColour[0], skyColour[1], skyColour[2]);
     shownPlace = gl.getUniformLocation(program, "shownPlace");
+    shownArea = gl.getUniformLocation(program, "shownArea");
     incomingPlace = gl.getUniformLocation(program, "incomingPlace");
+    incomingArea = gl.getUniformLocation(program, "incomingArea");
     fadeLocation = gl.getUniformLocation(program, "fade");
     gl.useProgram(0);
     if (glGetError() != GL_NO_ERROR) {
@@ -175,10 +181,8 @@ bool RealisticSurface::Draw()
     }
     DrainErrors();
     gl.useProgram(program);
-    gl.uniform2f(shiftLocation, shiftPixels / (127.0f * static_cast<float>(monitorWidth)),
-                 shiftPixels / (127.0f * static_cast<float>(monitorHeight)));
-    SetPlace(gl, shownPlace, shown);
-    SetPlace(gl, incomingPlace, incoming);
+    SetPlace(gl, shownPlace, shownArea, shown.place);
+    SetPlace(gl, incomingPlace, incomingArea, incoming.place);
     gl.uniform1f(fadeLocation, fade);
     gl.activeTexture(GL_TEXTURE0 + incomingUnit);
     glBindTexture(GL_TEXTURE_2D, incoming.texture);

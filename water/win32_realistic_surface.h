@@ -7,39 +7,13 @@
 #include <string>
 
 #include "render/win32_gl_program.h"
+#include "water/realistic_water.h"
 
-// One frame's light map as the CPU made it: RGBA8, `width` x `height`,
-// rows bottom-up (row 0 is the monitor's bottom), stretched over the whole
-// monitor. What its channels mean is written at the top of
-// water/water_light.h; the fragment shader decodes them.
-struct LightMapView {
-    const uint8_t* rgba = nullptr;
-    int width = 0;
-    int height = 0;
-};
-
-// Where the light maps come from: the wave field and the light, or a test's
-// own maps.
-class LightMapSource {
-public:
-    // The map for a frame at `time` (the scene's clock, in seconds). The
-    // pixels stay valid until the next call.
-    virtual LightMapView LightAt(double seconds) = 0;
-
-protected:
-    ~LightMapSource() = default;
-};
-
-// A picture as a surface shows it: its texture and where the picture lies on
-// the monitor, in the monitor's own 0..1 coordinates from its bottom-left
-// corner (the fit of the picture: {0, 0, 1, 1} fills it; outside, the
-// monitor is dark). The texture holds the whole picture.
+// A picture as a surface shows it: its texture (holding the whole picture,
+// rows bottom-up) and where it lies on the monitor.
 struct PlacedPicture {
     GLuint texture = 0;
-    float left = 0.0f;
-    float bottom = 0.0f;
-    float right = 1.0f;
-    float top = 1.0f;
+    PicturePlace place;
 };
 
 // The realistic look on one monitor: a quad over the current viewport whose
@@ -59,13 +33,10 @@ public:
     RealisticSurface(const RealisticSurface&) = delete;
     RealisticSurface& operator=(const RealisticSurface&) = delete;
 
-    // Needs the rendering context current. The monitor's size in pixels sets
-    // how far a light map's displacement moves what lies beneath.
+    // Needs the rendering context current. The monitor's size in pixels turns
+    // the light map's displacements (in monitor heights) into its own 0..1.
     bool Start(int monitorWidthPixels, int monitorHeightPixels);
 
-    // How many monitor pixels the largest displacement a light map can hold
-    // moves the picture.
-    float shiftPixels = 8.0f;
 
     // This frame's pictures: the one shown and the one taking its place,
     // `fade` (0 to 1) of the way there (texture 0: none).
@@ -92,9 +63,10 @@ private:
     int lightHeight = 0;
     int monitorWidth = 0;
     int monitorHeight = 0;
-    GLint shiftLocation = -1;
     GLint shownPlace = -1;
+    GLint shownArea = -1;
     GLint incomingPlace = -1;
+    GLint incomingArea = -1;
     GLint fadeLocation = -1;
     PlacedPicture shown;
     PlacedPicture incoming;
