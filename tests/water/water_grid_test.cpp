@@ -7,7 +7,7 @@
 namespace {
 
 const double kFivePlaces = 5e-6;
-const int32_t kStill = 2;  // any mode other than Rings and Crossed
+const int32_t kStill = 3;  // any mode other than Rings, Crossed and Rain
 
 struct VertexCase {
     int32_t i;
