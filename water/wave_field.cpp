@@ -25,7 +25,7 @@ const double shallowestDrop = 0.6;
 const double deepestDrop = 1.4;
 // The motion's amplitude falls by e every 1 / ringFadePerSecond seconds at
 // Speed 100 %, beside the spreading that thins every ring.
-const double ringFadePerSecond = 0.8;
+const double ringFadePerSecond = 0.5;
 // Below this Courant number (ring speed x sub-step / cell) the explicit
 // scheme is stable and its rings nearly round.
 const double largestCourant = 0.5;
@@ -254,6 +254,7 @@ void WaveField::PlaceDrop(float u, float v, float depth)
     const int32_t lastColumn = std::min(columns - 1, static_cast<int32_t>(std::ceil(cx + radius)));
     const int32_t firstRow = std::max(0, static_cast<int32_t>(std::floor(cy - radius)));
     const int32_t lastRow = std::min(rows - 1, static_cast<int32_t>(std::ceil(cy + radius)));
+    double pressedAway = 0.0;
     for (int32_t j = firstRow; j <= lastRow; ++j) {
         for (int32_t i = firstColumn; i <= lastColumn; ++i) {
             const double r = std::hypot(i - cx, j - cy);
@@ -263,8 +264,17 @@ void WaveField::PlaceDrop(float u, float v, float depth)
                 const float dimple = static_cast<float>(depth * 0.5 * (1.0 + std::cos(pi * r / radius)));
                 heights.At(i, j) -= dimple;
                 previous.At(i, j) -= dimple;
+                pressedAway += dimple;
             }
         }
+    }
+    // The edges keep the water in, so each dimple would lower the level for
+    // good, and rain would sink the surface: the water it displaced rises
+    // everywhere at once instead, which makes no wave.
+    const float rise = static_cast<float>(pressedAway / static_cast<double>(heights.elements.size()));
+    for (size_t k = 0; k < heights.elements.size(); ++k) {
+        heights.elements[k] += rise;
+        previous.elements[k] += rise;
     }
 }
 
