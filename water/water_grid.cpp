@@ -34,6 +34,10 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
     vertices.Resize(columns, rows, Vec3{0.0f, 0.0f, 0.0f});
     texCoords.Resize(columns, rows, TexCoord{0.0f, 0.0f});
     ComputeRingAngles();
+    rain = WaveField{};
+    if (waveMode == Rain && columns > 0 && rows > 0) {
+        rain.Init(2 * columns - 1, 2 * rows - 1, Rain, speedPercent);
+    }
 
     // The flat start uses a wider x step (0.42) than Rings rewrites each frame
     // (0.4); Crossed never rewrites x, so it keeps this one.
@@ -65,6 +69,10 @@ void WaterGrid::ComputeRingAngles()
 
 void WaterGrid::Animate(float time)
 {
+    if (waveMode == Rain) {
+        AnimateRain(time);
+        return;
+    }
     // At 100 % the scale is exactly 1.0, so every value stays what the
     // unscaled step gave.
     const double phase = static_cast<double>(time) * 0.2f * (speedPercent / 100.0);
@@ -82,6 +90,28 @@ void WaterGrid::Animate(float time)
                 const double f = OffsetFromCentre(j, rows);
                 vertex.z = static_cast<float>((std::sin(d - phase) + std::sin(f - phase)) * 0.1f + 1.0f);
             }
+        }
+    }
+}
+
+void WaterGrid::AnimateRain(float time)
+{
+    if (columns <= 0 || rows <= 0) {
+        return;
+    }
+    if (rain.SpeedPercent() != speedPercent) {
+        rain.SetSpeedPercent(speedPercent);
+    }
+    rain.AdvanceTo(static_cast<double>(time) * 0.016);
+    const Grid2D<float>& heights = rain.Heights();
+    for (int32_t i = 0; i < columns; ++i) {
+        for (int32_t j = 0; j < rows; ++j) {
+            // Laid out as Rings lays its grid, moved by a tenth of the height
+            // as Rings moves it by a tenth of its sine.
+            Vec3& vertex = vertices.At(i, j);
+            vertex.x = static_cast<float>(i * 0.4);
+            vertex.y = static_cast<float>(j * 0.2);
+            vertex.z = 1.0f + 0.1f * heights.At(2 * i, 2 * j);
         }
     }
 }

@@ -16,7 +16,8 @@ public:
     // Sizes both grids once; nothing is allocated after this.
     void Init(int32_t columnCount, int32_t rowCount, int32_t mode);
 
-    // Rewrites the vertices for the given frame count (Update's work).
+    // Rewrites the vertices for the given scene time, in 16 ms units
+    // (Update's work). Rain moves them by the rain's heights at that moment.
     void Animate(float time);
 
     // Bends the eye ray at every vertex but the last column and row and stores
@@ -53,6 +54,10 @@ public:
 
 private:
     void ComputeRingAngles();
+    void AnimateRain(float time);
 
     Grid2D<double> ringAngles;  // radians of each vertex's ring, before the phase
+    // Rain's heights, two cells per vertex step so that a drop spans a few
+    // vertices; vertex (i, j) rides on cell (2i, 2j). Sized only for Rain.
+    WaveField rain;
 };

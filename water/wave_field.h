@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "water/grid2d.h"
 #include "water/wave_mode.h"
@@ -87,9 +88,9 @@ private:
     void EvaluateRings(float phase, float amplitude);
     void EvaluateCrossed(float phase, float amplitude);
     void Step();
-    void MaybeDropRandomly(double rise);
-    double RiseAt(double seconds) const;
-    uint32_t NextRandom();
+    void DropRandomly(double rise);
+    void PlaceDrop(float u, float v, float depth);
+    void AdvanceRain(double seconds);
     double NextUnit();
 
     int32_t waveMode = Rings;
@@ -102,8 +103,8 @@ private:
     Grid2D<float> ringSine;
     Grid2D<float> ringCosine;
     // Crossed: the waves are separable, one sine per column and one per row.
-    Grid2D<float> columnWave;
-    Grid2D<float> rowWave;
+    std::vector<float> columnWave;
+    std::vector<float> rowWave;
 
     // Rain's stepping.
     int32_t subSteps = 1;       // wave-equation sub-steps per fixed step, for stability
@@ -117,4 +118,5 @@ private:
     bool started = false;
     bool risen = false;
     double startSeconds = 0;
+    double lastSeconds = 0;
 };
