@@ -57,3 +57,9 @@ bool RunsRealisticLook(const char* version, const char* extensions)
     }
     return true;
 }
+
+bool TakesAnyTextureSize(const char* version, const char* extensions)
+{
+    return version != nullptr &&
+           (ParseGLVersion(version).major >= 2 || ExtensionListHolds(extensions, "GL_ARB_texture_non_power_of_two"));
+}

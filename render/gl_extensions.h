@@ -12,6 +12,10 @@ bool ExtensionListHolds(const char* list, const char* name);
 // pixel for pixel). Windows' own OpenGL 1.1 cannot. Null strings: no context.
 bool RunsRealisticLook(const char* version, const char* extensions);
 
+// Whether such a context takes textures whose sides are not powers of two
+// (OpenGL 2.0, or the extension). Null strings: no context.
+bool TakesAnyTextureSize(const char* version, const char* extensions);
+
 // The "major.minor" at the start of a GL_VERSION string (OpenGL ES and
 // vendor texts follow it); {0, 0} where it does not start so.
 struct GLVersion {

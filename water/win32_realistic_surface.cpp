@@ -1,5 +1,8 @@
 #include "water/win32_realistic_surface.h"
 
+#include "render/frame_clock.h"
+#include "water/picture_fit.h"
+
 namespace {
 
 // Texture units: the light map, the picture shown, the picture coming in.
@@ -212,4 +215,83 @@ bool RealisticSurface::Draw()
     gl.activeTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return glGetError() == GL_NO_ERROR;
+}
+
+RealisticWater::RealisticWater(PixelSize monitorSize, int32_t waveStyle, int32_t speedPercent, uint32_t seed,
+                               ClassicMaker classicMaker)
+    : monitor(monitorSize), surface(light), makeClassic(std::move(classicMaker))
+{
+    if (!surface.Start(monitor.width, monitor.height)) {
+        FallBack();
+        return;
+    }
+    light.Init(monitor.width, monitor.height, waveStyle, speedPercent, seed);
+}
+
+void RealisticWater::FallBack()
+{
+    classic = makeClassic();
+    classic->Show(pictures);
+    classic->Update(time);
+}
+
+PlacedPicture RealisticWater::Placed(uint32_t texture, PixelSize picture) const
+{
+    PlacedPicture placed;
+    placed.texture = texture;
+    // A picture of unknown size is taken to be the monitor's own piece.
+    if (picture.width > 0 && picture.height > 0) {
+        placed.place = PlaceOf(FitPicture(picture.width, picture.height, monitor.width, monitor.height),
+                               monitor.width, monitor.height);
+    }
+    return placed;
+}
+
+void RealisticWater::Show(const ShownPictures& shown)
+{
+    pictures = shown;
+    if (classic) {
+        classic->Show(shown);
+        return;
+    }
+    surface.SetPictures(Placed(shown.texture, shown.size), Placed(shown.incomingTexture, shown.incomingSize),
+                        shown.fade);
+}
+
+void RealisticWater::Update(float frameTime)
+{
+    time = frameTime;
+    if (classic) {
+        classic->Update(frameTime);
+        return;
+    }
+    surface.Update(static_cast<double>(frameTime) * (static_cast<double>(microsecondsPerTimeUnit) / 1e6));
+}
+
+void RealisticWater::Draw()
+{
+    if (!classic && surface.Draw()) {
+        return;
+    }
+    if (!classic) {
+        // What was drawn of this frame may be wrong: the classic look draws
+        // over it.
+        FallBack();
+    }
+    classic->Draw();
+}
+
+bool ContextRunsRealisticLook()
+{
+    static int runs = -1;
+    if (runs < 0) {
+        const ShaderFunctions gl = ResolveShaderFunctions();
+        std::string log;
+        const GLuint program = BuildShaderProgram(gl, vertexSource, fragmentSource, log);
+        runs = program != 0 ? 1 : 0;
+        if (program != 0) {
+            gl.deleteProgram(program);
+        }
+    }
+    return runs == 1;
 }

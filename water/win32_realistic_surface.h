@@ -4,8 +4,11 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "render/monitor_surface.h"
 #include "render/win32_gl_program.h"
 #include "water/realistic_water.h"
 
@@ -73,3 +76,39 @@ private:
     float fade = 0.0f;
     std::string failure;
 };
+
+// The realistic look as a monitor's surface. Where the context cannot run it,
+// or the driver reports an error while it draws, the monitor shows the
+// classic look instead, from that same frame on.
+class RealisticWater : public MonitorSurface {
+public:
+    using ClassicMaker = std::function<std::unique_ptr<MonitorSurface>()>;
+
+    // For a monitor of that many pixels; the seed gives it a rain of its own.
+    // Needs the rendering context current.
+    RealisticWater(PixelSize monitor, int32_t waveStyle, int32_t speedPercent, uint32_t seed, ClassicMaker classic);
+
+    void Update(float time) override;
+    void Draw() override;
+    void Show(const ShownPictures& pictures) override;
+
+    // Whether it has fallen back to the classic look.
+    bool ShowsClassic() const { return classic != nullptr; }
+
+private:
+    void FallBack();
+    PlacedPicture Placed(uint32_t texture, PixelSize picture) const;
+
+    PixelSize monitor;
+    WaterLightSource light;
+    RealisticSurface surface;
+    ClassicMaker makeClassic;
+    std::unique_ptr<MonitorSurface> classic;
+    ShownPictures pictures;
+    float time = 0.0f;
+};
+
+// Whether the current context runs the realistic look (its shaders compiled
+// and linked), tried once per process: the saver and the dialog each draw
+// with one driver.
+bool ContextRunsRealisticLook();
