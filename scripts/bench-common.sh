@@ -79,3 +79,23 @@ stop_saver() {
 }
 
 rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
+rss_mib() { awk -v k="$(rss_kib "$1")" 'BEGIN { printf "%.1f", k / 1024 }'; }
+# utime + stime of a process, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# (b - a) / unit / seconds (the script's measuring time), printed with the
+# given format.
+per_second() {
+    awk -v a="$1" -v b="$2" -v u="$3" -v s="$seconds" -v f="${4:-%.3f}" 'BEGIN { printf f, (b - a) / u / s }'
+}
+
+# Prints "frames median p99 fps" from the saver's frame record.
+interval_stats() {
+    awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n | awk '
+        { v[NR] = $1; sum += $1 }
+        END {
+            if (NR == 0) { print "0 0 0 0"; exit }
+            p99 = v[int(NR * 0.99) > 0 ? int(NR * 0.99) : 1]
+            printf "%d %.2f %.2f %.2f\n", NR + 1, v[int((NR + 1) / 2)], p99, 1000 * NR / sum
+        }'
+}

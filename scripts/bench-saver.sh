@@ -33,17 +33,10 @@ gcc -O2 -shared -fPIC -o "$swap_counter" bench/swap_counter.c -ldl
 swap_count_file=/tmp/vitrane-bench-swaps-$$
 trap 'rm -f "$swap_count_file"' EXIT
 
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 # Of the main thread only: the process's status counts the thread group leader.
 switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' "/proc/$1/status"; }
-rss_mib() { awk -v k="$(rss_kib "$1")" 'BEGIN { printf "%.1f", k / 1024 }'; }
 swaps() { od -An -t u8 "$swap_count_file" 2>/dev/null | tr -d ' ' || echo 0; }
 
-# (b - a) / unit / seconds, printed with the given format.
-per_second() {
-    awk -v a="$1" -v b="$2" -v u="$3" -v s="$seconds" -v f="${4:-%.3f}" 'BEGIN { printf f, (b - a) / u / s }'
-}
 
 # Measures the process with the given pid over $seconds after $warmup, the
 # Wine server alongside when its pid is given, and the peer's frames when
@@ -91,16 +84,6 @@ measure_peer() {
     kill "$peer_pid" 2>/dev/null; wait "$peer_pid" 2>/dev/null || true
 }
 
-# Prints "frames median p99 fps" from the saver's frame record.
-interval_stats() {
-    awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n | awk '
-        { v[NR] = $1; sum += $1 }
-        END {
-            if (NR == 0) { print "0 0 0 0"; exit }
-            p99 = v[int(NR * 0.99) > 0 ? int(NR * 0.99) : 1]
-            printf "%d %.2f %.2f %.2f\n", NR + 1, v[int((NR + 1) / 2)], p99, 1000 * NR / sum
-        }'
-}
 
 # Of several lines of figures, the one with the most frames per second (fifth field).
 best_round() { sort -g -r -k5,5 | head -n 1; }

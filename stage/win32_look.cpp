@@ -31,3 +31,8 @@ std::unique_ptr<MonitorSurface> SurfaceForLook(const StageChoice& choice, const 
                                             choice.waveStyle, choice.speedPercent, seed,
                                             [choice] { return ClassicSurface(choice); });
 }
+
+bool RealisticLookRuns()
+{
+    return ContextRunsRealisticLook();
+}

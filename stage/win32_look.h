@@ -14,3 +14,8 @@ constexpr int32_t realisticLookChoice = 1;
 // style and speed. Needs the output's rendering context current. Every look
 // but the classic one (today's water grid) falls back to the classic look.
 std::unique_ptr<MonitorSurface> SurfaceForLook(const StageChoice& choice, const MonitorPart& monitor);
+
+// Whether the current rendering context runs the realistic look; where it
+// does not, SurfaceForLook gives the classic look instead. Asked once per
+// process (one driver serves the saver, or the dialog).
+bool RealisticLookRuns();
