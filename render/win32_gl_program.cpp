@@ -18,6 +18,17 @@ void Resolve(Function& target, const char* name, const char* arbName, bool& comp
     complete = complete && target != nullptr;
 }
 
+// A shader's or a program's log, as the driver's functions for either give it.
+template <class GetParameter, class GetLog>
+std::string InfoLog(GLuint object, GetParameter getParameter, GetLog getLog)
+{
+    GLint length = 0;
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> text(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    getLog(object, static_cast<GLsizei>(text.size()), nullptr, text.data());
+    return text.data();
+}
+
 GLuint CompiledShader(const ShaderFunctions& gl, GLenum kind, const char* source, std::string& log)
 {
     const GLuint shader = gl.createShader(kind);
@@ -30,11 +41,7 @@ GLuint CompiledShader(const ShaderFunctions& gl, GLenum kind, const char* source
     GLint compiled = GL_FALSE;
     gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled != GL_TRUE) {
-        GLint length = 0;
-        gl.getShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> text(static_cast<size_t>(length > 0 ? length : 1), '\0');
-        gl.getShaderInfoLog(shader, static_cast<GLsizei>(text.size()), nullptr, text.data());
-        log = text.data();
+        log = InfoLog(shader, gl.getShaderiv, gl.getShaderInfoLog);
         gl.deleteShader(shader);
         return 0;
     }
@@ -112,11 +119,7 @@ GLuint BuildShaderProgram(const ShaderFunctions& gl, const char* vertexSource, c
     GLint linked = GL_FALSE;
     gl.getProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) {
-        GLint length = 0;
-        gl.getProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> text(static_cast<size_t>(length > 0 ? length : 1), '\0');
-        gl.getProgramInfoLog(program, static_cast<GLsizei>(text.size()), nullptr, text.data());
-        log = text.data();
+        log = InfoLog(program, gl.getProgramiv, gl.getProgramInfoLog);
         gl.deleteProgram(program);
         return 0;
     }

@@ -27,6 +27,25 @@ start_display() {
     sleep 1
 }
 
+# A display of the given size showing a busy desktop to snapshot and to
+# grab, with no Wine session on it yet; sets wallpaper_pid besides xvfb_pid.
+start_busy_desktop() {
+    start_display "$1" "$2"
+    convert -size "$1x$2" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
+        convert -size "$1x$2" gradient:red-blue /tmp/vitrane-bench-root.png
+    display -window root /tmp/vitrane-bench-root.png &
+    wallpaper_pid=$!
+    sleep 1
+    wineserver -k 2>/dev/null || true
+}
+
+stop_busy_desktop() {
+    kill "$wallpaper_pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+
 # Other builds may run their own Wine programs on this machine at the same
 # time; a process is ours when it runs in this prefix.
 in_our_prefix() {

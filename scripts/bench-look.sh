@@ -54,22 +54,13 @@ look_row() {
 run_size() {
     local width=$1 height=$2 load_before
     load_before=$(cut -d ' ' -f 1-3 /proc/loadavg)
-    start_display "$width" "$height"
-    convert -size "${width}x${height}" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
-        convert -size "${width}x${height}" gradient:red-blue /tmp/vitrane-bench-root.png
-    display -window root /tmp/vitrane-bench-root.png &
-    local wallpaper=$!
-    sleep 1
-    wineserver -k 2>/dev/null || true
+    start_busy_desktop "$width" "$height"
     local classic="" realistic="" round
     for round in $(seq "$rounds"); do
         classic+="$(measure_look 0)"$'\n'
         realistic+="$(measure_look 1)"$'\n'
     done
-    kill "$wallpaper" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
+    stop_busy_desktop
     local classic_best realistic_best
     classic_best=$(printf '%s' "$classic" | best_round)
     realistic_best=$(printf '%s' "$realistic" | best_round)

@@ -105,14 +105,7 @@ frames_line() {
 
 run_size() {
     local width=$1 height=$2
-    start_display "$width" "$height"
-    # A busy desktop to snapshot and to grab.
-    convert -size "${width}x${height}" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
-        convert -size "${width}x${height}" gradient:red-blue /tmp/vitrane-bench-root.png
-    display -window root /tmp/vitrane-bench-root.png &
-    local wallpaper=$!
-    sleep 1
-    wineserver -k 2>/dev/null || true
+    start_busy_desktop "$width" "$height"
 
     local vitrane_rounds="" baseline_rounds="" flip_rounds="" round
     for round in $(seq "$rounds"); do
@@ -125,10 +118,7 @@ run_size() {
     local ripples_figures
     ripples_figures=$(measure_peer ripples)
 
-    kill "$wallpaper" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
+    stop_busy_desktop
 
     local vitrane_best baseline_best f_cpu f_sw f_rss f_fps r_cpu r_sw r_rss v_cpu v_sw v_rss
     vitrane_best=$(printf '%s' "$vitrane_rounds" | best_round)
