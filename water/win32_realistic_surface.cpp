@@ -26,7 +26,11 @@ void main()
 // (left, bottom, right, top); the monitor is dark elsewhere. The displaced
 // point keeps half a pixel inside the monitor, so that the edges under the
 // waves never filter in the opposite edge of a picture that fills it.
-const char* const fragmentSource = R"(#version 110
+//
+// Two programs of this source: one for a single picture, one (CROSSFADE
+// defined) for a change of pictures. A software renderer pays for the reads
+// of a branch not taken, so the single picture's program has none.
+const char* const fragmentBody = R"(
 uniform sampler2D light;
 uniform sampler2D shown;
 uniform sampler2D incoming;
@@ -52,13 +56,18 @@ void main()
     vec4 l = texture2D(light, vec2(screen.x, 1.0 - screen.y));
     vec2 at = clamp(screen + (l.rg * 255.0 - 128.0) * shift, edge, 1.0 - edge);
     vec3 colour = PictureAt(shown, shownPlace, shownArea, at);
-    if (fade > 0.0) {
-        colour = mix(colour, PictureAt(incoming, incomingPlace, incomingArea, at), fade);
-    }
+#ifdef CROSSFADE
+    colour = mix(colour, PictureAt(incoming, incomingPlace, incomingArea, at), fade);
+#endif
     colour = colour * (l.b * (255.0 / 128.0)) + l.a * mix(sky, vec3(1.0), l.a);
     gl_FragColor = vec4(colour, 1.0);
 }
 )";
+
+std::string FragmentSource(bool crossfade)
+{
+    return std::string("#version 110\n") + (crossfade ? "#define CROSSFADE\n" : "") + fragmentBody;
+}
 
 void SetPlace(const ShaderFunctions& gl, GLint placeLocation, GLint areaLocation, const PicturePlace& place)
 {
@@ -81,10 +90,12 @@ RealisticSurface::~RealisticSurface()
 
 void RealisticSurface::Release()
 {
-    if (program != 0) {
-        gl.useProgram(0);
-        gl.deleteProgram(program);
-        program = 0;
+    for (Pass& pass : passes) {
+        if (pass.program != 0) {
+            gl.useProgram(0);
+            gl.deleteProgram(pass.program);
+        }
+        pass = Pass();
     }
     if (lightTexture != 0) {
         glDeleteTextures(1, &lightTexture);
@@ -108,10 +119,28 @@ bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
         failure = "no GLSL programs in this OpenGL";
         return false;
     }
-    program = BuildShaderProgram(gl, vertexSource, fragmentSource, failure);
+    for (int crossfade = 0; crossfade < 2; ++crossfade) {
+        if (!BuildPass(passes[crossfade], FragmentSource(crossfade == 1))) {
+            Release();
+            return false;
+        }
+    }
+    gl.useProgram(0);
+    if (glGetError() != GL_NO_ERROR) {
+        failure = "the driver reported an error setting the program up";
+        Release();
+        return false;
+    }
+    return true;
+}
+
+bool RealisticSurface::BuildPass(Pass& pass, const std::string& fragment)
+{
+    const GLuint program = BuildShaderProgram(gl, vertexSource, fragment.c_str(), failure);
     if (program == 0) {
         return false;
     }
+    pass.program = program;
     gl.useProgram(program);
     gl.uniform1i(gl.getUniformLocation(program, "light"), lightUnit);
     gl.uniform1i(gl.getUniformLocation(program, "shown"), shownUnit);
@@ -124,17 +153,11 @@ bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
     gl.uniform2f(gl.getUniformLocation(program, "shift"),
                  perStep * static_cast<float>(monitorHeight) / static_cast<float>(monitorWidth), -perStep);
     gl.uniform3f(gl.getUniformLocation(program, "sky"), skyColour[0], skyColour[1], skyColour[2]);
-    shownPlace = gl.getUniformLocation(program, "shownPlace");
-    shownArea = gl.getUniformLocation(program, "shownArea");
-    incomingPlace = gl.getUniformLocation(program, "incomingPlace");
-    incomingArea = gl.getUniformLocation(program, "incomingArea");
-    fadeLocation = gl.getUniformLocation(program, "fade");
-    gl.useProgram(0);
-    if (glGetError() != GL_NO_ERROR) {
-        failure = "the driver reported an error setting the program up";
-        Release();
-        return false;
-    }
+    pass.shownPlace = gl.getUniformLocation(program, "shownPlace");
+    pass.shownArea = gl.getUniformLocation(program, "shownArea");
+    pass.incomingPlace = gl.getUniformLocation(program, "incomingPlace");
+    pass.incomingArea = gl.getUniformLocation(program, "incomingArea");
+    pass.fade = gl.getUniformLocation(program, "fade");
     return true;
 }
 
@@ -158,8 +181,11 @@ void RealisticSurface::UploadLight(const LightMapView& map)
             glGenTextures(1, &lightTexture);
             glBindTexture(GL_TEXTURE_2D, lightTexture);
         }
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        // One texel per cell of at most 4 x 4 pixels, read unfiltered: a
+        // software renderer's filtering would cost as much as the rest of the
+        // pass, and the picture's own read is filtered.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, map.width, map.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, map.rgba);
@@ -172,21 +198,22 @@ void RealisticSurface::UploadLight(const LightMapView& map)
 
 void RealisticSurface::Update(double seconds)
 {
-    if (program != 0) {
+    if (passes[0].program != 0) {
         UploadLight(light.LightAt(seconds));
     }
 }
 
 bool RealisticSurface::Draw()
 {
-    if (program == 0) {
+    if (passes[0].program == 0) {
         return false;
     }
     DrainErrors();
-    gl.useProgram(program);
-    SetPlace(gl, shownPlace, shownArea, shown.place);
-    SetPlace(gl, incomingPlace, incomingArea, incoming.place);
-    gl.uniform1f(fadeLocation, fade);
+    const Pass& pass = passes[fade > 0.0f ? 1 : 0];
+    gl.useProgram(pass.program);
+    SetPlace(gl, pass.shownPlace, pass.shownArea, shown.place);
+    SetPlace(gl, pass.incomingPlace, pass.incomingArea, incoming.place);
+    gl.uniform1f(pass.fade, fade);
     gl.activeTexture(GL_TEXTURE0 + incomingUnit);
     glBindTexture(GL_TEXTURE_2D, incoming.texture);
     gl.activeTexture(GL_TEXTURE0 + shownUnit);
@@ -287,7 +314,7 @@ bool ContextRunsRealisticLook()
     if (runs < 0) {
         const ShaderFunctions gl = ResolveShaderFunctions();
         std::string log;
-        const GLuint program = BuildShaderProgram(gl, vertexSource, fragmentSource, log);
+        const GLuint program = BuildShaderProgram(gl, vertexSource, FragmentSource(true).c_str(), log);
         runs = program != 0 ? 1 : 0;
         if (program != 0) {
             gl.deleteProgram(program);

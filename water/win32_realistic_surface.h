@@ -58,19 +58,25 @@ private:
     void Release();
     void UploadLight(const LightMapView& map);
 
+    // A program and its uniforms.
+    struct Pass {
+        GLuint program = 0;
+        GLint shownPlace = -1;
+        GLint shownArea = -1;
+        GLint incomingPlace = -1;
+        GLint incomingArea = -1;
+        GLint fade = -1;
+    };
+    bool BuildPass(Pass& pass, const std::string& fragment);
+
     LightMapSource& light;
     ShaderFunctions gl;
-    GLuint program = 0;
+    Pass passes[2];  // one picture; a crossfade
     GLuint lightTexture = 0;
     int lightWidth = 0;
     int lightHeight = 0;
     int monitorWidth = 0;
     int monitorHeight = 0;
-    GLint shownPlace = -1;
-    GLint shownArea = -1;
-    GLint incomingPlace = -1;
-    GLint incomingArea = -1;
-    GLint fadeLocation = -1;
     PlacedPicture shown;
     PlacedPicture incoming;
     float fade = 0.0f;

@@ -46,7 +46,8 @@ std::vector<uint8_t> Pattern()
     return pixels;
 }
 
-std::vector<uint8_t> DrawnFrame(LightMapSource& light, const PlacedPicture& picture)
+std::vector<uint8_t> DrawnFrame(LightMapSource& light, const PlacedPicture& picture,
+                                const PlacedPicture& incoming = PlacedPicture{}, float fade = 0.0f)
 {
     RealisticSurface surface(light);
     std::vector<uint8_t> frame(kSide * kSide * 4);
@@ -55,7 +56,7 @@ std::vector<uint8_t> DrawnFrame(LightMapSource& light, const PlacedPicture& pict
         return frame;
     }
     glViewport(0, 0, kSide, kSide);
-    surface.SetPictures(picture, PlacedPicture{}, 0.0f);
+    surface.SetPictures(picture, incoming, fade);
     surface.Update(0.0);
     EXPECT_TRUE(surface.Draw());
     glReadBuffer(GL_BACK);
@@ -119,6 +120,17 @@ TEST(RealisticSurfaceTest, CausticScalesBrightnessAndTheBandsAreDark)
     const std::vector<uint8_t> frame = DrawnFrame(brighter, PlacedPicture{texture, leftHalf});
     EXPECT_NEAR(frame[(10 + 32 * kSide) * 4], 150, 1);  // 100 x 192 / 128
     EXPECT_EQ(frame[(40 + 32 * kSide) * 4], 0);
+    // A quarter of the way to a picture of 200 that fills the monitor: the
+    // band shows a quarter of it.
+    const std::vector<uint8_t> light(kSide * kSide * 4, 200);
+    GLuint incoming = 0;
+    CreateTexture(&incoming, GL_RGBA, kSide, kSide, GL_RGBA, light.data());
+    FlatLight still(128, 128, 128, 0);
+    const std::vector<uint8_t> fading =
+        DrawnFrame(still, PlacedPicture{texture, leftHalf}, PlacedPicture{incoming, inPlace}, 0.25f);
+    EXPECT_NEAR(fading[(10 + 32 * kSide) * 4], 125, 1);
+    EXPECT_NEAR(fading[(40 + 32 * kSide) * 4], 50, 1);
+    glDeleteTextures(1, &incoming);
     glDeleteTextures(1, &texture);
 }
 
