@@ -120,7 +120,7 @@ static std::string ReadSetting(const char* key)
 
 bool SettingHeldByPolicy(std::string_view key)
 {
-    return FindIniValue(sources.policy, key) != nullptr;
+    return PolicyDecidesSetting(sources.policy, key);
 }
 
 bool AnySettingHeldByPolicy()
