@@ -278,34 +278,12 @@ TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
     EXPECT_EQ(1, useCustomPicture);
 }
 
-// Values under Software\Policies\Vitrane in the test prefix's registry.
-void ClearPolicies()
-{
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
-    }
-}
-
-void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size)
-{
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(root, L"Software\\Policies\\Vitrane", name, type, data, static_cast<DWORD>(size)));
-}
-
-void SetPolicy(HKEY root, const wchar_t* name, DWORD number)
-{
-    SetPolicy(root, name, REG_DWORD, &number, sizeof number);
-}
-
 TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHasThem)
 {
     const std::string beside = folder.Path() + "Vitrane.ini";
     Store("[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\nSpeed=75\r\nWaveStyle=0\r\n"
           "SlideSeconds=10\r\n");
-    ClearPolicies();
-    struct Cleanup {
-        ~Cleanup() { ClearPolicies(); }
-    } cleanup;
+    const NoPoliciesAround noPolicies;
     ASSERT_TRUE(SetEnvironmentVariableW(L"VITRANE_TEST_SHARE", L"\\\\server\\share"));
     const wchar_t picture[] = L"%VITRANE_TEST_SHARE%\\sea.jpg";
     SetPolicy(HKEY_CURRENT_USER, L"CustomPicture", REG_EXPAND_SZ, picture, sizeof picture);
