@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "settings/win32_settings_store.h"
 #include "text/win32_wide.h"
@@ -262,6 +263,137 @@ TEST_F(LoadSettingsTest, AReplaceStoppedHalfWayLosesNoSettings)
         EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver);
         (void)FindClose(leftOver);
     }
+}
+
+// Where ReplaceFileW stops half way, as the system may: the old file goes
+// back, or, where it cannot, the new one takes its place; where neither can,
+// both are left for the next load, which adopts the new one. Whatever stays
+// beside a good file is gone after the next load.
+TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
+{
+    enum class Stop { untouched, oldSetAside, oldSetAsideAndHeld, bothHeld };
+    struct Case {
+        const char* name;
+        Stop stop;
+        bool replaced;
+        int32_t speedLoaded;
+    };
+    const Case cases[] = {
+        {"nothing moved", Stop::untouched, false, 150},
+        {"old file set aside", Stop::oldSetAside, false, 150},
+        {"old file set aside and held", Stop::oldSetAsideAndHeld, true, 200},
+        {"both held", Stop::bothHeld, false, 200},
+    };
+    static Stop stop;
+    static std::vector<HANDLE> held;
+    UseUserDataFolder("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder caseFolder;
+        const std::wstring file = WideFromUtf8(caseFolder.Path() + "Vitrane.ini");
+        const std::wstring replacement = file + L".5-0.tmp";
+        WriteBytes(Utf8FromWide(file), "[Vitrane settings]\r\nSpeed=150\r\n");
+        WriteBytes(Utf8FromWide(replacement), "[Vitrane settings]\r\nSpeed=200\r\n");
+        stop = c.stop;
+        systemFileReplace = [](const std::wstring& file, const std::wstring& replacement, const std::wstring& backup) {
+            const auto hold = [](const std::wstring& path) {
+                held.push_back(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
+            };
+            if (stop != Stop::untouched) {
+                (void)MoveFileW(file.c_str(), backup.c_str());
+            }
+            if (stop == Stop::oldSetAsideAndHeld || stop == Stop::bothHeld) {
+                hold(backup);
+            }
+            if (stop == Stop::bothHeld) {
+                hold(replacement);
+            }
+            SetLastError(stop == Stop::untouched ? ERROR_UNABLE_TO_MOVE_REPLACEMENT
+                                                 : ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+            return false;
+        };
+        EXPECT_EQ(c.replaced, ReplaceFileOrMove(file, replacement, true));
+        systemFileReplace = [](const std::wstring& file, const std::wstring& replacement, const std::wstring& backup) {
+            return ReplaceFileW(file.c_str(), replacement.c_str(), backup.c_str(), 0, nullptr, nullptr) != FALSE;
+        };
+        for (HANDLE handle : held) {
+            (void)CloseHandle(handle);
+        }
+        held.clear();
+        if (!c.replaced && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            (void)DeleteFileW(replacement.c_str());  // as a failed save does where the file is there
+        }
+        LoadSettings(caseFolder.Path());
+        EXPECT_EQ(c.speedLoaded, speedPercent);
+        WIN32_FIND_DATAW found;
+        const HANDLE leftOver = FindFirstFileW((file + L".*.tmp*").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver) << Utf8FromWide(found.cFileName);
+        (void)FindClose(leftOver);
+    }
+}
+
+// What a save left behind where the user's file should be: the next save
+// adopts it and writes there, never beside the program where the user's file
+// would hide it; leftovers beside a good file, and a killed save's copy, go.
+TEST_F(LoadSettingsTest, LeftoversNeverOutliveANewerSave)
+{
+    const std::string userFolder = userData.MakeFolder("Roaming") + "\\Vitrane";
+    ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(userFolder).c_str(), nullptr));
+    const std::string userFile = userFolder + "\\Vitrane.ini";
+    LoadSettings(folder.Path());
+    WriteBytes(userFile + ".1-0.tmp.old", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"Speed", "200"}}, failedPath));
+    bool exists = true;
+    (void)ReadBytes(folder.Path() + "Vitrane.ini", &exists);
+    EXPECT_FALSE(exists) << "written beside the program";
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    EXPECT_EQ(1, waveStyle);
+
+    WriteBytes(userFile + ".1-1.tmp.old", "[Vitrane settings]\r\nSpeed=75\r\n");
+    WriteBytes(userFile + ".1-2.tmp", "[Vitrane settings]\r\nSpeed=");  // a killed save's
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    ASSERT_TRUE(DeleteFileW(WideFromUtf8(userFile).c_str()));  // the user's reset
+    LoadSettings(folder.Path());
+    EXPECT_EQ(100, speedPercent);
+    WIN32_FIND_DATAW found;
+    const HANDLE leftOver = FindFirstFileW(WideFromUtf8(userFolder + "\\*.tmp*").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver) << Utf8FromWide(found.cFileName);
+    (void)FindClose(leftOver);
+}
+
+// The saver's exit save coming while the dialog's OK is being written waits
+// for it, then changes the file OK wrote: neither undoes the other.
+TEST_F(LoadSettingsTest, TwoSavesAtOnceKeepBothChanges)
+{
+    UseUserDataFolder("");
+    Store("[Vitrane settings]\r\nSpeed=150\r\n");
+    LoadSettings(folder.Path());
+    static HANDLE exitSave;
+    settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool exists) {
+        if (exitSave == nullptr) {
+            exitSave = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+                std::string failedPath;
+                return SaveSettings({{"LastFolderPicture", "D:\\last.jpg"}}, failedPath) ? 0 : 1;
+            }, nullptr, 0, nullptr);
+            (void)WaitForSingleObject(exitSave, 300);  // time for it to read and write, had it not to wait
+        }
+        return ReplaceFileOrMove(file, replacement, exists);
+    };
+    std::string failedPath;
+    EXPECT_TRUE(SaveSettings({{"Speed", "200"}}, failedPath));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(exitSave, 10000));
+    DWORD exitCode = 1;
+    (void)GetExitCodeThread(exitSave, &exitCode);
+    (void)CloseHandle(exitSave);
+    settingsFileReplace = ReplaceFileOrMove;
+    EXPECT_EQ(0u, exitCode);
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    EXPECT_EQ("D:\\last.jpg", lastFolderPicture);
 }
 
 TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
