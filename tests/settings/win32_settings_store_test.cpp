@@ -414,7 +414,7 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
 {
     const std::string beside = folder.Path() + "Vitrane.ini";
     Store("[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\nSpeed=75\r\nWaveStyle=0\r\n"
-          "SlideSeconds=10\r\n");
+          "SlideSeconds=10\r\nPictureFolder=D:\\Photos\r\n");
     const NoPoliciesAround noPolicies;
     ASSERT_TRUE(SetEnvironmentVariableW(L"VITRANE_TEST_SHARE", L"\\\\server\\share"));
     const wchar_t picture[] = L"%VITRANE_TEST_SHARE%\\sea.jpg";
@@ -426,6 +426,7 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
     SetPolicy(HKEY_LOCAL_MACHINE, L"SlideSeconds", 3);            // out of range
     LoadSettings(folder.Path());
     EXPECT_EQ("\\\\server\\share\\sea.jpg", customPicturePath);
+    EXPECT_EQ("", pictureFolder) << "the folder would replace the administrator's picture";
     EXPECT_EQ(1, useCustomPicture);
     EXPECT_EQ(150, speedPercent);
     EXPECT_EQ(0, waveStyle);
@@ -435,11 +436,11 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
 
     std::string failedPath;
     ASSERT_TRUE(SaveSettings({{"CustomPicture", "E:\\x.jpg"}, {"UseCustomPic", "1"}, {"Speed", "200"},
-                              {"WaveStyle", "1"}, {"SlideSeconds", "30"}},
+                              {"WaveStyle", "1"}, {"SlideSeconds", "30"}, {"PictureFolder", "E:\\Mine"}},
                              failedPath));
     bool exists = false;
     EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "0"}, {"Speed", "75"},
-                      {"WaveStyle", "1"}, {"SlideSeconds", "30"}}),
+                      {"WaveStyle", "1"}, {"SlideSeconds", "30"}, {"PictureFolder", "D:\\Photos"}}),
               SectionValues(ReadBytes(beside, &exists), "Vitrane settings"));
 }
 
