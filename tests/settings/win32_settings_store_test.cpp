@@ -220,58 +220,13 @@ TEST_F(LoadSettingsTest, ASaveThatFailsAtTheLastStepLeavesTheFileAndNoTemporary)
     }
 }
 
-// The replace stops half way and neither file can be moved back or on: the
-// old file lies under the backup name only. The next load adopts the complete
-// new copy, or the old file where the copy is gone too.
-TEST_F(LoadSettingsTest, AReplaceStoppedHalfWayLosesNoSettings)
-{
-    static bool copyGone;
-    struct Case {
-        const char* name;
-        bool copyGone;
-        int32_t speed;
-    };
-    const Case cases[] = {{"new copy and old file left", false, 200}, {"old file alone", true, 150}};
-    UseUserDataFolder("");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScratchFolder caseFolder;
-        WriteBytes(caseFolder.Path() + "Vitrane.ini", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
-        LoadSettings(caseFolder.Path());
-        copyGone = c.copyGone;
-        // What ReplaceFileW leaves when it fails with ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
-        settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool) {
-            (void)MoveFileW(file.c_str(), (replacement + L".old").c_str());
-            if (copyGone) {
-                (void)DeleteFileW(replacement.c_str());
-            }
-            return false;
-        };
-        std::string failedPath;
-        EXPECT_FALSE(SaveSettings({{"Speed", "200"}}, failedPath));
-        settingsFileReplace = ReplaceFileOrMove;
-        LoadSettings(caseFolder.Path());
-        EXPECT_EQ(c.speed, speedPercent);
-        EXPECT_EQ(1, waveStyle);
-        // Back under its own name, the file takes the next save.
-        ASSERT_TRUE(SaveSettings({{"WaveStyle", "0"}}, failedPath));
-        LoadSettings(caseFolder.Path());
-        EXPECT_EQ(c.speed, speedPercent);
-        EXPECT_EQ(0, waveStyle);
-        WIN32_FIND_DATAW found;
-        const HANDLE leftOver = FindFirstFileW(WideFromUtf8(caseFolder.Path() + "*.tmp*").c_str(), &found);
-        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver);
-        (void)FindClose(leftOver);
-    }
-}
-
 // Where ReplaceFileW stops half way, as the system may: the old file goes
 // back, or, where it cannot, the new one takes its place; where neither can,
-// both are left for the next load, which adopts the new one. Whatever stays
-// beside a good file is gone after the next load.
+// both are left for the next load, which adopts the new one (or the old one
+// where the new is gone too). Nothing stays beside the file after that load.
 TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
 {
-    enum class Stop { untouched, oldSetAside, oldSetAsideAndHeld, bothHeld };
+    enum class Stop { untouched, oldSetAside, oldSetAsideAndHeld, bothHeld, oldHeldNewGone };
     struct Case {
         const char* name;
         Stop stop;
@@ -283,6 +238,7 @@ TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
         {"old file set aside", Stop::oldSetAside, false, 150},
         {"old file set aside and held", Stop::oldSetAsideAndHeld, true, 200},
         {"both held", Stop::bothHeld, false, 200},
+        {"old file held, new copy gone", Stop::oldHeldNewGone, false, 150},
     };
     static Stop stop;
     static std::vector<HANDLE> held;
@@ -291,7 +247,7 @@ TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
         SCOPED_TRACE(c.name);
         ScratchFolder caseFolder;
         const std::wstring file = WideFromUtf8(caseFolder.Path() + "Vitrane.ini");
-        const std::wstring replacement = file + L".5-0.tmp";
+        const std::wstring replacement = file + L".1-0.tmp";  // process 1: none
         WriteBytes(Utf8FromWide(file), "[Vitrane settings]\r\nSpeed=150\r\n");
         WriteBytes(Utf8FromWide(replacement), "[Vitrane settings]\r\nSpeed=200\r\n");
         stop = c.stop;
@@ -303,11 +259,14 @@ TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
             if (stop != Stop::untouched) {
                 (void)MoveFileW(file.c_str(), backup.c_str());
             }
-            if (stop == Stop::oldSetAsideAndHeld || stop == Stop::bothHeld) {
+            if (stop != Stop::untouched && stop != Stop::oldSetAside) {
                 hold(backup);
             }
             if (stop == Stop::bothHeld) {
                 hold(replacement);
+            }
+            if (stop == Stop::oldHeldNewGone) {
+                (void)DeleteFileW(replacement.c_str());
             }
             SetLastError(stop == Stop::untouched ? ERROR_UNABLE_TO_MOVE_REPLACEMENT
                                                  : ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
