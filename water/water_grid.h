@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "geometry/vec3.h"
 #include "water/grid2d.h"
-#include "water/vec3.h"
 #include "water/wave_field.h"
 #include "water/wave_mode.h"
 
