@@ -68,10 +68,6 @@ public:
     // Random drops are these, at random places, depths and moments.
     void AddDrop(float u, float v, float depth);
 
-    // The height at (u, v), in 0..1 of the field's width and height (held to
-    // it), blended from the four nearest cell centres.
-    float HeightAt(float u, float v) const;
-
     // How fast Rain's rings spread now: cells per second.
     double RingCellsPerSecond() const;
 
