@@ -13,8 +13,9 @@ const float surfaceAmplitude = 0.0022f;
 const float depth = 0.4f;
 const float waterIndex = 1.33f;
 const float displacementPerGradient = surfaceAmplitude * depth * (1.0f - 1.0f / waterIndex);
-// The caustics focus the light falling straight down through the same water.
-const float focusPerCurvature = displacementPerGradient;
+// The caustics focus the light falling straight down as if through twice the
+// depth: through the view's own they would hardly show at these gentle slopes.
+const float focusPerCurvature = 2.0f * displacementPerGradient;
 // Where the focus would pass a point (the light of a whole cell onto less
 // than a fifth of it), the brightness stops growing.
 const float sharpestFocus = 0.2f;

@@ -21,8 +21,8 @@ const double classicRadiansPerSecond = 0.2 / 0.016;
 const double dropRadiusHeights = 0.025;
 const double minDropCells = 2.5;
 // Random drops are this deep, from shallow to deep.
-const double shallowestDrop = 0.6;
-const double deepestDrop = 1.4;
+const double shallowestDrop = 0.8;
+const double deepestDrop = 1.6;
 // The motion's amplitude falls by e every 1 / ringFadePerSecond seconds at
 // Speed 100 %, beside the spreading that thins every ring.
 const double ringFadePerSecond = 0.5;

@@ -43,7 +43,7 @@ public:
     // the grid, all of them) per second. Speed scales it.
     static constexpr double ringHeightsPerSecond = 0.22;
     // Drops per second over a whole monitor at Speed 100 % (Speed scales it).
-    static constexpr double usualDropsPerSecond = 4.0;
+    static constexpr double usualDropsPerSecond = 6.0;
 
     // Sizes the field for `columns` x `rows` cells (each at least 1) and the
     // style (Rings, Crossed or Rain; any other value stays flat), at the
