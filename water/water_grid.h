@@ -57,7 +57,7 @@ private:
     void AnimateRain(float time);
 
     Grid2D<double> ringAngles;  // radians of each vertex's ring, before the phase
-    // Rain's heights, two cells per vertex step so that a drop spans a few
-    // vertices; vertex (i, j) rides on cell (2i, 2j). Sized only for Rain.
+    // Rain's heights, one cell per vertex: a drop spans a few vertices, and
+    // its ring is wide enough for the grid to show. Sized only for Rain.
     WaveField rain;
 };

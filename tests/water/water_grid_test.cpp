@@ -257,8 +257,8 @@ TEST(WaterGridAnimate, RainStartsStillAndMovesWithinTheBand)
                 highest = std::max(highest, v.z);
             }
         }
-        EXPECT_TRUE(lowest < 0.99f && lowest > 0.8f) << speed << ": " << lowest;
-        EXPECT_TRUE(highest > 1.005f && highest < 1.2f) << speed << ": " << highest;
+        EXPECT_TRUE(lowest < 0.99f && lowest >= 0.8f) << speed << ": " << lowest;
+        EXPECT_TRUE(highest > 1.005f && highest <= 1.2f) << speed << ": " << highest;
     }
 }
 
