@@ -138,8 +138,10 @@ double WaveField::RingCellsPerSecond() const
 
 void WaveField::AdvanceTo(double seconds)
 {
-    if (!(seconds >= 0.0)) {
-        seconds = 0.0;  // also a NaN
+    if (!(seconds >= 0.0) || !std::isfinite(seconds)) {
+        // A clock gone wrong (NaN, infinite or negative) holds the water still
+        // rather than filling it with NaNs, which the light's bytes cannot hold.
+        seconds = started ? lastSeconds : 0.0;
     }
     if (!started) {
         started = true;
