@@ -37,7 +37,7 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
     ComputeRingAngles();
     rain = WaveField{};
     if (waveMode == Rain && columns > 0 && rows > 0) {
-        rain.Init(columns, rows, Rain, speedPercent);
+        rain.Init(columns, rows, Rain, speedPercent, rainSeed);
     }
 
     // The flat start uses a wider x step (0.42) than Rings rewrites each frame

@@ -49,6 +49,9 @@ public:
     // How far the waves advance per frame, in percent of the usual step; the
     // frames themselves keep their pace.
     int32_t speedPercent = 100;
+    // Where Rain's drops start, read by Init: the same seed, the same rain.
+    // Set it before Init (from the clock, say) for a rain of its own each run.
+    uint32_t rainSeed = 1;
     Grid2D<Vec3> vertices;
     Grid2D<TexCoord> texCoords;
 
