@@ -90,9 +90,21 @@ static std::unique_ptr<MonitorSet> ChosenMonitorSet(PictureSource source)
                                         });
 }
 
+// Each monitor's shape, in the layout's order, as the slideshow matches
+// pictures to them.
+static std::vector<PictureShape> MonitorShapes(const MonitorSet& monitors)
+{
+    std::vector<PictureShape> shapes;
+    for (size_t i = 0; i < monitors.Count(); ++i) {
+        const ScreenRect& piece = monitors.Part(i).piece;
+        shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
+    }
+    return PictureShapesWanted(shapes);
+}
+
 // Picture files are listed and decoded off this thread: a folder's pictures
 // in turn, or the one chosen file.
-static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount)
+static SlideshowChoice ChosenSlideshow(PictureSource source, const MonitorSet& monitors, Mode mode)
 {
     SlideshowChoice choice;
     if (source == PictureSource::File) {
@@ -103,9 +115,12 @@ static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount
     choice.includeSubfolders = includeSubfolders;
     choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
     choice.previous = lastFolderPicture;
-    choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
+    choice.monitors = monitorPictures ? static_cast<int>(monitors.Count()) : 1;
+    if (monitorPictures) {
+        choice.monitorShapes = MonitorShapes(monitors);
+    }
     choice.cacheMegabytes = cacheMegabytes;
-    choice.fillsCache = true;
+    choice.fillsCache = StoresCacheCopies(mode);
     return choice;
 }
 
@@ -173,6 +188,8 @@ static DWORD WINAPI EndAfterSave(LPVOID parameter)
 
 // The monitors the output shows; null in the modes that show none.
 static MonitorSet* shownMonitors = nullptr;
+// The slideshow on them, with a picture per monitor; null otherwise.
+static Slideshow* monitorSlideshow = nullptr;
 // How the loop paces the frames; null outside it.
 static FramePacing* framePacing = nullptr;
 
@@ -189,6 +206,9 @@ static void FollowDisplayChange()
     shownMonitors->CaptureJoining(monitors);
     const ScreenRect covered = scene.output.CoverVirtualScreen();
     shownMonitors->LayOut(monitors, covered);
+    if (monitorSlideshow != nullptr) {
+        monitorSlideshow->SetMonitorShapes(MonitorShapes(*shownMonitors));
+    }
     // The primary display's rate may have changed with the rest.
     if (framePacing != nullptr) {
         *framePacing = FramePacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
@@ -282,14 +302,18 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const PictureSource source = ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder);
     std::unique_ptr<MonitorSet> monitors;
-    if (!StartMode(ParseCommandLine(commandLine), commandLine, source, monitors)) {
+    const StartRequest request = ParseCommandLine(commandLine);
+    if (!StartMode(request, commandLine, source, monitors)) {
         return 0;
     }
     Slideshow slideshow;
     SlideshowFeed feed(slideshow);
     const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
     if (monitors != nullptr && showsFiles) {
-        slideshow.Start(ChosenSlideshow(source, monitors->Count()), PictureDecodeSize(scene.output));
+        slideshow.Start(ChosenSlideshow(source, *monitors, request.mode), PictureDecodeSize(scene.output));
+        if (source == PictureSource::Folder && monitorPictures) {
+            monitorSlideshow = &slideshow;
+        }
         monitors->FeedSurfaces(
             [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
         scene.Add(&feed);

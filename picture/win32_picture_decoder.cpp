@@ -172,6 +172,7 @@ struct StoredPicture {
     std::unique_ptr<uint8_t[]> pixels;
     PixelSize size = {0, 0};
     int orientation = 1;
+    PixelSize uprightSize = {0, 0};
 };
 
 // Every decoder object is gone when this returns: a photo's decoder may hold
@@ -200,6 +201,7 @@ static PictureDecode DecodeStoredPicture(const wchar_t* path, PixelSize largestM
     picture.orientation = PictureOrientation(decoder.Get(), frame.Get(), path);
     const bool swapped = OrientationSwapsSides(picture.orientation);
     const PixelSize uprightSize = swapped ? PixelSize{stored.height, stored.width} : stored;
+    picture.uprightSize = uprightSize;
     const PixelSize size = PictureTextureSize(uprightSize, largestMonitor, maxTextureSide);
     if (size.width == 0 || size.height == 0) {
         return PictureDecode::Refused;
@@ -233,6 +235,7 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
                          upright.get());
     picture.pixels = std::move(upright);
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
+    picture.uprightSize = stored.uprightSize;
     return PictureDecode::Decoded;
 }
 
@@ -307,6 +310,7 @@ static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTex
     const PixelSize pixels = {HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)),
                               HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY))};
     const PixelSize size = PictureTextureSize(pixels, largestMonitor, maxTextureSide);
+    decoded.uprightSize = pixels;
     const bool rendered = size.width != 0 && size.height != 0 &&
                           RenderOlePicture(picture.Get(), memory, hmWidth, hmHeight, size, decoded);
     (void)DeleteDC(memory);

@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "library/picture_table.h"
 #include "library/slideshow.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 const uint32_t dir = fileAttributeDirectory;
 
 // A folder tree in memory; "loop" is a link to the root, "deep" nests without end.
-bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
+FolderListing ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
 {
     static const std::map<std::string, std::vector<FolderEntry>> tree = {
         {"P",
@@ -26,9 +27,12 @@ bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
     };
     const auto found = tree.find(folder);
     if (found != tree.end()) {
-        return take(found->second);
+        return take(found->second) ? FolderListing::Listed : FolderListing::Failed;
     }
-    return folder.rfind("P\\deep", 0) == 0 && take({{"x.jpg"}, {"deep", dir}});
+    if (folder.rfind("P\\deep", 0) == 0 && take({{"x.jpg"}, {"deep", dir}})) {
+        return FolderListing::Listed;
+    }
+    return FolderListing::NotFound;
 }
 
 // Every picture a walk finds, stepping it until nothing is due at `now`.
@@ -110,21 +114,21 @@ TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
         const int listing = ++listings[folder];
         if (folder == "R") {
             take({{"a.jpg"}, {"S", dir}, {"gone", dir}});
-            return true;
+            return FolderListing::Listed;
         }
         if (folder == "R\\S") {
             take({{"b.jpg"}, {"T", dir}});
             if (listing <= failingListings) {
-                return false;
+                return FolderListing::Failed;
             }
             take({{"c.jpg"}});
-            return true;
+            return FolderListing::Listed;
         }
         if (folder == "R\\S\\T") {
             take({{"d.jpg"}});
-            return true;
+            return FolderListing::Listed;
         }
-        return false;
+        return FolderListing::Failed;
     };
     FolderWalk walk("R", true, {".jpg"});
     std::vector<std::string> found;
@@ -168,7 +172,7 @@ TEST(FolderWalk, TheFirstPictureDoesNotWaitForTheTopFolder)
         } else {
             take({{folder.substr(2) + ".jpg"}});
         }
-        return true;
+        return FolderListing::Listed;
     };
     FolderWalk walk("L", true, {".jpg"});
     auto found = [&](const std::vector<FolderPicture>& pictures) { events.push_back(pictures.front().path); };
@@ -189,20 +193,20 @@ std::vector<FolderPicture> Named(int count, int deferredCount = 0)
 }
 
 // An order of pictures all found at once.
-SlideOrder Ordered(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed)
+PictureTable Ordered(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed)
 {
-    SlideOrder order(previous, seed);
-    order.Add(pictures);
-    order.SetMoreComing(false);
+    PictureTable order(previous, seed);
+    order.Found(pictures);
+    order.WalkState(false, true, false);
     return order;
 }
 
-TEST(SlideOrder, EveryPictureOnceARoundNeverThePreviousFirst)
+TEST(PictureTable, EveryPictureOnceARoundNeverThePreviousFirst)
 {
     for (int count : {1, 2, 3, 7}) {
         for (uint32_t seed = 0; seed < 20; ++seed) {
             SCOPED_TRACE(testing::Message() << count << " pictures, seed " << seed);
-            SlideOrder order = Ordered(Named(count), "P1", seed);
+            PictureTable order = Ordered(Named(count), "P1", seed);
             std::string last;
             for (int round = 0; round < 3; ++round) {
                 std::set<std::string> seen;
@@ -223,12 +227,12 @@ TEST(SlideOrder, EveryPictureOnceARoundNeverThePreviousFirst)
     }
 }
 
-TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
+TEST(PictureTable, MonitorsShowDifferentPicturesWhileThereAreEnough)
 {
     // Two monitors, each avoiding what both show: distinct as long as the
     // folder has more pictures than are on screen.
     for (int count : {2, 3, 5}) {
-        SlideOrder order = Ordered(Named(count), "", 7);
+        PictureTable order = Ordered(Named(count), "", 7);
         std::vector<std::string> screen = {order.Next({}, 0), ""};
         screen[1] = order.Next({screen[0]}, 0);
         EXPECT_NE(screen[0], screen[1]);
@@ -244,9 +248,9 @@ TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
     }
 }
 
-TEST(SlideOrder, FailuresAndDeferredPictures)
+TEST(PictureTable, FailuresAndDeferredPictures)
 {
-    SlideOrder order = Ordered(Named(2, 2), "", 3);
+    PictureTable order = Ordered(Named(2, 2), "", 3);
     std::set<std::string> picked;
     for (int i = 0; i < 8; ++i) {
         picked.insert(order.Next({}, 0));
@@ -261,48 +265,48 @@ TEST(SlideOrder, FailuresAndDeferredPictures)
     order.Drop("p3");
     EXPECT_EQ(0u, order.Count());
     EXPECT_EQ("", order.Next({}, 0));
-    EXPECT_EQ("", SlideOrder("", 1).Next({}, 0));
+    EXPECT_EQ("", PictureTable("", 1).Next({}, 0));
 }
 
-TEST(SlideOrder, PicturesFoundDuringARoundShowInItAndThePreviousNeverFirst)
+TEST(PictureTable, PicturesFoundDuringARoundShowInItAndThePreviousNeverFirst)
 {
     for (uint32_t seed = 0; seed < 20; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        SlideOrder order("P0", seed);
-        order.Add({{"p0"}, {"d", true}});
+        PictureTable order("P0", seed);
+        order.Found({{"p0"}, {"d", true}});
         // Only the previous picture and a deferred one so far: nothing yet.
         EXPECT_EQ("", order.Next({}, 0));
-        order.Add({{"p1"}, {"p0"}});
+        order.Found({{"p1"}, {"p0"}});
         EXPECT_EQ("p1", order.Next({}, 0));
-        order.Add({{"p2"}, {"p3"}});
+        order.Found({{"p2"}, {"p3"}});
         std::set<std::string> round = {order.Next({"p1"}, 0), order.Next({}, 0)};
         EXPECT_EQ((std::set<std::string>{"p2", "p3"}), round);
         // The first round ends with the previous picture; one found during
         // the second still shows in it, before any shows again.
         EXPECT_EQ("p0", order.Next({}, 0));
         round = {order.Next({"p0"}, 0)};
-        order.Add({{"p4"}});
+        order.Found({{"p4"}});
         for (int i = 0; i < 4; ++i) {
             round.insert(order.Next({}, 0));
         }
         EXPECT_EQ((std::set<std::string>{"p0", "p1", "p2", "p3", "p4"}), round);
     }
     // Alone, the previous picture and the deferred ones come once nothing else can.
-    SlideOrder alone("p0", 1);
-    alone.Add({{"p0"}});
+    PictureTable alone("p0", 1);
+    alone.Found({{"p0"}});
     EXPECT_EQ("", alone.Next({}, 0));
-    alone.SetMoreComing(false);
+    alone.WalkState(false, true, false);
     EXPECT_EQ("p0", alone.Next({}, 0));
-    SlideOrder deferredOnly("", 1);
-    deferredOnly.Add({{"d", true}});
+    PictureTable deferredOnly("", 1);
+    deferredOnly.Found({{"d", true}});
     EXPECT_EQ("", deferredOnly.Next({}, 0));
-    deferredOnly.SetMoreComing(false);
+    deferredOnly.WalkState(false, true, false);
     EXPECT_EQ("d", deferredOnly.Next({}, 0));
 }
 
-TEST(SlideOrder, SkippedPicturesComeBackAfterAGrowingDelay)
+TEST(PictureTable, SkippedPicturesComeBackAfterAGrowingDelay)
 {
-    SlideOrder order = Ordered(Named(2), "", 5);
+    PictureTable order = Ordered(Named(2), "", 5);
     const std::string skipped = order.Next({}, 0);
     const std::string other = skipped == "p0" ? "p1" : "p0";
     order.Skip(skipped, 1000);

@@ -150,7 +150,7 @@ TEST(PictureCacheStore, ASlideshowShowsCopiesWhileItsFolderIsAwayAndDropsThoseIt
         if (!folderAway) {
             take(listed);
         }
-        return !folderAway;
+        return folderAway ? FolderListing::Failed : FolderListing::Listed;
     };
     files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
         picture = Filled({8, 8}, 200);

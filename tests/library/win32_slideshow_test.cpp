@@ -83,7 +83,7 @@ TEST(Win32Slideshow, StopsWhateverAllocationFails)
         failingThread = failingThread || failWalk;
         take(folder == root ? std::vector<FolderEntry>{{"first picture.bmp"}, {"sub", fileAttributeDirectory}}
                             : std::vector<FolderEntry>{{"second picture.bmp"}});
-        return true;
+        return FolderListing::Listed;
     };
     files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
         failingThread = failingThread || !failWalk;
