@@ -79,18 +79,23 @@ TEST(FindFolderPictures, PicturesOfTheTreeWithinItsLimits)
         FolderWalkLimits limits;
         size_t count;
         Set shown;  // a subset of what is found when count limits it
+        bool cutShort;
     };
     const Case cases[] = {
-        {"top only", false, {}, 5, top},
-        {"depth 2", true, {2, 100, 100}, 9, below},
-        {"depth 0", true, {0, 100, 100}, 5, top},
-        {"one folder", true, {5, 1, 100}, 5, top},
-        {"three pictures", true, {5, 100, 3}, 3, {}},
+        {"top only", false, {}, 5, top, false},
+        {"depth 2", true, {2, 100, 100}, 9, below, true},
+        {"depth 0", true, {0, 100, 100}, 5, top, true},
+        {"one folder", true, {5, 1, 100}, 5, top, true},
+        {"three pictures", true, {5, 100, 3}, 3, {}, true},
+        {"five pictures", false, {5, 100, 5}, 5, top, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto found = FindFolderPictures("P", c.subfolders, extensions, c.limits);
+        FolderWalk walk("P", c.subfolders, extensions, c.limits);
+        const auto found = WalkAll(walk, ListFakeTree);
         EXPECT_EQ(c.count, found.size());
+        EXPECT_TRUE(walk.Complete());
+        EXPECT_EQ(c.cutShort, walk.CutShort());
         const Set normal = Paths(found, false);
         for (const std::string& path : c.shown) {
             EXPECT_EQ(1u, normal.count(path)) << path;
@@ -157,6 +162,45 @@ TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
     EXPECT_EQ((std::vector<std::string>{"R\\a.jpg", "R\\S\\b.jpg", "R\\S\\T\\d.jpg", "R\\S\\c.jpg"}), found);
     EXPECT_EQ(1, listings["R\\S\\T"]);
     EXPECT_EQ(uint64_t{300000}, RetryDelayMilliseconds(30));
+}
+
+// A subfolder its parent listed that is denied or gone is final for the
+// run, so that the walk completes; the chosen folder itself is tried again
+// however it fails. Names differing only in case are one folder, one picture.
+TEST(FolderWalk, ADeniedOrVanishedSubfolderLetsTheWalkComplete)
+{
+    struct Case {
+        const char* folder;
+        FolderListing outcome;
+        bool complete;
+    };
+    const Case cases[] = {
+        {"R\\denied", FolderListing::Denied, true},   {"R\\renamed", FolderListing::NotFound, true},
+        {"R\\busy", FolderListing::Failed, false},    {"R", FolderListing::Denied, false},
+        {"R", FolderListing::NotFound, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        std::map<std::string, int> listings;
+        auto list = [&](const std::string& folder, const FolderEntryBatch& take) {
+            ++listings[folder];
+            if (folder == c.folder) {
+                return c.outcome;
+            }
+            if (folder == "R") {
+                take({{"a.jpg"}, {"A.JPG"}, {"denied", dir}, {"renamed", dir}, {"busy", dir}, {"BUSY", dir}});
+            } else {
+                take({{"a.jpg"}});
+            }
+            return FolderListing::Listed;
+        };
+        FolderWalk walk("R", true, {".jpg"});
+        const size_t found = WalkAll(walk, list, 0).size() + WalkAll(walk, list, 10000).size();
+        EXPECT_EQ(c.complete, walk.Complete());
+        EXPECT_EQ(c.folder == std::string("R") ? 0u : 3u, found);
+        EXPECT_EQ(c.complete ? 1 : 2, listings[c.folder]);
+        EXPECT_EQ(0, listings["R\\BUSY"]);
+    }
 }
 
 TEST(FolderWalk, TheFirstPictureDoesNotWaitForTheTopFolder)
@@ -319,6 +363,131 @@ TEST(PictureTable, SkippedPicturesComeBackAfterAGrowingDelay)
     EXPECT_EQ(uint64_t{7000}, order.NextRetry());
     EXPECT_EQ(other, order.Next({}, 6999));
     EXPECT_EQ(skipped, order.Next({}, 7000));
+}
+
+// A dropped picture, or one a whole listing no longer holds, leaves the run
+// wherever it stood (this round, held for its end, failing), unless the walk
+// finds it again. Paths are one picture whatever their case.
+TEST(PictureTable, WhatIsGoneNeverComesBack)
+{
+    for (uint32_t seed = 0; seed < 50; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        PictureTable table("p4", seed);
+        table.Cached({{"P0"}, {"cached only"}});
+        table.Found({{"p0"}, {"p1"}, {"p2"}, {"p3"}, {"p4"}});
+        table.WalkState(false, true, true);
+        const std::string first = table.Next({}, 0);
+        table.Skip("p1", 0);
+        for (const std::string& gone : {first, std::string("P1"), std::string("p4")}) {
+            table.Drop(gone);
+        }
+        std::set<std::string> later;
+        for (int i = 0; i < 20; ++i) {
+            later.insert(PathKey(table.Next({}, 100000)));
+        }
+        for (const std::string& gone : {first, std::string("p1"), std::string("p4"), std::string("cached only")}) {
+            EXPECT_EQ(0u, later.count(gone)) << gone;
+        }
+        EXPECT_EQ(5u - later.size(), first == "p4" || first == "p1" ? 2u : 3u);
+        table.Found({{"P4"}});
+        const std::set<std::string> again = {table.Next({}, 0), table.Next({}, 0), table.Next({}, 0)};
+        EXPECT_EQ(1u, again.count("P4"));
+    }
+}
+
+// Where a picture is read from, as the walk and the cache have told the table.
+TEST(PictureTable, TheFileOrItsCopy)
+{
+    struct Case {
+        const char* name;
+        std::vector<FolderPicture> copies, listed;
+        bool walkEnded;
+        std::string copyPath;
+        bool copyFirst, keyed;
+    };
+    const FolderPicture listedA = {"\\\\server\\pics\\a.jpg", false, 10, 20};
+    const Case cases[] = {
+        {"offline start", {{"\\\\SERVER\\Pics\\a.jpg"}}, {}, false, "\\\\SERVER\\Pics\\a.jpg", true, false},
+        {"folder answered", {{"\\\\SERVER\\Pics\\a.jpg"}}, {listedA}, false, "\\\\SERVER\\Pics\\a.jpg", false, true},
+        {"walk ended empty", {{"\\\\SERVER\\Pics\\a.jpg"}}, {}, true, "\\\\SERVER\\Pics\\a.jpg", false, false},
+        {"no copy", {}, {listedA}, false, "", false, true},
+        {"exact copy", {{"\\\\server\\pics\\A.jpg"}, {listedA.path}}, {listedA}, false, listedA.path, false, true},
+        {"two in other cases", {{"\\\\server\\pics\\A.jpg"}, {"\\\\server\\pics\\A.JPG"}}, {listedA}, false, "", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PictureTable table("", 1);
+        table.Cached(c.copies);
+        table.Found(c.listed);
+        table.WalkState(!c.walkEnded, c.walkEnded, false);
+        const CopyUse use = table.CopyOf("\\\\Server\\Pics\\A.JPG");
+        EXPECT_EQ(c.copyPath, use.copyPath);
+        EXPECT_EQ(c.copyFirst, use.copyFirst);
+        EXPECT_EQ(!c.copyPath.empty(), use.fallback);
+        EXPECT_EQ(c.keyed, use.keyed);
+        if (c.keyed) {
+            EXPECT_EQ(listedA.path, use.key.path);
+            EXPECT_EQ(20u, use.key.modified);
+        }
+        EXPECT_EQ(1u, table.Count());
+    }
+    PictureTable stored("", 1);
+    stored.Found({listedA});
+    stored.Decoded(listedA.path, PictureShape::Landscape, listedA.path);
+    EXPECT_EQ(listedA.path, stored.CopyOf(listedA.path).copyPath);
+    EXPECT_EQ(std::vector<std::string>{listedA.path}, stored.Drop(listedA.path));
+}
+
+// Portrait pictures go to a portrait monitor and landscape ones to a
+// landscape one while the folder has one off screen; otherwise any.
+TEST(PictureTable, PicturesMatchTheirMonitor)
+{
+    const PictureShape portrait = PictureShape::Portrait;
+    const PictureShape landscape = PictureShape::Landscape;
+    struct Case {
+        int portraits, landscapes;
+        int portraitMismatches, landscapeMismatches;  // of 12 picks each
+    };
+    const Case cases[] = {{3, 5, 0, 0}, {0, 4, 12, 0}, {1, 4, 6, 0}, {4, 0, 0, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.portraits << " portrait, " << c.landscapes << " landscape");
+        PictureTable table("", 3);
+        std::vector<FolderPicture> copies;
+        for (int i = 0; i < c.portraits + c.landscapes; ++i) {
+            copies.push_back({"p" + std::to_string(i), false, 0, 0, i < c.portraits ? portrait : landscape});
+        }
+        table.Cached(copies);
+        table.WalkState(false, true, false);
+        // Two monitors, portrait then landscape, each avoiding both screens.
+        std::vector<std::string> screen = {"", ""};
+        int mismatches[2] = {0, 0};
+        std::map<std::string, int> portraitShown;
+        for (int pick = 0; pick < 24; ++pick) {
+            const size_t m = pick % 2;
+            const std::string next = table.Next({screen[1 - m], screen[m]}, 0, m == 0 ? portrait : landscape);
+            ASSERT_FALSE(next.empty());
+            const bool isPortrait = std::stoi(next.substr(1)) < c.portraits;
+            mismatches[m] += isPortrait != (m == 0);
+            if (m == 0 && isPortrait) {
+                ++portraitShown[next];
+            }
+            screen[m] = next;
+        }
+        EXPECT_EQ(c.portraitMismatches, mismatches[0]);
+        EXPECT_EQ(c.landscapeMismatches, mismatches[1]);
+        // Each portrait once before any comes again: 12 picks over 3.
+        if (c.portraits == 3) {
+            EXPECT_EQ(3u, portraitShown.size());
+            for (const auto& shown : portraitShown) {
+                EXPECT_EQ(4, shown.second) << shown.first;
+            }
+        }
+    }
+    using Shapes = std::vector<PictureShape>;
+    EXPECT_EQ((Shapes{portrait, landscape}), PictureShapesWanted({portrait, landscape}));
+    EXPECT_EQ((Shapes(2, PictureShape::Unknown)), PictureShapesWanted({landscape, landscape}));
+    EXPECT_EQ(landscape, ShapeOfSize(600, 600));
+    EXPECT_EQ(portrait, ShapeOfSize(599, 600));
 }
 
 TEST(SlideTimeline, ChangesOnTimeOrWhenReady)
