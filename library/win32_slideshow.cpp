@@ -8,7 +8,6 @@
 #include "library/win32_slideshow_work.h"
 #include "picture/win32_picture_textures.h"
 #include "res/resource.h"
-#include "water/win32_water_surface.h"
 
 // One monitor's pictures on the drawing side.
 struct SlideshowScreen {
@@ -23,6 +22,10 @@ struct SlideshowScreen {
     PixelSize spareSize = {0, 0};
     PixelSize shownSize = {0, 0};
     PixelSize incomingSize = {0, 0};
+    // The pictures' own sizes, upright, for a look that fits them to the
+    // monitor; {0, 0} where not known (a cached copy, the built-in picture).
+    PixelSize shownUpright = {0, 0};
+    PixelSize incomingUpright = {0, 0};
     std::string shownPath;
     std::string incomingPath;
     DecodedPicture uploading;  // pixels on their way into `incoming`
@@ -138,11 +141,13 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
     if (builtIn) {
         screen.incomingPath.clear();
         screen.incomingSize = {0, 0};
+        screen.incomingUpright = {0, 0};
         screen.incomingReady = LoadTextureFromResource(&screen.incoming, IDB_BUILTIN_PICTURE) != FALSE;
         return true;
     }
     const PixelSize size = screen.uploading.size;
     screen.incomingSize = size;
+    screen.incomingUpright = screen.uploading.uprightSize;
     if (screen.spare != 0 && screen.spareSize.width == size.width && screen.spareSize.height == size.height) {
         screen.incoming = screen.spare;
     } else {
@@ -197,6 +202,7 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
             }
             screen.shown = screen.incoming;
             screen.shownSize = screen.incomingSize;
+            screen.shownUpright = screen.incomingUpright;
             screen.shownPath = std::move(screen.incomingPath);
             screen.incoming = 0;
             screen.incomingPath.clear();
@@ -222,15 +228,17 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
     }
 }
 
-void Slideshow::ShowOn(int monitor, WaterSurface& surface) const
+void Slideshow::ShowOn(int monitor, ShownPictures& pictures) const
 {
     if (screens.empty()) {
         return;
     }
     const SlideshowScreen& screen = screens[static_cast<size_t>(monitor) % screens.size()];
-    surface.texture = screen.shown;
-    surface.incomingTexture = screen.fading ? screen.incoming : 0;
-    surface.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
+    pictures.texture = screen.shown;
+    pictures.size = screen.shownUpright;
+    pictures.incomingTexture = screen.fading ? screen.incoming : 0;
+    pictures.incomingSize = screen.fading ? screen.incomingUpright : PixelSize{0, 0};
+    pictures.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
 }
 
 std::string Slideshow::ShownPicture() const
@@ -285,12 +293,4 @@ void Slideshow::JoinThreads()
         }
     }
     stopping.clear();
-}
-
-void SlideshowFeed::Update(float /*time*/)
-{
-    show.Advance(PerformanceCounterMicroseconds());
-    for (const Target& target : targets) {
-        show.ShowOn(target.monitor, *target.surface);
-    }
 }
