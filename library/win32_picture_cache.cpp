@@ -362,7 +362,7 @@ bool PictureCache::Store(const CachedFileKey& key, const DecodedPicture& picture
     if (!Enabled() || picture.pixels == nullptr) {
         return false;
     }
-    const PictureShape shape = ShapeOfSize(picture.uprightSize.width, picture.uprightSize.height);
+    const PictureShape shape = ShapeOfSize(picture.upright.width, picture.upright.height);
     const PixelSize copySize = CacheCopySize(picture.size, largestMonitor);
     if (copySize.width == picture.size.width && copySize.height == picture.size.height) {
         return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, shape, copySize, picture.pixels.get()));

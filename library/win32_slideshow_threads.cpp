@@ -214,7 +214,7 @@ static PictureRead ReadForShowing(const SlideshowWork& work, PictureTable& table
     switch (read) {
     case PictureRead::Decoded: {
         const bool stored = use.keyed && cache.Decoded(use.key, picture, work.largestMonitor);
-        table.Decoded(path, ShapeOfSize(picture.uprightSize.width, picture.uprightSize.height),
+        table.Decoded(path, ShapeOfSize(picture.upright.width, picture.upright.height),
                       stored ? use.key.path : std::string());
         return read;
     }
@@ -265,7 +265,7 @@ static bool PickAndRead(SlideshowWork& work, PictureTable& table, FolderPictureC
             failuresInARow = 0;
             // Its shape was not known when it was picked: another that fits
             // the monitor comes instead where the folder has one.
-            const PictureShape decoded = ShapeOfSize(picture.uprightSize.width, picture.uprightSize.height);
+            const PictureShape decoded = ShapeOfSize(picture.upright.width, picture.upright.height);
             if (shape != PictureShape::Unknown && decoded != PictureShape::Unknown && decoded != shape &&
                 table.HasShape(shape, avoid, NowMilliseconds())) {
                 table.PutBack(path);

@@ -171,8 +171,8 @@ static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode*
 struct StoredPicture {
     std::unique_ptr<uint8_t[]> pixels;
     PixelSize size = {0, 0};
+    PixelSize upright = {0, 0};  // the file's own size, turned upright
     int orientation = 1;
-    PixelSize uprightSize = {0, 0};
 };
 
 // Every decoder object is gone when this returns: a photo's decoder may hold
@@ -201,12 +201,12 @@ static PictureDecode DecodeStoredPicture(const wchar_t* path, PixelSize largestM
     picture.orientation = PictureOrientation(decoder.Get(), frame.Get(), path);
     const bool swapped = OrientationSwapsSides(picture.orientation);
     const PixelSize uprightSize = swapped ? PixelSize{stored.height, stored.width} : stored;
-    picture.uprightSize = uprightSize;
     const PixelSize size = PictureTextureSize(uprightSize, largestMonitor, maxTextureSide);
     if (size.width == 0 || size.height == 0) {
         return PictureDecode::Refused;
     }
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
+    picture.upright = uprightSize;
     picture.pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.width) * size.height *
                                                     kBytesPerPixel]);
     if (picture.pixels == nullptr ||
@@ -235,7 +235,7 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
                          upright.get());
     picture.pixels = std::move(upright);
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
-    picture.uprightSize = stored.uprightSize;
+    picture.upright = stored.upright;
     return PictureDecode::Decoded;
 }
 
@@ -310,10 +310,12 @@ static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTex
     const PixelSize pixels = {HimetricToPixels(hmWidth, GetDeviceCaps(memory, LOGPIXELSX)),
                               HimetricToPixels(hmHeight, GetDeviceCaps(memory, LOGPIXELSY))};
     const PixelSize size = PictureTextureSize(pixels, largestMonitor, maxTextureSide);
-    decoded.uprightSize = pixels;
     const bool rendered = size.width != 0 && size.height != 0 &&
                           RenderOlePicture(picture.Get(), memory, hmWidth, hmHeight, size, decoded);
     (void)DeleteDC(memory);
+    if (rendered) {
+        decoded.upright = pixels;
+    }
     return rendered;
 }
 

@@ -85,7 +85,7 @@ TEST(Win32Slideshow, AFileIsGoneOnceAFolderAboveItAnswers)
     EXPECT_EQ(PictureRead::Gone, files.decode(folder.Path() + "never.bmp", {64, 64}, 1024, picture));
     EXPECT_EQ(PictureRead::Failed, files.decode("Q:\\Photos\\2024\\a.bmp", {64, 64}, 1024, picture));
     EXPECT_EQ(PictureRead::Decoded, files.decode(sub + " Holiday\\a.bmp", {64, 64}, 1024, picture));
-    EXPECT_EQ(8, picture.uprightSize.width);
+    EXPECT_EQ(8, picture.upright.width);
     const auto take = [](const std::vector<FolderEntry>&) { return true; };
     EXPECT_EQ(FolderListing::NotFound, files.list(sub, take));
     EXPECT_EQ(FolderListing::Listed, files.list(sub + " Holiday", take));
