@@ -42,9 +42,11 @@
 //     others may still be found, and ends the first round;
 //   - deferred pictures (Mac "._" companions, files not on this machine) come
 //     only once the walk has ended without any other picture;
-//   - a monitor of a known shape gets pictures of its shape while the folder
-//     has one that is not on screen (each shape then has rounds of its own);
-//     otherwise any picture, those of unknown shape included.
+//   - a monitor of a known shape (given only where the monitors differ,
+//     PictureShapesWanted) gets pictures of its shape while the folder has
+//     one that is not on screen, each shape then having rounds of its own;
+//     otherwise any picture, those of unknown shape included. One of unknown
+//     shape that turns out of the other once read is put back (PutBack).
 //
 // Where a picture is read from (CopyUse), top to bottom:
 //   1. before the folder has answered (found anything, or ended its walk):
