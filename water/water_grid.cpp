@@ -1,5 +1,6 @@
 #include "water/water_grid.h"
 
+#include <algorithm>
 #include <cmath>
 
 // The camera's eye, repeated here so that the mapping does not depend on how
@@ -36,7 +37,7 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
     ComputeRingAngles();
     rain = WaveField{};
     if (waveMode == Rain && columns > 0 && rows > 0) {
-        rain.Init(2 * columns - 1, 2 * rows - 1, Rain, speedPercent);
+        rain.Init(columns, rows, Rain, speedPercent, rainSeed);
     }
 
     // The flat start uses a wider x step (0.42) than Rings rewrites each frame
@@ -106,12 +107,14 @@ void WaterGrid::AnimateRain(float time)
     const Grid2D<float>& heights = rain.Heights();
     for (int32_t i = 0; i < columns; ++i) {
         for (int32_t j = 0; j < rows; ++j) {
-            // Laid out as Rings lays its grid, moved by a tenth of the height
-            // as Rings moves it by a tenth of its sine.
+            // Laid out as Rings lays its grid. Rain's rings are far lower
+            // than the rings' sine (a tenth of which moves the grid), so a
+            // quarter of their height moves it; a drop's first deep dimple is
+            // held to the band that Crossed keeps (0.8 to 1.2).
             Vec3& vertex = vertices.At(i, j);
             vertex.x = static_cast<float>(i * 0.4);
             vertex.y = static_cast<float>(j * 0.2);
-            vertex.z = 1.0f + 0.1f * heights.At(2 * i, 2 * j);
+            vertex.z = 1.0f + 0.25f * std::min(0.8f, std::max(-0.8f, heights.At(i, j)));
         }
     }
 }

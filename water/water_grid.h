@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "water/grid2d.h"
 #include "geometry/vec3.h"
+#include "water/grid2d.h"
 #include "water/wave_field.h"
 #include "water/wave_mode.h"
 
@@ -49,6 +49,9 @@ public:
     // How far the waves advance per frame, in percent of the usual step; the
     // frames themselves keep their pace.
     int32_t speedPercent = 100;
+    // Where Rain's drops start, read by Init: the same seed, the same rain.
+    // Set it before Init (from the clock, say) for a rain of its own each run.
+    uint32_t rainSeed = 1;
     Grid2D<Vec3> vertices;
     Grid2D<TexCoord> texCoords;
 
@@ -57,7 +60,7 @@ private:
     void AnimateRain(float time);
 
     Grid2D<double> ringAngles;  // radians of each vertex's ring, before the phase
-    // Rain's heights, two cells per vertex step so that a drop spans a few
-    // vertices; vertex (i, j) rides on cell (2i, 2j). Sized only for Rain.
+    // Rain's heights, one cell per vertex: a drop spans a few vertices, and
+    // its ring is wide enough for the grid to show. Sized only for Rain.
     WaveField rain;
 };

@@ -56,4 +56,5 @@ private:
     int32_t rows = 0;
     std::vector<uint8_t> texels;
     std::vector<float> brightness;  // the caustic before its mean is taken out
+    std::vector<float> rowLight;    // one row's displacements and reflections, before they become bytes
 };

@@ -21,8 +21,8 @@ const double classicRadiansPerSecond = 0.2 / 0.016;
 const double dropRadiusHeights = 0.025;
 const double minDropCells = 2.5;
 // Random drops are this deep, from shallow to deep.
-const double shallowestDrop = 0.6;
-const double deepestDrop = 1.4;
+const double shallowestDrop = 0.8;
+const double deepestDrop = 1.6;
 // The motion's amplitude falls by e every 1 / ringFadePerSecond seconds at
 // Speed 100 %, beside the spreading that thins every ring.
 const double ringFadePerSecond = 0.5;
@@ -138,8 +138,10 @@ double WaveField::RingCellsPerSecond() const
 
 void WaveField::AdvanceTo(double seconds)
 {
-    if (!(seconds >= 0.0)) {
-        seconds = 0.0;  // also a NaN
+    if (!(seconds >= 0.0) || !std::isfinite(seconds)) {
+        // A clock gone wrong (NaN, infinite or negative) holds the water still
+        // rather than filling it with NaNs, which the light's bytes cannot hold.
+        seconds = started ? lastSeconds : 0.0;
     }
     if (!started) {
         started = true;
@@ -290,26 +292,6 @@ void WaveField::Step()
         }
         std::swap(heights.elements, previous.elements);
     }
-}
-
-float WaveField::HeightAt(float u, float v) const
-{
-    const int32_t columns = heights.width;
-    const int32_t rows = heights.height;
-    if (columns == 0 || rows == 0) {
-        return 0.0f;
-    }
-    const float x = std::min(static_cast<float>(columns - 1), std::max(0.0f, u * columns - 0.5f));
-    const float y = std::min(static_cast<float>(rows - 1), std::max(0.0f, v * rows - 0.5f));
-    const int32_t i = std::min(columns - 2 < 0 ? 0 : columns - 2, static_cast<int32_t>(x));
-    const int32_t j = std::min(rows - 2 < 0 ? 0 : rows - 2, static_cast<int32_t>(y));
-    const int32_t i1 = std::min(columns - 1, i + 1);
-    const int32_t j1 = std::min(rows - 1, j + 1);
-    const float fx = x - i;
-    const float fy = y - j;
-    const float top = heights.At(i, j) + (heights.At(i1, j) - heights.At(i, j)) * fx;
-    const float bottom = heights.At(i, j1) + (heights.At(i1, j1) - heights.At(i, j1)) * fx;
-    return top + (bottom - top) * fy;
 }
 
 // SplitMix64: small, fast and the same on every compiler, unlike the standard

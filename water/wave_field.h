@@ -14,8 +14,9 @@
 // cells, so other cells would squeeze them.
 //
 // Heights are unitless: the rings' crests reach 1, the crossed waves' 2 (as in
-// the classic look, whose surface moves by a tenth of them), rain's rings
-// about 1 a little after their drop. Flat water is 0 everywhere.
+// the classic look, whose surface moves by a tenth of them); a raindrop dips
+// to about -1 and its ring is a few tenths high. Flat water is 0 everywhere,
+// and rain keeps the mean level at 0.
 //
 // Rings and Crossed are the classic look's formulas, evaluated at every cell's
 // centre as if the classic 20 x 30 grid were stretched over the monitor (so
@@ -32,7 +33,9 @@
 // Init sizes everything; nothing is allocated afterwards.
 class WaveField {
 public:
-    // Rain's clock: steps per second of the clock, at any Speed.
+    // Rain's clock: steps per second of the clock, at any Speed (Speed
+    // scales what a step does: the rings' spread, their fading and the
+    // drops' rate, so 200 % is the same rain played twice as fast).
     static constexpr int32_t stepsPerSecond = 120;
     // At most this many steps in one AdvanceTo (a quarter of a second): after
     // a stall the water skips ahead instead of holding up the frame.
@@ -43,7 +46,7 @@ public:
     // the grid, all of them) per second. Speed scales it.
     static constexpr double ringHeightsPerSecond = 0.22;
     // Drops per second over a whole monitor at Speed 100 % (Speed scales it).
-    static constexpr double usualDropsPerSecond = 4.0;
+    static constexpr double usualDropsPerSecond = 6.0;
 
     // Sizes the field for `columns` x `rows` cells (each at least 1) and the
     // style (Rings, Crossed or Rain; any other value stays flat), at the
@@ -67,10 +70,6 @@ public:
     // at full strength whatever the rise. For Rain only; others ignore it.
     // Random drops are these, at random places, depths and moments.
     void AddDrop(float u, float v, float depth);
-
-    // The height at (u, v), in 0..1 of the field's width and height (held to
-    // it), blended from the four nearest cell centres.
-    float HeightAt(float u, float v) const;
 
     // How fast Rain's rings spread now: cells per second.
     double RingCellsPerSecond() const;
