@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -33,16 +34,24 @@ const float skyAtSteepFlanks = 0.22f;
 const float steepSlope = 0.12f;
 
 // Rounding by adding a half and truncating: every value is positive there,
-// and it costs far less than a call per channel.
-uint8_t SignedByte(float value)
+// and it costs far less than a call per channel. Plain int conversions, so
+// that the cell loop packs whole texels in vector lanes.
+inline uint32_t SignedByte(float value)
 {
-    return static_cast<uint8_t>(value * 127.0f + 128.5f);
+    return static_cast<uint32_t>(static_cast<int32_t>(value * 127.0f + 128.5f));
 }
 
-uint8_t UnsignedByte(float value)
+inline uint32_t UnsignedByte(float value)
 {
-    return static_cast<uint8_t>(std::min(255.0f, value + 0.5f));
+    return static_cast<uint32_t>(static_cast<int32_t>(std::min(255.0f, value + 0.5f)));
 }
+
+// A texel's four bytes as one word, R at the lowest address.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr uint32_t redShift = 24, greenShift = 16, blueShift = 8, alphaShift = 0;
+#else
+constexpr uint32_t redShift = 0, greenShift = 8, blueShift = 16, alphaShift = 24;
+#endif
 
 // What one cell's light works out from it and its four neighbours' heights;
 // the grid's scales turn differences into gradients and curvatures per
@@ -71,7 +80,7 @@ inline CellLight LightOfCell(float left, float right, float above, float below, 
     const float limit = displacementFullScale;
     const float dx = gradientX * (displacementPerGradient / limit);
     const float dy = gradientY * (displacementPerGradient / limit);
-    const float shorten = std::min(1.0f, 1.0f / std::sqrt(std::max(1.0f, dx * dx + dy * dy)));
+    const float shorten = 1.0f / std::sqrt(std::max(1.0f, dx * dx + dy * dy));
     light.dx = dx * shorten;
     light.dy = dy * shorten;
 
@@ -95,6 +104,48 @@ inline CellLight LightOfCell(float left, float right, float above, float below, 
     return light;
 }
 
+// One cell's light: its caustic brightness into `bright`, and its texel
+// with every channel but the caustic's, which waits for the mean.
+inline void LightCell(float left, float right, float above, float below, float centre, const CellInputs& in,
+                      float& bright, uint32_t& texel)
+{
+    const CellLight cell = LightOfCell(left, right, above, below, centre, in);
+    bright = cell.bright;
+    texel = SignedByte(cell.dx) << redShift | SignedByte(cell.dy) << greenShift |
+            UnsignedByte(cell.reflected * 255.0f) << alphaShift;
+}
+
+// A row's light. The edge cells mirror themselves; the cells between run
+// without a test, in vector lanes.
+void LightRow(const float* above, const float* row, const float* below, int32_t columns, const CellInputs& in,
+              float* bright, uint32_t* texels)
+{
+    const int32_t last = columns - 1;
+    LightCell(row[0], row[last > 0 ? 1 : 0], above[0], below[0], row[0], in, bright[0], texels[0]);
+    for (int32_t i = 1; i < last; ++i) {
+        LightCell(row[i - 1], row[i + 1], above[i], below[i], row[i], in, bright[i], texels[i]);
+    }
+    if (last > 0) {
+        LightCell(row[last - 1], row[last], above[last], below[last], row[last], in, bright[last], texels[last]);
+    }
+}
+
+// Four partial sums, so that the additions need not wait for each other.
+double SumOf(const float* values, int32_t count)
+{
+    float sums[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        for (int32_t k = 0; k < 4; ++k) {
+            sums[k] += values[i + k];
+        }
+    }
+    for (; i < count; ++i) {
+        sums[0] += values[i];
+    }
+    return static_cast<double>(sums[0]) + sums[1] + sums[2] + sums[3];
+}
+
 }  // namespace
 
 void WaterLight::Init(int32_t columnCount, int32_t rowCount)
@@ -103,8 +154,8 @@ void WaterLight::Init(int32_t columnCount, int32_t rowCount)
     rows = std::max(0, rowCount);
     const size_t cells = static_cast<size_t>(columns) * static_cast<size_t>(rows);
     texels.assign(cells * 4, 0);
+    words.assign(cells, 0);
     brightness.assign(cells, 1.0f);
-    rowLight.assign(static_cast<size_t>(columns) * 3, 0.0f);
 }
 
 void WaterLight::Compute(const WaveField& field)
@@ -117,59 +168,24 @@ void WaterLight::Compute(const WaveField& field)
     }
     const Grid2D<float>& h = field.Heights();
     const CellInputs in{0.5f * static_cast<float>(rows), static_cast<float>(rows) * static_cast<float>(rows)};
-    const int32_t last = columns - 1;
-    float* across = rowLight.data();
-    float* down = across + columns;
-    float* reflected = down + columns;
+    const size_t width = static_cast<size_t>(columns);
     double brightnessSum = 0.0;
-
     for (int32_t j = 0; j < rows; ++j) {
-        const float* above = &h.At(0, j > 0 ? j - 1 : j);
-        const float* row = &h.At(0, j);
-        const float* below = &h.At(0, j + 1 < rows ? j + 1 : j);
-        float* bright = &brightness[static_cast<size_t>(j) * static_cast<size_t>(columns)];
-        const auto light = [&](int32_t l, int32_t i, int32_t r) {
-            const CellLight cell = LightOfCell(row[l], row[r], above[i], below[i], row[i], in);
-            across[i] = cell.dx;
-            down[i] = cell.dy;
-            bright[i] = cell.bright;
-            reflected[i] = cell.reflected;
-        };
-        // The edge cells mirror themselves; the rest runs without a test.
-        light(0, 0, last > 0 ? 1 : 0);
-        for (int32_t i = 1; i < last; ++i) {
-            light(i - 1, i, i + 1);
-        }
-        if (last > 0) {
-            light(last - 1, last, last);
-        }
-
-        // Four partial sums, so that the additions need not wait for each other.
-        float sums[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        int32_t i = 0;
-        for (; i + 4 <= columns; i += 4) {
-            for (int32_t k = 0; k < 4; ++k) {
-                sums[k] += bright[i + k];
-            }
-        }
-        for (; i < columns; ++i) {
-            sums[0] += bright[i];
-        }
-        brightnessSum += static_cast<double>(sums[0]) + sums[1] + sums[2] + sums[3];
-
-        uint8_t* texel = &texels[static_cast<size_t>(j) * static_cast<size_t>(columns) * 4];
-        for (int32_t c = 0; c < columns; ++c) {
-            texel[4 * c] = SignedByte(across[c]);
-            texel[4 * c + 1] = SignedByte(down[c]);
-            texel[4 * c + 3] = UnsignedByte(reflected[c] * 255.0f);
-        }
+        float* bright = &brightness[static_cast<size_t>(j) * width];
+        LightRow(&h.At(0, j > 0 ? j - 1 : j), &h.At(0, j), &h.At(0, j + 1 < rows ? j + 1 : j), columns, in, bright,
+                 &words[static_cast<size_t>(j) * width]);
+        brightnessSum += SumOf(bright, columns);
     }
 
     // The mean brightness becomes 128 exactly (before rounding), so the
     // caustics move light about without adding or taking any.
     const float toByte = static_cast<float>(128.0 * static_cast<double>(brightness.size()) / brightnessSum);
     const size_t cells = brightness.size();
+    const uint32_t* word = words.data();
+    const float* bright = brightness.data();
+    uint8_t* texel = texels.data();
     for (size_t k = 0; k < cells; ++k) {
-        texels[k * 4 + 2] = UnsignedByte(brightness[k] * toByte);
+        const uint32_t whole = word[k] | UnsignedByte(bright[k] * toByte) << blueShift;
+        std::memcpy(texel + 4 * k, &whole, 4);
     }
 }

@@ -56,5 +56,5 @@ private:
     int32_t rows = 0;
     std::vector<uint8_t> texels;
     std::vector<float> brightness;  // the caustic before its mean is taken out
-    std::vector<float> rowLight;    // one row's displacements and reflections, before they become bytes
+    std::vector<uint32_t> words;    // the texels as whole words, so that a texel is one store
 };
