@@ -17,3 +17,13 @@ float SceneClock::FrameTime(uint64_t nowMicroseconds)
     latest = nowMicroseconds > first ? nowMicroseconds : first;
     return SceneTimeAt(latest - first);
 }
+
+double SceneSeconds::SecondsAt(float sceneTime)
+{
+    if (sceneTime < last - 0.5f * static_cast<float>(timeWrapUnits)) {
+        ++wraps;
+    }
+    last = sceneTime;
+    const double units = static_cast<double>(wraps * timeWrapUnits) + static_cast<double>(sceneTime);
+    return units * (static_cast<double>(microsecondsPerTimeUnit) / 1e6);
+}

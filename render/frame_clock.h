@@ -34,3 +34,17 @@ private:
     uint64_t first = 0;
     uint64_t latest = 0;
 };
+
+// The seconds since the first frame that a run of scene times stands for,
+// carried on across the wraps: for what follows the seconds themselves and
+// would stumble where they fall back (rain steps by the clock, and its drops
+// follow the steps). A time that falls by more than half the wrap period has
+// wrapped; a smaller fall is passed on as it is.
+class SceneSeconds {
+public:
+    double SecondsAt(float sceneTime);
+
+private:
+    float last = 0.0f;
+    uint64_t wraps = 0;
+};

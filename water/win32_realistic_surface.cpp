@@ -292,7 +292,7 @@ void RealisticWater::Update(float frameTime)
         classic->Update(frameTime);
         return;
     }
-    surface.Update(static_cast<double>(frameTime) * (static_cast<double>(microsecondsPerTimeUnit) / 1e6));
+    surface.Update(seconds.SecondsAt(frameTime));
 }
 
 void RealisticWater::Draw()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "render/frame_clock.h"
 #include "render/monitor_surface.h"
 #include "render/win32_gl_program.h"
 #include "water/realistic_water.h"
@@ -112,6 +113,8 @@ private:
     std::unique_ptr<MonitorSurface> classic;
     ShownPictures pictures;
     float time = 0.0f;
+    // The water's seconds, which go on where the scene's time wraps.
+    SceneSeconds seconds;
 };
 
 // Whether the current context runs the realistic look (its shaders compiled

@@ -6,6 +6,7 @@
 
 #include "render/frame_clock.h"
 #include "water/water_grid.h"
+#include "water/wave_field.h"
 
 namespace {
 
@@ -72,6 +73,27 @@ TEST(FrameClockTest, CountsFromTheFirstFrameAndRestarts)
     clock.Restart();
     EXPECT_EQ(clock.FrameTime(7000000), 0.0f);
     EXPECT_EQ(clock.FrameTime(7032000), 2.0f);
+}
+
+// Rain steps by the seconds, so where the scene's time wraps it must neither
+// pause nor start again: a field fed the scene's times stays step for step
+// with one fed the true seconds, through two wraps.
+TEST(FrameClockTest, TheRainCarriesOnThroughTheWraps)
+{
+    SceneSeconds seconds;
+    WaveField fed, truth;
+    for (WaveField* field : {&fed, &truth}) {
+        field->Init(32, 18, Rain, 100);
+    }
+    for (const uint64_t wrap : {wrapMicroseconds, 2 * wrapMicroseconds}) {
+        for (uint64_t at = wrap - 500000; at < wrap + 500000; at += 16667) {
+            const double since = seconds.SecondsAt(SceneTimeAt(at));
+            ASSERT_NEAR(since, at / 1e6, 2e-4) << at << " us";
+            fed.AdvanceTo(since);
+            truth.AdvanceTo(at / 1e6);
+        }
+    }
+    EXPECT_EQ(fed.Heights().elements, truth.Heights().elements);
 }
 
 }  // namespace
