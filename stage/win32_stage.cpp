@@ -37,6 +37,26 @@ SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPi
     return nullptr;
 }
 
+void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput)
+{
+    monitors.LayOut(shown, output, fillOutput);
+    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
+        slideshow.SetMonitorShapes(MonitorShapes());
+    }
+}
+
+// Each monitor's shape, in the layout's order, as the slideshow matches
+// pictures to them.
+std::vector<PictureShape> Stage::MonitorShapes() const
+{
+    std::vector<PictureShape> shapes;
+    for (size_t i = 0; i < monitors.Count(); ++i) {
+        const ScreenRect& piece = monitors.Part(i).piece;
+        shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
+    }
+    return PictureShapesWanted(shapes);
+}
+
 // A folder's pictures in turn, or the one chosen file, listed and decoded
 // off the drawing thread.
 void Stage::StartSlideshow()
@@ -50,6 +70,9 @@ void Stage::StartSlideshow()
         slides.slideSeconds = choice.slideSeconds;
         slides.previous = choice.lastFolderPicture;
         slides.monitors = choice.monitorPictures ? static_cast<int>(monitors.Count()) : 1;
+        if (choice.monitorPictures) {
+            slides.monitorShapes = MonitorShapes();
+        }
         slides.cacheMegabytes = choice.cacheMegabytes;
         slides.fillsCache = choice.fillsCache;
     }

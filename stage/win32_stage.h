@@ -36,10 +36,8 @@ public:
 
     void CaptureJoining(const std::vector<DisplayMonitor>& joining) { monitors.CaptureJoining(joining); }
     // See MonitorSet::LayOut. Needs the rendering context current.
-    void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false)
-    {
-        monitors.LayOut(shown, output, fillOutput);
-    }
+    // The slideshow follows the monitors' new shapes.
+    void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false);
     // Starts the slideshow where the choice shows files, decoded for
     // `pictureSize` (the largest monitor's, or a preview's own size). Needs
     // the rendering context current; returns at once.
@@ -65,6 +63,7 @@ public:
 private:
     SharedPicture StillPicture(const MonitorPart& monitor, const SharedPicture& desktop);
     void StartSlideshow();
+    std::vector<PictureShape> MonitorShapes() const;
 
     StageChoice choice;
     PixelSize pictureSize = {0, 0};

@@ -4,7 +4,10 @@ sleeps DELAY seconds in every directory read, as a far network share does,
 and READ_DELAY seconds (default 0) in every read of a file's bytes. The read
 of a folder whose name starts with "stalled" does not end, as on a share that
 stopped answering, until a file "SOURCE.release" appears (a read the daemon
-has taken cannot be interrupted). Files deleted from SOURCE are gone here too.
+has taken cannot be interrupted); one whose name starts with "denied" is
+refused, as a folder whose permissions keep the user out (the tests run as
+root, for whom no mode bits refuse anything). Files deleted from SOURCE are
+gone here too.
 
 While such reads are under way, "SOURCE.stalled" (a stalled folder's read)
 and "SOURCE.reading" (a file's read) exist, so that a test can tell that the
@@ -63,6 +66,8 @@ class SlowFolder(Operations):
 
     def readdir(self, path, fh):
         time.sleep(self.delay)
+        if os.path.basename(path).startswith("denied"):
+            raise FuseOSError(errno.EACCES)
         if os.path.basename(path).startswith("stalled"):
             with self.stalled:
                 while not os.path.exists(self.source + ".release"):
