@@ -128,7 +128,8 @@ e2e_pass library_first_picture_during_the_listing
 # shows each picture once before any comes again; with N pictures listed, at
 # most N - 1 come before the next round, so by 2 N - 1 showings after the
 # deletion its next turn has passed.
-rm -f "$library/$deleted.bmp"
+find "$library" -name "$deleted.bmp" -delete
+[ -z "$(find "$library" -name "$deleted.bmp")" ] || e2e_abort "$deleted.bmp could not be deleted"
 turns=$((2 * ${#PICTURES[@]} - 1))
 past_its_turn() { [ "$(showings "$1" decoded_since | wc -l)" -ge "$turns" ]; }
 samples=$E2E_WORK/samples.txt
@@ -244,6 +245,8 @@ e2e_expect library_cache_only_in_local_app_data "$elsewhere cache files elsewher
 # and its copy never stands in for it. Then, between two starts, that
 # subfolder goes and a file is rewritten into something unreadable: its old
 # copy never shows for it once the folder has answered.
+# From an empty cache, whose files the checks count.
+rm -rf "$cache"
 library=$E2E_WORK/library2
 mkdir -p "$library/2024-06" "$library/denied"
 e2e_colour_pictures "$library" "red 220,30,30" "yellow 220,200,30" "2024-06/green 30,200,30" "denied/blue 30,30,220"
