@@ -327,6 +327,7 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     picture.pixels.reset(new uint8_t[pixels.size()]);
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
+    picture.modified = header.key.modified;
     MarkShown(PathOf(name));
     const uint64_t now = Now();
     UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {

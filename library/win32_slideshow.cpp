@@ -15,6 +15,7 @@
 #include "clock/win32_clock.h"
 #include "picture/picture_pixels.h"
 #include "library/slideshow.h"
+#include "library/win32_caption.h"
 #include "library/win32_picture_cache.h"
 #include "picture/win32_picture_decoder.h"
 #include "picture/win32_picture_formats.h"
@@ -46,6 +47,7 @@ struct SlideshowWork {
         bool finished = false;  // nothing else will come
         DecodedPicture picture; // red, green, blue, alpha, rows bottom-up
         std::string path;
+        std::string caption;
     };
     std::vector<Slot> slots;
 };
@@ -310,12 +312,15 @@ static LoaderView WaitForWork(SlideshowWork& work, bool starved, uint64_t retryA
 static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture, std::string& path, bool builtIn,
                     bool finished)
 {
+    // Made here, off the drawing thread, while the lock is free.
+    std::string caption = path.empty() ? std::string() : PictureCaption(work.choice.folder, path, picture);
     WorkLock locked(work);
     SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
     // Moves only: nothing here allocates.
     slot.wanted = false;
     slot.picture = std::move(picture);
     slot.path.swap(path);
+    slot.caption.swap(caption);
     slot.ready = !slot.path.empty() || builtIn;
     slot.builtIn = builtIn;
     slot.finished = finished;
@@ -510,6 +515,9 @@ struct SlideshowScreen {
     PixelSize incomingSize = {0, 0};
     std::string shownPath;
     std::string incomingPath;
+    std::string shownCaption;
+    std::string incomingCaption;
+    uint32_t shownNumber = 0;  // counts the monitor's pictures, for the caption's place
     DecodedPicture uploading;  // pixels on their way into `incoming`
     int uploadedRows = 0;
     bool incomingReady = false;  // wholly uploaded
@@ -590,7 +598,9 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
     if (ready) {
         screen.uploading = std::move(slot.picture);
         screen.incomingPath.swap(slot.path);
+        screen.incomingCaption.swap(slot.caption);
         slot.path.clear();
+        slot.caption.clear();
         slot.ready = false;
         // The next one is decoded while this one shows.
         slot.wanted = changesAfterFirst;
@@ -664,8 +674,11 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
             screen.shown = screen.incoming;
             screen.shownSize = screen.incomingSize;
             screen.shownPath = std::move(screen.incomingPath);
+            screen.shownCaption = std::move(screen.incomingCaption);
+            ++screen.shownNumber;
             screen.incoming = 0;
             screen.incomingPath.clear();
+            screen.incomingCaption.clear();
             screen.incomingReady = false;
             screen.fading = false;
             if (i == 0 && firstPictureShownAt == 0) {
@@ -697,6 +710,22 @@ void Slideshow::ShowOn(int monitor, WaterSurface& surface) const
     surface.texture = screen.shown;
     surface.incomingTexture = screen.fading ? screen.incoming : 0;
     surface.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
+}
+
+SlideshowCaptions Slideshow::CaptionsOn(int monitor) const
+{
+    SlideshowCaptions captions;
+    if (screens.empty()) {
+        return captions;
+    }
+    const SlideshowScreen& screen = screens[static_cast<size_t>(monitor) % screens.size()];
+    captions.shown = screen.shownCaption;
+    captions.shownNumber = screen.shownNumber;
+    if (screen.fading) {
+        captions.incoming = screen.incomingCaption;
+        captions.fade = screen.timeline.Fade(now);
+    }
+    return captions;
 }
 
 std::string Slideshow::ShownPicture() const

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "picture/exif_facts.h"
 #include "picture/picture_math.h"
 
 enum class PictureDecode {
@@ -18,6 +19,10 @@ struct DecodedPicture {
     // the file's EXIF orientation says, rows bottom-up.
     std::unique_ptr<uint8_t[]> pixels;
     PixelSize size = {0, 0};
+    // What the file says of itself, for its caption: its EXIF date taken and
+    // position, and its last-write time (a FILETIME's count; 0 unknown).
+    ExifFacts facts;
+    uint64_t modified = 0;
 };
 
 // Decodes the first frame (or page) of a picture file through the Windows
@@ -29,7 +34,8 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
 
 // DecodePictureFile, and where the imaging component has no decoder for the
 // file (a metafile, for instance), the OLE picture loader drawing it at the
-// screen's resolution into the same kind of buffer. Any thread with a COM
+// screen's resolution into the same kind of buffer. A decoded picture has its
+// file's facts too. Any thread with a COM
 // apartment; no rendering context needed.
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture);
