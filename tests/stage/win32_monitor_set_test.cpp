@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "app/win32_monitor_set.h"
+#include "stage/win32_monitor_set.h"
+#include "water/win32_water_surface.h"
 #include "win32_gl_fixture.h"
 
 namespace {
@@ -11,14 +12,16 @@ TEST(MonitorSetTest, ANewLayoutKeepsStayingMonitorsPicturesAndFreesTheRemovedOne
 {
     HiddenGLContext context;
     ASSERT_TRUE(context.Ready());
-    std::vector<HBITMAP> piecesGiven;
-    MonitorSet set(0, 100, true, [&](const MonitorPart&, HBITMAP piece) {
-        piecesGiven.push_back(piece);
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        return std::make_shared<PictureTexture>(name);
-    });
+    std::vector<SharedPicture> piecesGiven;
+    MonitorSet set(
+        true, [](const MonitorPart&) { return std::make_unique<WaterSurface>(); },
+        [&](const MonitorPart&, const SharedPicture& piece) {
+            piecesGiven.push_back(piece);
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            glBindTexture(GL_TEXTURE_2D, name);
+            return std::make_shared<PictureTexture>(name, PixelSize{1, 1});
+        });
     const std::vector<DisplayMonitor> before{{{0, 0, 64, 48}, "A"}, {{64, 0, 96, 32}, "B"}};
     set.CaptureJoining(before);
     set.LayOut(before, {0, 0, 96, 48});
@@ -33,9 +36,11 @@ TEST(MonitorSetTest, ANewLayoutKeepsStayingMonitorsPicturesAndFreesTheRemovedOne
     set.LayOut(after, {0, 0, 112, 60});
     ASSERT_EQ(set.Count(), 2u);
     ASSERT_EQ(piecesGiven.size(), 3u) << "only the joining monitor gets a new picture";
-    for (HBITMAP piece : piecesGiven) {
-        EXPECT_NE(piece, nullptr) << "each joining monitor's desktop piece is captured";
+    for (const SharedPicture& piece : piecesGiven) {
+        ASSERT_NE(piece, nullptr);
+        EXPECT_TRUE(glIsTexture(piece->Name())) << "each joining monitor's desktop piece is captured";
     }
+    EXPECT_EQ(piecesGiven[2]->Size().width, 32) << "a desktop piece is as large as its monitor";
     EXPECT_EQ(set.Picture(1)->Name(), kept);
     EXPECT_EQ(set.Part(1).viewport.width, 80);
     EXPECT_EQ(set.Part(0).viewport.y, 28);
@@ -44,7 +49,7 @@ TEST(MonitorSetTest, ANewLayoutKeepsStayingMonitorsPicturesAndFreesTheRemovedOne
     GLuint replacement = 0;
     glGenTextures(1, &replacement);
     glBindTexture(GL_TEXTURE_2D, replacement);
-    set.SetPicture(1, std::make_shared<PictureTexture>(replacement));
+    set.SetPicture(1, std::make_shared<PictureTexture>(replacement, PixelSize{1, 1}));
     EXPECT_FALSE(glIsTexture(kept)) << "a replaced picture is freed";
     EXPECT_TRUE(glIsTexture(replacement));
 }
