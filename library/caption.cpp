@@ -1,6 +1,5 @@
 #include "library/caption.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "text/ascii_case.h"
@@ -80,20 +79,4 @@ std::string CaptionText(const std::string& place, const std::string& date, const
         return place + second;
     }
     return place + "\n" + second;
-}
-
-TextPlace CaptionPlaceOnMonitor(PixelSize monitor, PixelSize text, uint32_t pictureNumber)
-{
-    // Nine spots on a small grid, visited four apart: never the same twice in
-    // a row, and all of them before any comes again.
-    const int spot = static_cast<int>(pictureNumber * 4u % 9u);
-    const int stepX = std::max(1, monitor.width / 80);
-    const int stepY = std::max(1, monitor.height / 80);
-    const int margin = monitor.height / 24;
-    const int left = margin + (spot % 3) * stepX;
-    const int bottom = monitor.height - margin - (spot / 3) * stepY;
-    TextPlace place;
-    place.x = std::max(0, std::min(left, monitor.width - text.width));
-    place.y = std::max(0, std::min(bottom - text.height, monitor.height - text.height));
-    return place;
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "picture/exif_facts.h"
-#include "picture/picture_math.h"
 
 // The caption under a picture of a file or folder: when it was taken, where
 // it lies in the chosen folder and, where the photo knows it, where on earth
@@ -26,14 +25,3 @@ CalendarDate CaptionDate(const CalendarDate& taken, const CalendarDate& fileModi
 
 // The caption's lines: the place, then the date and the position on one.
 std::string CaptionText(const std::string& place, const std::string& date, const std::string& position);
-
-// Where a caption of `text` pixels goes on a monitor of `monitor` pixels,
-// as the top-left corner of its text (y downward): in the lower left
-// corner, a little away from the place the picture before had, so that its
-// letters never burn into the screen. `pictureNumber` counts the monitor's
-// pictures.
-struct TextPlace {
-    int x = 0;
-    int y = 0;
-};
-TextPlace CaptionPlaceOnMonitor(PixelSize monitor, PixelSize text, uint32_t pictureNumber);

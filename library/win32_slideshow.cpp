@@ -711,22 +711,15 @@ void Slideshow::ShowOn(int monitor, ShownPictures& pictures) const
     pictures.incomingTexture = screen.fading ? screen.incoming : 0;
     pictures.incomingSize = {0, 0};
     pictures.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
-}
-
-SlideshowCaptions Slideshow::CaptionsOn(int monitor) const
-{
-    SlideshowCaptions captions;
-    if (screens.empty()) {
-        return captions;
-    }
-    const SlideshowScreen& screen = screens[static_cast<size_t>(monitor) % screens.size()];
-    captions.shown = screen.shownCaption;
-    captions.shownNumber = screen.shownNumber;
+    // Assigned in place: the same text again reuses its buffer, so a frame
+    // allocates nothing.
+    pictures.caption = screen.shownCaption;
     if (screen.fading) {
-        captions.incoming = screen.incomingCaption;
-        captions.fade = screen.timeline.Fade(now);
+        pictures.incomingCaption = screen.incomingCaption;
+    } else {
+        pictures.incomingCaption.clear();
     }
-    return captions;
+    pictures.pictureNumber = screen.shownNumber;
 }
 
 std::string Slideshow::ShownPicture() const

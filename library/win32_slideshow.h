@@ -47,16 +47,6 @@ struct SlideshowFiles {
         decode;
 };
 
-// The captions of a monitor's pictures (see caption.h), "" where there is
-// none (black, the built-in picture): the one shown and, during a crossfade,
-// the one coming, which is picture number shownNumber + 1.
-struct SlideshowCaptions {
-    std::string shown;
-    std::string incoming;
-    float fade = 0.0f;
-    uint32_t shownNumber = 0;
-};
-
 // The files on the disks, through FindFirstFileExW and the picture decoders.
 SlideshowFiles DiskSlideshowFiles();
 
@@ -87,8 +77,6 @@ public:
     // Fills in this frame's pictures of the monitor (counted modulo the
     // pictures shown at once); leaves them as they are before Start.
     void ShowOn(int monitor, ShownPictures& pictures) const;
-
-    SlideshowCaptions CaptionsOn(int monitor) const;
 
     // The picture the first monitor shows or fades to; "" before there is
     // one, and for the built-in picture.

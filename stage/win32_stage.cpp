@@ -15,6 +15,10 @@ Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
             slideshow.ShowOn(static_cast<int>(index), pictures);
         }
     });
+    auto captionOverlay = std::make_unique<CaptionOverlay>([this](size_t index) { return monitors.Part(index).piece; });
+    captions = captionOverlay.get();
+    captions->SetShown(choice.captionsShown);
+    monitors.AddOverlay(std::move(captionOverlay));
 }
 
 Stage::~Stage() = default;
@@ -69,6 +73,7 @@ bool Stage::Choose(const StageChoice& next)
     const bool newPictures = !SamePictures(choice, next);
     const bool newSurfaces = !SameSurfaces(choice, next);
     choice = next;
+    captions->SetShown(choice.captionsShown);
     if (newPictures) {
         slideshow.Stop();
         builtIn.reset();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/win32_slideshow.h"
+#include "overlay/win32_caption_overlay.h"
 #include "picture/picture_math.h"
 #include "render/monitor_layout.h"
 #include "render/monitor_surface.h"
@@ -72,4 +73,5 @@ private:
     // The slideshow's textures outlive the monitors that show them.
     Slideshow slideshow;
     MonitorSet monitors;
+    CaptionOverlay* captions = nullptr;  // owned by the monitors
 };

@@ -56,28 +56,4 @@ TEST(Caption, DateAndLines)
     EXPECT_EQ("Crete", CaptionText("Crete", "", ""));
 }
 
-TEST(Caption, PlacesStayInTheLowerLeftAndMoveWithEachPicture)
-{
-    const PixelSize monitors[] = {{1920, 1080}, {1080, 1920}, {3840, 2160}, {152, 112}, {800, 600}};
-    for (const PixelSize monitor : monitors) {
-        const PixelSize text = {monitor.width / 3, monitor.height / 10};
-        TextPlace before = CaptionPlaceOnMonitor(monitor, text, 0);
-        for (uint32_t n = 1; n < 40; ++n) {
-            const TextPlace place = CaptionPlaceOnMonitor(monitor, text, n);
-            const std::string name = std::to_string(monitor.width) + "x" + std::to_string(monitor.height) + " #" +
-                                     std::to_string(n);
-            EXPECT_TRUE(place.x != before.x || place.y != before.y) << name;
-            EXPECT_GE(place.x, 0) << name;
-            EXPECT_LE(place.x + text.width, monitor.width / 2) << name;
-            EXPECT_GE(place.y, monitor.height / 2) << name;
-            EXPECT_LE(place.y + text.height, monitor.height) << name;
-            before = place;
-        }
-    }
-    // A caption wider than a tiny preview still starts on it.
-    const TextPlace squeezed = CaptionPlaceOnMonitor({100, 60}, {300, 80}, 3);
-    EXPECT_EQ(0, squeezed.x);
-    EXPECT_EQ(0, squeezed.y);
-}
-
 } // namespace

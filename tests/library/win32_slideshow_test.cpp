@@ -162,8 +162,9 @@ TEST(Win32Slideshow, EachPictureBringsItsCaption)
     choice.monitors = 2;
     show.Start(choice, {64, 64}, DiskSlideshowFiles());
     const auto caption = [&show](int monitor) {
-        const SlideshowCaptions c = show.CaptionsOn(monitor);
-        return c.incoming.empty() ? c.shown : c.incoming;
+        ShownPictures c;
+        show.ShowOn(monitor, c);
+        return c.incomingCaption.empty() ? c.caption : c.incomingCaption;
     };
     RunFrames(show, [&] { return !caption(0).empty() && !caption(1).empty(); });
     longDateWriter = userLongDate;
