@@ -40,7 +40,11 @@ void MonitorSet::CaptureJoining(const std::vector<DisplayMonitor>& monitors)
     if (!captureDesktop) {
         return;
     }
-    for (const DisplayMonitor& monitor : monitors) {
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const DisplayMonitor& monitor = monitors[i];
+        if (StaysDark(i)) {
+            continue;
+        }
         const bool isShown = std::any_of(shown.begin(), shown.end(),
                                          [&](const Shown& s) { return s.device == monitor.device; });
         if (!isShown) {
@@ -59,20 +63,24 @@ void MonitorSet::LayOut(const std::vector<DisplayMonitor>& monitors, const Scree
     for (size_t i = 0; i < monitors.size(); ++i) {
         const std::string& device = monitors[i].device;
         auto kept = std::find_if(shown.begin(), shown.end(), [&](const Shown& s) { return s.device == device; });
-        if (kept != shown.end()) {
-            kept->part = parts[i];
-            next.push_back(std::move(*kept));
-            shown.erase(kept);
-            continue;
-        }
         auto capture = std::find_if(captured.begin(), captured.end(),
                                     [&](const Captured& c) { return c.device == device; });
-        Shown joining{device, parts[i], std::make_unique<WaterSurface>(), nullptr};
-        joining.surface->Init(20, 30, waveStyle);
-        joining.surface->speedPercent = speedPercent;
-        joining.picture = pictureFor(parts[i], capture != captured.end() ? capture->piece : nullptr);
-        joining.surface->texture = joining.picture ? joining.picture->Name() : 0;
-        next.push_back(std::move(joining));
+        HBITMAP piece = capture != captured.end() ? capture->piece : nullptr;
+        Shown monitor{device, parts[i], nullptr, nullptr};
+        if (kept != shown.end()) {
+            monitor = std::move(*kept);
+            monitor.part = parts[i];
+            shown.erase(kept);
+        }
+        // A monitor that became the main one lights up; one that no longer
+        // is goes dark, its picture with it.
+        if (StaysDark(i)) {
+            monitor.surface.reset();
+            monitor.picture.reset();
+        } else if (!monitor.surface) {
+            Light(monitor, piece);
+        }
+        next.push_back(std::move(monitor));
     }
     // What is left in `shown` are the monitors that went: their surfaces go
     // now, and their pictures unless another monitor shows them too.
@@ -80,9 +88,21 @@ void MonitorSet::LayOut(const std::vector<DisplayMonitor>& monitors, const Scree
     FreeCaptured();
 }
 
+void MonitorSet::Light(Shown& monitor, HBITMAP desktopPiece)
+{
+    monitor.surface = std::make_unique<WaterSurface>();
+    monitor.surface->Init(20, 30, waveStyle);
+    monitor.surface->speedPercent = speedPercent;
+    monitor.picture = pictureFor(monitor.part, desktopPiece);
+    monitor.surface->texture = monitor.picture ? monitor.picture->Name() : 0;
+}
+
 void MonitorSet::SetPicture(size_t index, SharedPicture picture)
 {
     Shown& monitor = shown[index];
+    if (!monitor.surface) {
+        return;
+    }
     monitor.picture = std::move(picture);
     monitor.surface->texture = monitor.picture ? monitor.picture->Name() : 0;
 }
@@ -90,6 +110,9 @@ void MonitorSet::SetPicture(size_t index, SharedPicture picture)
 void MonitorSet::Update(float time)
 {
     for (size_t i = 0; i < shown.size(); ++i) {
+        if (!shown[i].surface) {
+            continue;
+        }
         if (feed) {
             feed(i, *shown[i].surface);
         }
@@ -100,6 +123,9 @@ void MonitorSet::Update(float time)
 void MonitorSet::Draw()
 {
     for (Shown& monitor : shown) {
+        if (!monitor.surface) {
+            continue;
+        }
         if (fillsOutput) {
             monitor.surface->Draw();
             continue;

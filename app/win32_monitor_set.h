@@ -60,11 +60,17 @@ public:
     // captured pieces.
     void LayOut(const std::vector<DisplayMonitor>& monitors, const ScreenRect& output, bool fillOutput = false);
 
+    // With `dark`, only the main monitor (the first of the layout) shows
+    // water; the others stay black and cost nothing: no picture, no surface,
+    // no update, no drawing. Takes effect at the next layout.
+    void KeepOthersDark(bool dark) { othersDark = dark; }
+    bool IsDark(size_t index) const { return !shown[index].surface; }
+
     size_t Count() const { return shown.size(); }
     const MonitorPart& Part(size_t index) const { return shown[index].part; }
     const SharedPicture& Picture(size_t index) const { return shown[index].picture; }
     // Shows another picture on one monitor from the next frame on; the one it
-    // replaces goes once no monitor shows it.
+    // replaces goes once no monitor shows it. A dark monitor takes none.
     void SetPicture(size_t index, SharedPicture picture);
 
     // Where pictures change from frame to frame (a slideshow), `feed` gives
@@ -80,7 +86,7 @@ private:
     struct Shown {
         std::string device;
         MonitorPart part;
-        std::unique_ptr<WaterSurface> surface;
+        std::unique_ptr<WaterSurface> surface;  // null while the monitor is dark
         SharedPicture picture;
     };
     struct Captured {
@@ -89,6 +95,8 @@ private:
     };
 
     void FreeCaptured();
+    bool StaysDark(size_t layoutIndex) const { return othersDark && layoutIndex > 0; }
+    void Light(Shown& monitor, HBITMAP desktopPiece);
 
     int32_t waveStyle;
     int32_t speedPercent;
@@ -96,6 +104,7 @@ private:
     PictureForMonitor pictureFor;
     SurfaceFeed feed;
     bool fillsOutput = false;
+    bool othersDark = false;
     std::vector<Shown> shown;
     std::vector<Captured> captured;
 };

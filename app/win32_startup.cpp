@@ -13,6 +13,8 @@
 #include "app/win32_loop_host.h"
 #include "app/win32_main_window.h"
 #include "app/win32_monitor_set.h"
+#include "overlay/win32_clock_overlay.h"
+#include "overlay/win32_monitor_dpi.h"
 #include "picture/win32_monitor_size.h"
 #include "picture/win32_picture_textures.h"
 #include "library/win32_slideshow.h"
@@ -103,7 +105,7 @@ static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount
     choice.includeSubfolders = includeSubfolders;
     choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
     choice.previous = lastFolderPicture;
-    choice.monitors = monitorPictures ? static_cast<int>(monitorCount) : 1;
+    choice.monitors = monitorPictures && !mainMonitorOnly ? static_cast<int>(monitorCount) : 1;
     choice.cacheMegabytes = cacheMegabytes;
     choice.fillsCache = true;
     return choice;
@@ -173,6 +175,29 @@ static DWORD WINAPI EndAfterSave(LPVOID parameter)
 
 // The monitors the output shows; null in the modes that show none.
 static MonitorSet* shownMonitors = nullptr;
+// The clock over them; null where none shows.
+static ClockOverlay* shownClock = nullptr;
+
+// The clock shows on the main monitor, the first of the layout; the preview
+// shows it over its whole output, scaled as the preview scales the monitor.
+static void ShowClockOnMainMonitor()
+{
+    if (shownClock == nullptr || shownMonitors == nullptr || shownMonitors->Count() == 0) {
+        return;
+    }
+    const DisplayMonitor main = DisplayMonitors().front();
+    const Viewport viewport = scene.output.IsFullScreen()
+                                  ? shownMonitors->Part(0).viewport
+                                  : Viewport{0, 0, scene.output.width, scene.output.height};
+    shownClock->ShowOn(ClockTarget{viewport, MonitorDpi(main.area), main.area.Height()});
+}
+
+static void FollowTimeChange()
+{
+    if (shownClock != nullptr) {
+        shownClock->FormatsChanged();
+    }
+}
 // How the loop paces the frames; null outside it.
 static FramePacing* framePacing = nullptr;
 
@@ -189,6 +214,7 @@ static void FollowDisplayChange()
     shownMonitors->CaptureJoining(monitors);
     const ScreenRect covered = scene.output.CoverVirtualScreen();
     shownMonitors->LayOut(monitors, covered);
+    ShowClockOnMainMonitor();
     // The primary display's rate may have changed with the rest.
     if (framePacing != nullptr) {
         *framePacing = FramePacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
@@ -236,6 +262,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         // holds the desktop as the user left it.
         const std::vector<DisplayMonitor> all = DisplayMonitors();
         monitors = ChosenMonitorSet(source);
+        monitors->KeepOthersDark(mainMonitorOnly);
         monitors->CaptureJoining(all);
         // Where OpenGL cannot start, a window left up would stay blank.
         if (!scene.output.Setup(mainWindow, true)) {
@@ -270,6 +297,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     MainWindowLinks links;
     links.output = &scene.output;
     links.followDisplayChange = FollowDisplayChange;
+    links.followTimeChange = FollowTimeChange;
     RegisterMainWindowClass(programInstance, className, links);
     instance = programInstance;
     if (!CreateMainWindow()) {
@@ -294,9 +322,16 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
             [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
         scene.Add(&feed);
     }
+    // Drawn after the water, over it.
+    ClockOverlay clock(clockShown, PerformanceCounterMicroseconds, GetTickCount());
     if (monitors != nullptr) {
         scene.Add(monitors.get());
         shownMonitors = monitors.get();
+        if (clockShown > 0) {
+            scene.Add(&clock);
+            shownClock = &clock;
+            ShowClockOnMainMonitor();
+        }
     }
 
     Win32InputSource inputSource;
