@@ -12,12 +12,7 @@
 #endif
 #include "app/win32_loop_host.h"
 #include "app/win32_main_window.h"
-#include "app/win32_monitor_set.h"
-#include "overlay/win32_clock_overlay.h"
-#include "overlay/win32_monitor_dpi.h"
 #include "picture/win32_monitor_size.h"
-#include "picture/win32_picture_textures.h"
-#include "library/win32_slideshow.h"
 #include "render/input_watch.h"
 #include "render/win32_input_source.h"
 #include "render/win32_monitors.h"
@@ -26,6 +21,7 @@
 #include "settings/settings_file.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
+#include "stage/win32_stage.h"
 #include "text/win32_wide.h"
 
 Scene scene;
@@ -70,44 +66,26 @@ static HWND ExistingWindow(int32_t handleValue)
     return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
-// What the monitors show: each its own piece of the desktop, or all of them
-// the built-in picture, loaded once on the first monitor that needs it. Picture
-// files come from the slideshow instead, frame by frame.
-static std::unique_ptr<MonitorSet> ChosenMonitorSet(PictureSource source)
+// The saver's choice, from the settings: the slideshow fills the picture
+// cache, which the dialog's preview only reads.
+static StageChoice ChosenStage(PictureSource source)
 {
-    if (source == PictureSource::Desktop) {
-        return std::make_unique<MonitorSet>(waveStyle, speedPercent, true, [](const MonitorPart&, HBITMAP piece) {
-            return std::make_shared<PictureTexture>(LoadPictureTexture(nullptr, piece));
-        });
-    }
-    const bool builtIn = source == PictureSource::BuiltIn;
-    SharedPicture sharedPicture;
-    return std::make_unique<MonitorSet>(waveStyle, speedPercent, false,
-                                        [builtIn, sharedPicture](const MonitorPart&, HBITMAP) mutable {
-                                            if (builtIn && !sharedPicture) {
-                                                sharedPicture = std::make_shared<PictureTexture>(
-                                                    LoadPictureTexture(nullptr, nullptr));
-                                            }
-                                            return sharedPicture;
-                                        });
-}
-
-// Picture files are listed and decoded off this thread: a folder's pictures
-// in turn, or the one chosen file.
-static SlideshowChoice ChosenSlideshow(PictureSource source, size_t monitorCount)
-{
-    SlideshowChoice choice;
-    if (source == PictureSource::File) {
-        choice.file = customPicturePath;
-        return choice;
-    }
+    StageChoice choice;
+    choice.source = source;
+    choice.file = customPicturePath;
     choice.folder = pictureFolder;
     choice.includeSubfolders = includeSubfolders;
     choice.slideSeconds = static_cast<uint32_t>(slideSeconds);
-    choice.previous = lastFolderPicture;
-    choice.monitors = monitorPictures && !mainMonitorOnly ? static_cast<int>(monitorCount) : 1;
+    choice.monitorPictures = monitorPictures;
     choice.cacheMegabytes = cacheMegabytes;
+    choice.lastFolderPicture = lastFolderPicture;
     choice.fillsCache = true;
+    choice.waveStyle = waveStyle;
+    choice.speedPercent = speedPercent;
+    choice.look = look;
+    choice.clockShown = clockShown;
+    choice.captionsShown = captionsShown;
+    choice.mainMonitorOnly = mainMonitorOnly;
     return choice;
 }
 
@@ -173,48 +151,31 @@ static DWORD WINAPI EndAfterSave(LPVOID parameter)
     ExitProcess(static_cast<UINT>(exitCode));  // never reached
 }
 
-// The monitors the output shows; null in the modes that show none.
-static MonitorSet* shownMonitors = nullptr;
-// The clock over them; null where none shows.
-static ClockOverlay* shownClock = nullptr;
-
-// The clock shows on the main monitor, the first of the layout; the preview
-// shows it over its whole output, scaled as the preview scales the monitor.
-static void ShowClockOnMainMonitor()
-{
-    if (shownClock == nullptr || shownMonitors == nullptr || shownMonitors->Count() == 0) {
-        return;
-    }
-    const DisplayMonitor main = DisplayMonitors().front();
-    const Viewport viewport = scene.output.IsFullScreen()
-                                  ? shownMonitors->Part(0).viewport
-                                  : Viewport{0, 0, scene.output.width, scene.output.height};
-    shownClock->ShowOn(ClockTarget{viewport, MonitorDpi(main.area), main.area.Height()});
-}
+// What the output shows; null in the modes that show nothing.
+static Stage* shownStage = nullptr;
+// How the loop paces the frames; null outside it.
+static FramePacing* framePacing = nullptr;
 
 static void FollowTimeChange()
 {
-    if (shownClock != nullptr) {
-        shownClock->FormatsChanged();
+    if (shownStage != nullptr) {
+        shownStage->FormatsChanged();
     }
 }
-// How the loop paces the frames; null outside it.
-static FramePacing* framePacing = nullptr;
 
 // Full screen: lays the monitors out again after they changed, so that the
 // output covers them all, each with its own view, as at start.
 static void FollowDisplayChange()
 {
-    if (shownMonitors == nullptr || !scene.output.IsFullScreen()) {
+    if (shownStage == nullptr || !scene.output.IsFullScreen()) {
         return;
     }
     // The monitors that joined are captured while the desktop still shows
     // on them, before the output stretches over them.
     const std::vector<DisplayMonitor> monitors = DisplayMonitors();
-    shownMonitors->CaptureJoining(monitors);
+    shownStage->CaptureJoining(monitors);
     const ScreenRect covered = scene.output.CoverVirtualScreen();
-    shownMonitors->LayOut(monitors, covered);
-    ShowClockOnMainMonitor();
+    shownStage->LayOut(monitors, covered);
     // The primary display's rate may have changed with the rest.
     if (framePacing != nullptr) {
         *framePacing = FramePacing(PaceSwapsByTheDisplay(scene.output.deviceContext));
@@ -224,7 +185,7 @@ static void FollowDisplayChange()
 // Sets up the mode's output and what it shows. False when the program has
 // nothing to do and ends at once.
 static bool StartMode(const StartRequest& request, const std::string& commandLine, PictureSource source,
-                      std::unique_ptr<MonitorSet>& monitors)
+                      std::unique_ptr<Stage>& stage)
 {
     switch (request.mode) {
     case Mode::Preview: {
@@ -239,8 +200,8 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         }
         // The preview shows the primary monitor's piece only.
         const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
-        monitors = ChosenMonitorSet(source);
-        monitors->CaptureJoining(primary);
+        stage = std::make_unique<Stage>(ChosenStage(source));
+        stage->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
         if (!scene.output.Setup(mainWindow, false)) {
             return false;
@@ -249,7 +210,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         if (!scene.output.AttachToParent(parent)) {
             return false;
         }
-        monitors->LayOut(primary, primary.front().area, true);
+        stage->LayOut(primary, primary.front().area, true);
         WatchPreviewParent(parent);
         return true;
     }
@@ -261,15 +222,14 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         // Captured before anything of ours is shown, so that each monitor
         // holds the desktop as the user left it.
         const std::vector<DisplayMonitor> all = DisplayMonitors();
-        monitors = ChosenMonitorSet(source);
-        monitors->KeepOthersDark(mainMonitorOnly);
-        monitors->CaptureJoining(all);
+        stage = std::make_unique<Stage>(ChosenStage(source));
+        stage->CaptureJoining(all);
         // Where OpenGL cannot start, a window left up would stay blank.
         if (!scene.output.Setup(mainWindow, true)) {
             return false;
         }
         scene.InitGL();
-        monitors->LayOut(all, VirtualScreen());
+        stage->LayOut(all, VirtualScreen());
         return true;
     }
     case Mode::Settings: {
@@ -309,29 +269,14 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
 
     const std::string commandLine = commandLineText != nullptr ? commandLineText : "";
     const PictureSource source = ChosenPictureSource(useCustomPicture == 1, customPicturePath, pictureFolder);
-    std::unique_ptr<MonitorSet> monitors;
-    if (!StartMode(ParseCommandLine(commandLine), commandLine, source, monitors)) {
+    std::unique_ptr<Stage> stage;
+    if (!StartMode(ParseCommandLine(commandLine), commandLine, source, stage)) {
         return 0;
     }
-    Slideshow slideshow;
-    SlideshowFeed feed(slideshow);
-    const bool showsFiles = source == PictureSource::File || source == PictureSource::Folder;
-    if (monitors != nullptr && showsFiles) {
-        slideshow.Start(ChosenSlideshow(source, monitors->Count()), PictureDecodeSize(scene.output));
-        monitors->FeedSurfaces(
-            [&slideshow](size_t index, WaterSurface& surface) { slideshow.ShowOn(static_cast<int>(index), surface); });
-        scene.Add(&feed);
-    }
-    // Drawn after the water, over it.
-    ClockOverlay clock(clockShown, PerformanceCounterMicroseconds, GetTickCount());
-    if (monitors != nullptr) {
-        scene.Add(monitors.get());
-        shownMonitors = monitors.get();
-        if (clockShown > 0) {
-            scene.Add(&clock);
-            shownClock = &clock;
-            ShowClockOnMainMonitor();
-        }
+    if (stage != nullptr) {
+        stage->Start(PictureDecodeSize(scene.output));
+        scene.Add(stage.get());
+        shownStage = stage.get();
     }
 
     Win32InputSource inputSource;
@@ -343,12 +288,12 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     Win32LoopHost host(scene);
     const int exitCode = RunMainLoop(host, watch, lastFrameTime, &pacing);
 #ifdef VITRANE_FRAME_RECORDER
-    RecordPictureChanges(slideshow.ChangesStarted());
-    RecordFirstPictureShown(slideshow.FirstPictureShownAt());
+    RecordPictureChanges(stage != nullptr ? stage->Slides().ChangesStarted() : 0);
+    RecordFirstPictureShown(stage != nullptr ? stage->Slides().FirstPictureShownAt() : 0);
     const Pacing paced = pacing.Current();
     WriteFrameRecord(programDirectory + "Vitrane-frames.txt",
                      paced == Pacing::Display ? "display" : paced == Pacing::Timer ? "timer" : "measuring");
 #endif
     const bool remembersPicture = source == PictureSource::Folder && scene.output.IsFullScreen();
-    EndProgram(remembersPicture ? slideshow.ShownPicture() : std::string(), exitCode);
+    EndProgram(remembersPicture && stage != nullptr ? stage->ShownPicture() : std::string(), exitCode);
 }

@@ -22,7 +22,6 @@
 #include "res/resource.h"
 #include "text/ascii_case.h"
 #include "text/win32_wide.h"
-#include "water/win32_water_surface.h"
 
 // Shared by the drawing thread and the slideshow's threads; every field below
 // the lock is guarded by it.
@@ -688,15 +687,17 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
     }
 }
 
-void Slideshow::ShowOn(int monitor, WaterSurface& surface) const
+void Slideshow::ShowOn(int monitor, ShownPictures& pictures) const
 {
     if (screens.empty()) {
         return;
     }
     const SlideshowScreen& screen = screens[static_cast<size_t>(monitor) % screens.size()];
-    surface.texture = screen.shown;
-    surface.incomingTexture = screen.fading ? screen.incoming : 0;
-    surface.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
+    pictures.texture = screen.shown;
+    pictures.size = {0, 0};
+    pictures.incomingTexture = screen.fading ? screen.incoming : 0;
+    pictures.incomingSize = {0, 0};
+    pictures.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
 }
 
 std::string Slideshow::ShownPicture() const
@@ -751,12 +752,4 @@ void Slideshow::JoinThreads()
         }
     }
     stopping.clear();
-}
-
-void SlideshowFeed::Update(float /*time*/)
-{
-    show.Advance(PerformanceCounterMicroseconds());
-    for (const Target& target : targets) {
-        show.ShowOn(target.monitor, *target.surface);
-    }
 }

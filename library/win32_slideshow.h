@@ -12,9 +12,8 @@
 #include "picture/picture_math.h"
 #include "library/slideshow.h"
 #include "picture/win32_picture_decoder.h"
-#include "render/renderable.h"
+#include "render/shown_pictures.h"
 
-class WaterSurface;
 struct SlideshowWork;
 struct SlideshowScreen;
 
@@ -75,9 +74,9 @@ public:
     // frame can spare of it and moves the changes on.
     void Advance(uint64_t now);
 
-    // Gives the surface this frame's pictures of the monitor (counted modulo
-    // the pictures shown at once).
-    void ShowOn(int monitor, WaterSurface& surface) const;
+    // Fills in this frame's pictures of the monitor (counted modulo the
+    // pictures shown at once); leaves them as they are before Start.
+    void ShowOn(int monitor, ShownPictures& pictures) const;
 
     // The picture the first monitor shows or fades to; "" before there is
     // one, and for the built-in picture.
@@ -120,22 +119,4 @@ private:
     bool changesAfterFirst = false;
     int changesStarted = 0;
     uint64_t firstPictureShownAt = 0;
-};
-
-// Put first in a scene: before the surfaces draw, moves the slideshow on and
-// gives each surface its monitor's pictures.
-class SlideshowFeed : public Renderable {
-public:
-    explicit SlideshowFeed(Slideshow& show) : show(show) {}
-    void Add(WaterSurface* surface, int monitor) { targets.push_back({surface, monitor}); }
-    void Clear() { targets.clear(); }
-    void Update(float time) override;
-
-private:
-    struct Target {
-        WaterSurface* surface;
-        int monitor;
-    };
-    Slideshow& show;
-    std::vector<Target> targets;
 };

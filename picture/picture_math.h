@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geometry/pixel_size.h"
+
 // Size rules of the picture textures and the desktop snapshot. OpenGL 1.1
 // wants power-of-two sides, and no side may exceed the context's largest.
 
@@ -22,11 +24,6 @@ int PictureTextureSide(int pixels, int maxTextureSide);
 // power-of-two snapshot stays power-of-two when it is scaled down.
 // 0 when either input is below 1.
 int BitmapTextureSide(int side, int maxTextureSide);
-
-struct PixelSize {
-    int width;
-    int height;
-};
 
 // The texture size for a picture file of `picture` pixels (upright): each side
 // by PictureTextureSide, then held to the nearest power of two of the largest

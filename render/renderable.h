@@ -1,6 +1,6 @@
 #pragma once
 
-#include "water/vec3.h"
+#include "geometry/vec3.h"
 
 // Everything the scene draws. Update advances the object to a frame count and
 // draws nothing; Draw issues the object's OpenGL drawing. The scene never owns

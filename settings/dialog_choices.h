@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "stage/stage_choice.h"
+
 // The settings dialog's decisions that need no window: how the "Speed"
 // trackbar maps to a wave speed, and which picture the choices stand for
 // (start-up follows the same rule, so that the preview shows what the saver
@@ -30,8 +32,6 @@ struct SlideChoice {
 // and the stored value in its place when it is none of these, so that it is
 // kept until the user picks another.
 std::vector<SlideChoice> SlideChoices(int32_t storedSeconds);
-
-enum class PictureSource { Desktop, File, Folder, BuiltIn };
 
 // What the saver shows for these choices: the desktop unless the custom
 // picture is on; then a folder before a file, and the built-in picture when

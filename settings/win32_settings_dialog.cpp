@@ -96,17 +96,14 @@ static void ShowChoices(HWND dialog)
         return;
     }
     PreviewChoice choice;
-    choice.desktop = source == PictureSource::Desktop;
-    if (source == PictureSource::File) {
-        choice.slides.file = PreviewFilePath();
-    } else if (source == PictureSource::Folder) {
-        choice.slides.folder = dialogPictureFolder;
-        choice.slides.includeSubfolders = includeSubfolders;
-        choice.slides.slideSeconds = static_cast<uint32_t>(dialogSlideSeconds);
-        // Read only: the preview's pictures are decoded at its small size.
-        choice.slides.cacheMegabytes = cacheMegabytes;
-        choice.slides.previous = lastFolderPicture;
-    }
+    choice.source = source;
+    choice.file = PreviewFilePath();
+    choice.folder = dialogPictureFolder;
+    choice.includeSubfolders = includeSubfolders;
+    choice.slideSeconds = static_cast<uint32_t>(dialogSlideSeconds);
+    // Read only: the preview's pictures are decoded at its small size.
+    choice.cacheMegabytes = cacheMegabytes;
+    choice.lastFolderPicture = lastFolderPicture;
     choice.waveStyle = dialogWaveStyle;
     choice.speedPercent = dialogSpeedPercent;
     ShowSettingsPreview(choice);

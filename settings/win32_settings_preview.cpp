@@ -2,14 +2,15 @@
 
 #include <GL/gl.h>
 
+#include <memory>
+#include <vector>
+
 #include "picture/picture_math.h"
-#include "picture/win32_desktop_capture.h"
-#include "library/win32_slideshow.h"
 #include "render/monitor_layout.h"
 #include "render/win32_gl_window.h"
 #include "render/win32_monitors.h"
 #include "render/win32_scene.h"
-#include "water/win32_water_surface.h"
+#include "stage/win32_stage.h"
 
 static bool SetSaverPixelFormat(HDC dc)
 {
@@ -26,27 +27,15 @@ const UINT frameIntervalMs = 16;
 // As in the saver's preview mode, where the window's size sets the projection last.
 const double nearPlane = 1.0;
 
-// The preview's own scene drives its frames exactly as the saver's does, the
-// slideshow's feed first.
+// The preview's own scene drives its frames exactly as the saver's does, and
+// shows a stage assembled as the saver's is.
 struct Preview {
-    Preview() : feed(slideshow)
-    {
-        scene.Add(&feed);
-        scene.Add(&surface);
-    }
-
     HWND window = nullptr;
     HWND placeholder = nullptr;
     HDC deviceContext = nullptr;
     HGLRC renderingContext = nullptr;
-    HBITMAP desktop = nullptr;
-    WaterSurface surface;
-    Slideshow slideshow;
-    SlideshowFeed feed;
+    std::unique_ptr<Stage> stage;  // with its textures, released while the context is current
     Scene scene;
-    std::string shownPicture;  // which pictures the surface shows; "" before the first
-    int32_t shownWaveStyle = -1;
-    int32_t shownSpeedPercent = -1;
 };
 
 Preview preview;
@@ -111,23 +100,12 @@ static void ShowOnceTheDialogShows()
     }
 }
 
-// Picture files come from a slideshow, which owns their textures.
-static bool ShowsSlides(const std::string& pictureKey)
+// What the stage shows goes with the context its textures belong to.
+static void ReleaseStage()
 {
-    return pictureKey.compare(0, 7, "slides:") == 0;
-}
-
-// The surface's texture is the slideshow's while it runs, else the preview's
-// own. Needs the preview's context current.
-static void ReleasePictures()
-{
-    preview.slideshow.Stop();
-    preview.feed.Clear();
-    if (preview.surface.texture != 0 && !ShowsSlides(preview.shownPicture)) {
-        glDeleteTextures(1, &preview.surface.texture);
-    }
-    preview.surface.texture = 0;
-    preview.surface.incomingTexture = 0;
+    PreviewContextCurrent current;
+    preview.scene.renderables.clear();
+    preview.stage.reset();
 }
 
 // The texture and the context go while the window, and so the device
@@ -136,10 +114,7 @@ static void ReleaseWindowResources()
 {
     (void)KillTimer(preview.window, frameTimer);
     if (preview.renderingContext != nullptr) {
-        {
-            PreviewContextCurrent current;
-            ReleasePictures();
-        }
+        ReleaseStage();
         (void)wglDeleteContext(preview.renderingContext);
     }
     if (preview.deviceContext != nullptr) {
@@ -203,11 +178,28 @@ static bool MakeRenderingContext()
     return preview.renderingContext != nullptr;
 }
 
-static void InitGLState()
+// The preview is small: pictures are decoded at its size, not a monitor's.
+static PixelSize PreviewSize()
+{
+    RECT inside = {};
+    (void)GetClientRect(preview.placeholder, &inside);
+    return {inside.right - inside.left, inside.bottom - inside.top};
+}
+
+// Before the dialog shows, so that the snapshot holds the desktop alone: the
+// primary monitor's part, as the saver's own preview shows, kept for when
+// the desktop is chosen. The first choice comes with ShowSettingsPreview.
+static void InitGLStateAndStage()
 {
     PreviewContextCurrent current;
     // The window has no size yet: the projection comes with its first WM_SIZE.
     preview.scene.InitGL();
+    const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
+    preview.stage = std::make_unique<Stage>(StageChoice(), true);
+    preview.stage->CaptureJoining(primary);
+    preview.stage->LayOut(primary, primary.front().area, true);
+    preview.stage->Start(PreviewSize());
+    preview.scene.Add(preview.stage.get());
 }
 
 bool StartSettingsPreview(HWND dialog, HWND placeholder)
@@ -228,75 +220,27 @@ bool StartSettingsPreview(HWND dialog, HWND placeholder)
         StopSettingsPreview();
         return false;
     }
-    InitGLState();
-    preview.surface.Init(20, 30, 0);
-    // Before the dialog shows, so that the snapshot holds the desktop alone;
-    // the primary monitor's part, as the saver's own preview shows.
-    const MonitorPart primary = LayOutMonitors(VirtualScreen(), MonitorAreas(DisplayMonitors())).front();
-    preview.desktop = CaptureScreenArea(primary.piece, SnapshotSize(primary.piece.Width(), primary.piece.Height()));
+    InitGLStateAndStage();
     CoverPlaceholder();
     (void)SetTimer(preview.window, frameTimer, frameIntervalMs, nullptr);
     return true;
 }
 
-// The preview is small: pictures are decoded at its size, not a monitor's.
-static PixelSize PreviewSize()
-{
-    RECT inside = {};
-    (void)GetClientRect(preview.placeholder, &inside);
-    return {inside.right - inside.left, inside.bottom - inside.top};
-}
-
-// What the surface shows, as one text: a change of it loads the pictures again.
-static std::string PictureKey(const PreviewChoice& choice)
-{
-    if (choice.desktop) {
-        return "desktop";
-    }
-    const SlideshowChoice& slides = choice.slides;
-    if (!slides.folder.empty()) {
-        return "slides:" + std::to_string(slides.includeSubfolders) + ":" + std::to_string(slides.slideSeconds) +
-               ":" + slides.folder;
-    }
-    return slides.file.empty() ? "built-in" : "slides:" + slides.file;
-}
-
-static void LoadPictures(const PreviewChoice& choice, const std::string& key)
-{
-    PreviewContextCurrent current;
-    ReleasePictures();
-    preview.shownPicture = key;
-    if (!ShowsSlides(key)) {
-        preview.surface.SetTexture(nullptr, choice.desktop ? preview.desktop : nullptr);
-        return;
-    }
-    preview.slideshow.Start(choice.slides, PreviewSize());
-    preview.feed.Add(&preview.surface, 0);
-}
-
 void ShowSettingsPreview(const PreviewChoice& choice)
 {
-    if (preview.renderingContext == nullptr) {
+    if (preview.stage == nullptr) {
         return;
     }
-    const std::string key = PictureKey(choice);
-    if (key != preview.shownPicture) {
-        LoadPictures(choice, key);
-    }
-    // Init starts the new style from the flat sheet, as a start of the saver
-    // would; the texture is the surface's and stays.
-    if (choice.waveStyle != preview.shownWaveStyle || choice.speedPercent != preview.shownSpeedPercent) {
-        preview.surface.Init(20, 30, choice.waveStyle);
-        preview.surface.speedPercent = choice.speedPercent;
-        preview.shownWaveStyle = choice.waveStyle;
-        preview.shownSpeedPercent = choice.speedPercent;
+    PreviewContextCurrent current;
+    // New surfaces start from the still water, as a start of the saver would.
+    if (preview.stage->Choose(choice)) {
         preview.scene.RestartTime();
     }
 }
 
 std::string SettingsPreviewPicturePath()
 {
-    return preview.slideshow.ShownPicture();
+    return preview.stage != nullptr ? preview.stage->ShownPicture() : std::string();
 }
 
 void StopSettingsPreview()
@@ -306,16 +250,6 @@ void StopSettingsPreview()
     if (preview.window != nullptr) {
         (void)DestroyWindow(preview.window);
     }
-    if (preview.desktop != nullptr) {
-        (void)DeleteObject(preview.desktop);
-        preview.desktop = nullptr;
-    }
-    // Choices changed while the dialog was open stopped their threads
-    // without waiting; they end here.
-    preview.slideshow.JoinThreads();
     preview.placeholder = nullptr;
-    preview.shownPicture.clear();
-    preview.shownWaveStyle = -1;
-    preview.shownSpeedPercent = -1;
     preview.scene.RestartTime();
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "library/win32_slideshow.h"
+#include "stage/stage_choice.h"
 
 // The settings dialog's live preview: the saver's water, camera and picture
 // rules in an OpenGL window of the dialog's own, laid over the inside of the
@@ -13,16 +13,10 @@
 // every 16 ms. Where no rendering context can be made, the placeholder's
 // bitmap stays in view and nothing else happens.
 
-struct PreviewChoice {
-    bool desktop = false;    // the snapshot taken when the preview started
-    SlideshowChoice slides;  // otherwise these pictures (one surface, so one monitor)
-    int32_t waveStyle = 0;      // 0 Rings, 1 Crossed, 2 Rain
-    int32_t speedPercent = 100;
-    int32_t look = 0;           // 0 Classic, 1 Realistic
-    int32_t clockShown = 0;     // 0 none, 1 the time, 2 the time and the date
-    bool captionsShown = false;
-    bool mainMonitorOnly = false;
-};
+// What the preview shows: the saver's choice as the dialog's controls stand,
+// on one surface (so one monitor). The desktop is the snapshot taken when the
+// preview started; the pictures are read, never stored in the cache.
+using PreviewChoice = StageChoice;
 
 // Covers the placeholder with the live preview. False, with nothing created,
 // when no rendering context could be made.
@@ -33,8 +27,7 @@ void ShowSettingsPreview(const PreviewChoice& choice);
 // The picture file the preview shows or fades to; "" for the desktop, the
 // built-in picture, no preview, or before the first picture is ready.
 std::string SettingsPreviewPicturePath();
-// Releases the window, its context, the slideshow, the texture and the
-// desktop snapshot.
+// Releases the window, its context and what it shows.
 void StopSettingsPreview();
 
 // Gives the preview window's device context its pixel format: the saver's

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "water/grid2d.h"
-#include "water/vec3.h"
+#include "geometry/vec3.h"
 
 enum WaveMode : int32_t {
     Rings = 0,

@@ -60,6 +60,15 @@ void WaterSurface::Update(float time)
     Animate(time);
 }
 
+// The picture sizes do not matter here: the grid stretches any picture over
+// the whole surface.
+void WaterSurface::Show(const ShownPictures& pictures)
+{
+    texture = pictures.texture;
+    incomingTexture = pictures.incomingTexture;
+    fade = pictures.fade;
+}
+
 // Unit 0 holds the shown picture, unit 1 the incoming one, which the
 // combiner mixes in by the constant colour's alpha: incoming x fade + shown
 // x (1 - fade).

@@ -3,15 +3,16 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-#include "render/renderable.h"
+#include "render/monitor_surface.h"
 #include "water/water_grid.h"
 
-// The one object the scene draws: the water grid seen through OpenGL, with the
+// The classic look of a monitor: the water grid seen through OpenGL, with the
 // picture's texture lying under it.
-class WaterSurface : public Renderable, public WaterGrid {
+class WaterSurface : public MonitorSurface, public WaterGrid {
 public:
     void Update(float time) override;
     void Draw() override;
+    void Show(const ShownPictures& pictures) override;
 
     // Chooses the picture and creates the texture; a non-null path wins over
     // the bitmap, and every failure ends at the built-in picture. Needs a

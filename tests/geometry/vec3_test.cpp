@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "water/vec3.h"
+#include "geometry/vec3.h"
 
 namespace {
 

@@ -1,0 +1,119 @@
+#include "stage/win32_stage.h"
+
+#include "clock/win32_clock.h"
+#include "overlay/win32_monitor_dpi.h"
+#include "stage/win32_look.h"
+
+Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
+    : choice(chosen),
+      monitors(
+          keepsDesktop || chosen.source == PictureSource::Desktop,
+          [this](const MonitorPart& monitor) { return SurfaceForLook(choice, monitor); },
+          [this](const MonitorPart& monitor, const SharedPicture& desktop) { return StillPicture(monitor, desktop); })
+{
+    monitors.FeedPictures([this](size_t index, ShownPictures& pictures) {
+        if (ShowsFiles(choice.source)) {
+            slideshow.ShowOn(static_cast<int>(index), pictures);
+        }
+    });
+    auto ownClock = std::make_unique<ClockOverlay>(choice.clockShown, PerformanceCounterMicroseconds,
+                                                   static_cast<uint32_t>(PerformanceCounterMicroseconds()));
+    clock = ownClock.get();
+    monitors.AddOverlay(std::move(ownClock));
+}
+
+void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput)
+{
+    monitors.LayOut(shown, output, fillOutput);
+    fillsOutput = fillOutput;
+    DarkenOthers();
+    if (!shown.empty()) {
+        clock->ShowFor(MonitorDpi(shown.front().area), shown.front().area.Height());
+    }
+}
+
+void Stage::DarkenOthers()
+{
+    for (size_t i = 0; i < monitors.Count(); ++i) {
+        monitors.SetDark(i, choice.mainMonitorOnly && !fillsOutput && i > 0);
+    }
+}
+
+Stage::~Stage() = default;
+
+// Picture files come from the slideshow instead, frame by frame.
+SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPicture& desktop)
+{
+    switch (choice.source) {
+    case PictureSource::Desktop:
+        return desktop;
+    case PictureSource::BuiltIn:
+        if (!builtIn) {
+            builtIn = LoadStillPicture(nullptr, {0, 0});
+        }
+        return builtIn;
+    case PictureSource::File:
+    case PictureSource::Folder:
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// A folder's pictures in turn, or the one chosen file, listed and decoded
+// off the drawing thread.
+void Stage::StartSlideshow()
+{
+    SlideshowChoice slides;
+    if (choice.source == PictureSource::File) {
+        slides.file = choice.file;
+    } else {
+        slides.folder = choice.folder;
+        slides.includeSubfolders = choice.includeSubfolders;
+        slides.slideSeconds = choice.slideSeconds;
+        slides.previous = choice.lastFolderPicture;
+        // A dark monitor needs no pictures of its own.
+        slides.monitors = choice.monitorPictures && !choice.mainMonitorOnly ? static_cast<int>(monitors.Count()) : 1;
+        slides.cacheMegabytes = choice.cacheMegabytes;
+        slides.fillsCache = choice.fillsCache;
+    }
+    slideshow.Start(slides, pictureSize);
+}
+
+void Stage::Start(PixelSize size)
+{
+    pictureSize = size;
+    if (ShowsFiles(choice.source)) {
+        StartSlideshow();
+    }
+}
+
+bool Stage::Choose(const StageChoice& next)
+{
+    const bool newPictures = !SamePictures(choice, next);
+    const bool newSurfaces = !SameSurfaces(choice, next);
+    choice = next;
+    if (newPictures) {
+        slideshow.Stop();
+        builtIn.reset();
+        monitors.ReloadPictures();
+        if (ShowsFiles(choice.source)) {
+            StartSlideshow();
+        }
+    }
+    if (newSurfaces) {
+        monitors.RemakeSurfaces();
+    }
+    DarkenOthers();
+    clock->Show(choice.clockShown);
+    return newSurfaces;
+}
+
+void Stage::Update(float time)
+{
+    // Before any surface takes its pictures: the slideshow moves on once a
+    // frame for all monitors.
+    if (ShowsFiles(choice.source)) {
+        slideshow.Advance(PerformanceCounterMicroseconds());
+    }
+    monitors.Update(time);
+}
