@@ -1,5 +1,7 @@
 #include "overlay/win32_clock_overlay.h"
 
+#include <GL/gl.h>
+
 namespace {
 
 // The time about as tall as a large heading at 100 % scaling, the date under
@@ -21,49 +23,52 @@ ClockOverlay::ClockOverlay(int clockShown, MicrosecondClock steadyClock, uint32_
 {
 }
 
-void ClockOverlay::ShowOn(const ClockTarget& newTarget)
+void ClockOverlay::Show(int shown)
 {
-    target = newTarget;
-    hasTarget = true;
-    moveDue = true;
-    formatsChanged = true;
+    if (shown != clockShown) {
+        clockShown = shown;
+        formatsChanged = true;
+    }
 }
 
-void ClockOverlay::DrawText(const SYSTEMTIME& now)
+void ClockOverlay::ShowFor(uint32_t monitorDpi, int32_t height)
+{
+    dpi = monitorDpi;
+    monitorHeight = height;
+    moveDue = true;
+}
+
+void ClockOverlay::DrawText(const SYSTEMTIME& now, int32_t shownHeight)
 {
     const std::vector<std::string> lines = ClockLines(now, clockShown, formatting);
-    const int32_t shownHeight = target.viewport.height;
     std::vector<OverlayLine> sized;
     for (size_t i = 0; i < lines.size(); ++i) {
         const int32_t pixelsAt96 = i == 0 ? timePixelsAt96 : datePixelsAt96;
-        sized.push_back(OverlayLine{lines[i], ScaledTextPixels(pixelsAt96, target.dpi, shownHeight,
-                                                               target.monitorHeight)});
+        sized.push_back(OverlayLine{lines[i], ScaledTextPixels(pixelsAt96, dpi, shownHeight, monitorHeight)});
     }
     text.SetText(sized, TextAlign::Center);
 }
 
-void ClockOverlay::Update(float)
+void ClockOverlay::Advance(const Viewport& viewport)
 {
-    if (clockShown <= 0 || !hasTarget) {
-        return;
-    }
     SYSTEMTIME now = {};
     localTime(&now);
     const uint64_t nowUs = steadyClock();
     const uint64_t minute = MinuteOf(now);
-    if (minute != shownMinute) {
+    if (minute != shownMinute || viewport.width != placedIn.width || viewport.height != placedIn.height) {
         moveDue = true;
     }
     if (moveDue || formatsChanged) {
-        DrawText(now);
+        DrawText(now, viewport.height);
         shownMinute = minute;
         formatsChanged = false;
     }
     if (moveDue) {
-        const ScreenRect inner = InnerArea(target.viewport.width, target.viewport.height);
+        const ScreenRect inner = InnerArea(viewport.width, viewport.height);
         scale = FitScale(text.Width(), text.Height(), inner);
         place = places.Next(inner, static_cast<int32_t>(static_cast<float>(text.Width()) * scale),
                             static_cast<int32_t>(static_cast<float>(text.Height()) * scale));
+        placedIn = viewport;
         shownAtUs = nowUs;
         moveDue = false;
     }
@@ -71,10 +76,14 @@ void ClockOverlay::Update(float)
     opacity = FadeOpacity(sinceShownMs, MillisecondsToNextMinute(now.wSecond, now.wMilliseconds));
 }
 
-void ClockOverlay::Draw()
+void ClockOverlay::Draw(size_t monitor, const ShownPictures&)
 {
-    if (clockShown <= 0 || !hasTarget) {
+    if (clockShown <= 0 || monitor != 0) {
         return;
     }
-    text.Draw(target.viewport, place.x, place.y, opacity, scale);
+    GLint current[4] = {};
+    glGetIntegerv(GL_VIEWPORT, current);
+    const Viewport viewport{current[0], current[1], current[2], current[3]};
+    Advance(viewport);
+    text.Draw(viewport, place.x, place.y, opacity, scale);
 }

@@ -10,55 +10,53 @@
 #include "overlay/overlay_placement.h"
 #include "overlay/win32_clock_text.h"
 #include "overlay/win32_text_overlay.h"
-#include "render/renderable.h"
+#include "render/monitor_surface.h"
 
-// Where the clock shows: a viewport of the output (the main monitor's, or
-// the whole preview), the DPI of the monitor it stands for and that
-// monitor's height, which the viewport may show smaller.
-struct ClockTarget {
-    Viewport viewport;
-    uint32_t dpi;
-    int32_t monitorHeight;
-};
-
-// The clock over the water. Before every frame it reads the local time
-// (so a change of time zone or of daylight saving time shows with the next
-// minute at the latest) and, only when the minute has changed, draws the new
-// text into its texture and moves it to a new place of the target's inner
-// area; it fades in after each move and out over the last moments of each
-// minute. Drawn after the water, in the target's viewport. Needs the
-// rendering context current from the first Update on.
-class ClockOverlay : public Renderable {
+// The clock over the water of the main monitor (the layout's first; the
+// preview's one surface). Each frame it reads the local time, so that a
+// change of time zone or of daylight saving time shows at once, and only
+// when the minute has changed does it draw the new text into its texture
+// and move it to a new place of the monitor's inner area; it fades in after
+// each move and out over the last moments of each minute. Drawn crisp, in
+// the monitor's viewport, after its surface. Needs the rendering context
+// current whenever it draws.
+class ClockOverlay : public MonitorOverlay {
 public:
     ClockOverlay(int clockShown, MicrosecondClock steadyClock, uint32_t seed);
 
-    // A new target (at start, and after the monitors or the preview's size
-    // changed): the text is drawn again at its size in a new place.
-    void ShowOn(const ClockTarget& target);
+    // 0 none, 1 the time, 2 the time and the date; shown from the next frame.
+    void Show(int shown);
+    // The main monitor's DPI and height in pixels, at start and after every
+    // layout; a viewport smaller than the monitor (a preview) shows the
+    // clock smaller. The text is drawn again at its new size.
+    void ShowFor(uint32_t dpi, int32_t monitorHeight);
     // The user's formats or the time zone changed: the text is drawn again
     // before the next frame, in its place.
     void FormatsChanged() { formatsChanged = true; }
 
-    void Update(float time) override;
-    void Draw() override;
+    void Draw(size_t monitor, const ShownPictures& pictures) override;
+    // Brings the clock up to the local time for a frame in `viewport`: what
+    // Draw does before it draws.
+    void Advance(const Viewport& viewport);
 
     // The local time; tests set their own.
     void (*localTime)(SYSTEMTIME*) = GetLocalTime;
     DateTimeFormatting formatting;
 
-    // What the latest Update chose, for tests.
+    // What the latest Advance chose, for tests.
     const TextOverlay& Text() const { return text; }
     TextPlace Place() const { return place; }
     float Opacity() const { return opacity; }
 
 private:
-    void DrawText(const SYSTEMTIME& now);
+    void DrawText(const SYSTEMTIME& now, int32_t shownHeight);
 
     int clockShown;
     MicrosecondClock steadyClock;
     PlaceChooser places;
-    ClockTarget target{{0, 0, 0, 0}, 96, 0};
-    bool hasTarget = false;
+    uint32_t dpi = 96;
+    int32_t monitorHeight = 0;
+    Viewport placedIn{0, 0, 0, 0};
     bool moveDue = true;
     bool formatsChanged = false;
     uint64_t shownMinute = UINT64_MAX;  // minutes of the local time shown

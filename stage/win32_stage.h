@@ -6,6 +6,7 @@
 
 #include "library/win32_slideshow.h"
 #include "overlay/win32_caption_overlay.h"
+#include "overlay/win32_clock_overlay.h"
 #include "picture/picture_math.h"
 #include "render/monitor_layout.h"
 #include "render/monitor_surface.h"
@@ -36,11 +37,10 @@ public:
     Stage& operator=(const Stage&) = delete;
 
     void CaptureJoining(const std::vector<DisplayMonitor>& joining) { monitors.CaptureJoining(joining); }
-    // See MonitorSet::LayOut. Needs the rendering context current.
-    void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false)
-    {
-        monitors.LayOut(shown, output, fillOutput);
-    }
+    // See MonitorSet::LayOut; the first monitor is the main one. With the
+    // choice's mainMonitorOnly, every other monitor is dark. Needs the
+    // rendering context current.
+    void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false);
     // Starts the slideshow where the choice shows files, decoded for
     // `pictureSize` (the largest monitor's, or a preview's own size). Needs
     // the rendering context current; returns at once.
@@ -53,6 +53,8 @@ public:
     // rendering context current.
     bool Choose(const StageChoice& next);
     const StageChoice& Choice() const { return choice; }
+    // The time, the time zone or the user's formats changed.
+    void FormatsChanged() { clock->FormatsChanged(); }
 
     MonitorSet& Monitors() { return monitors; }
     const Slideshow& Slides() const { return slideshow; }
@@ -66,6 +68,9 @@ public:
 private:
     SharedPicture StillPicture(const MonitorPart& monitor, const SharedPicture& desktop);
     void StartSlideshow();
+    // Only the main monitor lights where the choice says so; the previews'
+    // one surface always does.
+    void DarkenOthers();
 
     StageChoice choice;
     PixelSize pictureSize = {0, 0};
@@ -74,4 +79,6 @@ private:
     Slideshow slideshow;
     MonitorSet monitors;
     CaptionOverlay* captions = nullptr;  // owned by the monitors
+    bool fillsOutput = false;
+    ClockOverlay* clock;  // one of the monitors' overlays
 };

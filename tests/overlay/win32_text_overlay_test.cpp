@@ -100,7 +100,8 @@ TEST(ClockOverlayTest, DrawsItsTextOncePerMinuteAndMovesWithEachMinute)
     ClockOverlay clock(clockTimeOnly, FakeSteadyClock, 3);
     clock.localTime = FakeLocalTime;
     clock.formatting.timeFormat = CountedTimeFormat;
-    clock.ShowOn(ClockTarget{Viewport{0, 0, 800, 600}, 96, 600});
+    clock.ShowFor(96, 600);
+    const Viewport monitor{0, 0, 800, 600};
     timeFormatCalls = 0;
 
     // Frames 16 ms apart from 10:59:58.5 to 11:00:01.5: "10:59", then at
@@ -109,7 +110,7 @@ TEST(ClockOverlayTest, DrawsItsTextOncePerMinuteAndMovesWithEachMinute)
     fakeMicroseconds = 5000000;
     std::vector<TextPlace> places;
     for (int frame = 0; frame < 190; ++frame) {
-        clock.Update(0.0f);
+        clock.Advance(monitor);
         if (places.empty() || !(places.back() == clock.Place())) {
             places.push_back(clock.Place());
         }
@@ -131,9 +132,9 @@ TEST(ClockOverlayTest, DrawsItsTextOncePerMinuteAndMovesWithEachMinute)
     EXPECT_EQ(places.size(), 2u);
     EXPECT_FLOAT_EQ(clock.Opacity(), 1.0f);
 
-    // New formats are drawn in place; a new target moves the text.
+    // New formats are drawn in place.
     clock.FormatsChanged();
-    clock.Update(0.0f);
+    clock.Advance(monitor);
     EXPECT_EQ(timeFormatCalls, 6);
     EXPECT_EQ(clock.Place(), places.back());
 }
