@@ -2,10 +2,10 @@
 # What the saver writes over the water, on two monitors side by side
 # (lib.sh): with Clock=2 the main monitor shows the time and the date as the
 # user's locale writes them (US English here), read off the screen by OCR;
-# with Monitors=1 the other monitor stays black. Each check is a function of
-# its own that takes the screenshot's piece of its monitor, so that more
-# overlays (a caption under the picture) add a check and a line in
-# check_overlays.
+# with Monitors=1 the other monitor stays black; with Captions=1 a photo
+# whose EXIF says when it was taken shows that date and its name in the
+# lower left corner. Each check is a function of its own that takes the
+# screenshot's piece of its monitor.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
@@ -13,6 +13,7 @@ e2e_init "$@"
 export LANG=en_US.UTF-8 LC_ALL=
 
 MAIN="0 0 800 600"
+MAIN_LOWER_LEFT="0 420 400 180"
 OTHER="800 0 640 480"
 
 # ocr_text FILE: the light text of a screenshot piece as tesseract reads it,
@@ -42,6 +43,16 @@ check_clock() {
     e2e_fail "$name" "read \"$text\", not \"$time\" and \"$date\" (see $(basename "$piece"))"
 }
 
+# check_caption NAME PIECE: the caption of calm.jpg, taken on 12 August 2019
+# (a Monday), in the user's long date format.
+check_caption() {
+    local name=$1 text
+    text=$(ocr_text "$2")
+    echo "$text" >"$E2E_ARTIFACTS/$name.txt"
+    e2e_expect "$name" "read \"$text\" (see $(basename "$2"))" \
+        test -n "$(grep -F 'calm' <<<"$text" | grep -F 'Monday, August 12, 2019')"
+}
+
 # check_black NAME PIECE: not a pixel lit.
 check_black() {
     e2e_expect "$1" "lit at $(e2e_bbox "$2") in $(basename "$2")" test "$(e2e_bbox "$2")" = none
@@ -57,17 +68,21 @@ piece() {
 check_overlays() {
     local shot=$1 before=$2 after=$3
     check_clock overlays_clock_on_main_monitor "$(piece "$shot" overlays-main "$MAIN")" "$before" "$after"
+    check_caption overlays_caption_under_picture "$(piece "$shot" overlays-caption "$MAIN_LOWER_LEFT")"
     check_black overlays_other_monitor_black "$(piece "$shot" overlays-other "$OTHER")"
 }
 
 e2e_start_two_monitors
-# A calm picture, darker than the text, with no black in it.
-picture=$E2E_WORK/calm.bmp
-convert -size 256x192 gradient:'#305070-#6080a0' -type TrueColor "BMP3:$picture" || e2e_abort "could not make the BMP"
+# A calm photo, darker than the text, with no black in it, and the day it
+# was taken in its EXIF block.
+picture=$E2E_WORK/calm.jpg
+convert -size 256x192 gradient:'#305070-#6080a0' -quality 95 "$E2E_WORK/plain.jpg" &&
+    python3 "$(dirname "$0")/exif_jpeg.py" "$E2E_WORK/plain.jpg" "$picture" "2019:08:12 10:00:00" ||
+    e2e_abort "could not make the JPEG"
 saver=$(e2e_install_saver)
 folder=$(dirname "$saver")
 e2e_write_settings "$folder" "$(e2e_winpath "$picture")" 1
-printf 'Clock=2\r\nMonitors=1\r\n' >>"$folder/Vitrane.ini"
+printf 'Clock=2\r\nMonitors=1\r\nCaptions=1\r\n' >>"$folder/Vitrane.ini"
 
 # Only the main monitor shows water, so only it is waited for.
 all_monitors=("${E2E_MONITORS[@]}")
