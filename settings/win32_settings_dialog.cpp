@@ -106,6 +106,8 @@ static void ShowChoices(HWND dialog)
     choice.lastFolderPicture = lastFolderPicture;
     choice.waveStyle = dialogWaveStyle;
     choice.speedPercent = dialogSpeedPercent;
+    choice.clockShown = clockShown;
+    choice.mainMonitorOnly = mainMonitorOnly;
     ShowSettingsPreview(choice);
 }
 
