@@ -1,5 +1,6 @@
 #include "overlay/win32_caption_overlay.h"
 
+#include <windows.h>
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -47,7 +48,7 @@ void CaptionOverlay::Fit(Caption& caption, const std::string& text, int32_t pixe
     }
 }
 
-void CaptionOverlay::DrawCaption(const Caption& caption, const Viewport& viewport, uint32_t pictureNumber,
+void CaptionOverlay::DrawCaption(const Caption& caption, const Viewport& viewport, uint32_t placeNumber,
                                  float opacity)
 {
     const TextOverlay& text = *caption.overlay;
@@ -58,7 +59,7 @@ void CaptionOverlay::DrawCaption(const Caption& caption, const Viewport& viewpor
     const float scale = std::min(1.0f, 0.5f * static_cast<float>(viewport.width) / static_cast<float>(text.Width()));
     const TextPlace place =
         CaptionPlace(viewport.width, viewport.height, static_cast<int32_t>(static_cast<float>(text.Width()) * scale),
-                     static_cast<int32_t>(static_cast<float>(text.Height()) * scale), pictureNumber);
+                     static_cast<int32_t>(static_cast<float>(text.Height()) * scale), placeNumber);
     text.Draw(viewport, place.x, place.y, opacity, scale);
 }
 
@@ -91,7 +92,9 @@ void CaptionOverlay::Draw(size_t monitor, const ShownPictures& pictures)
     }
     Fit(on.shown, pictures.caption, pixels);
     Fit(on.incoming, pictures.incomingCaption, pixels);
-    const float fade = pictures.incomingCaption.empty() ? 0.0f : pictures.fade;
-    DrawCaption(on.shown, viewport, pictures.pictureNumber, 1.0f - fade);
-    DrawCaption(on.incoming, viewport, pictures.pictureNumber + 1, fade);
+    const bool fading = pictures.incomingTexture != 0;
+    on.moves.Advance(pictures.pictureNumber, fading, GetTickCount64());
+    const float fade = fading ? pictures.fade : 0.0f;
+    DrawCaption(on.shown, viewport, on.moves.ShownPlace(), (1.0f - fade) * on.moves.ShownOpacity());
+    DrawCaption(on.incoming, viewport, on.moves.IncomingPlace(), fade);
 }

@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "overlay/caption_place.h"
 #include "overlay/win32_text_overlay.h"
 #include "render/monitor_layout.h"
 #include "render/monitor_surface.h"
 
 // The caption of each monitor's picture (ShownPictures' captions), drawn
-// over the water in the monitor's lower left corner (caption_place.h) at the
-// monitor's DPI, scaled down with a preview. During a crossfade the outgoing
+// over the water in the monitor's lower left corner at the monitor's DPI,
+// scaled down with a preview, moving as caption_place.h says. During a crossfade the outgoing
 // caption fades out and the incoming one fades in with the pictures. Each
 // text is drawn into its texture only when it changes; the incoming one's
 // texture becomes the shown one's when the fade ends. Draw and the
@@ -41,10 +42,11 @@ private:
         Caption incoming;
         ScreenRect area{0, 0, 0, 0};
         uint32_t dpi = 96;
+        CaptionMoves moves;
     };
 
     static void Fit(Caption& caption, const std::string& text, int32_t pixels);
-    static void DrawCaption(const Caption& caption, const Viewport& viewport, uint32_t pictureNumber, float opacity);
+    static void DrawCaption(const Caption& caption, const Viewport& viewport, uint32_t placeNumber, float opacity);
 
     MonitorArea areaOf;
     bool shown = false;

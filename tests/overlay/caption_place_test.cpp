@@ -31,4 +31,29 @@ TEST(CaptionPlace, StaysInTheLowerLeftAndMovesWithEachPicture)
     EXPECT_TRUE(CaptionPlace(100, 60, 300, 80, 3) == (TextPlace{0, 0}));
 }
 
+TEST(CaptionMoves, OnWithEachPictureAndEveryFewMinutesOfOne)
+{
+    CaptionMoves moves;
+    const uint64_t t0 = 1000000;
+    moves.Advance(0, true, t0);  // the first picture fades in over black
+    EXPECT_EQ(1u, moves.IncomingPlace());
+    moves.Advance(1, false, t0 + 1500);  // it came in at the incoming's place, at once in full
+    EXPECT_EQ(1u, moves.ShownPlace());
+    EXPECT_EQ(1.0f, moves.ShownOpacity());
+    // It stands until it fades out, moves on and fades in again.
+    const uint64_t placed = t0 + 1500 - textFadeMs;
+    moves.Advance(1, false, placed + CaptionMoves::standMs - textFadeMs / 2);
+    EXPECT_NEAR(0.5f, moves.ShownOpacity(), 0.01f);
+    moves.Advance(1, false, placed + CaptionMoves::standMs);
+    EXPECT_EQ(2u, moves.ShownPlace());
+    EXPECT_EQ(0.0f, moves.ShownOpacity());
+    // During a crossfade it stays in full where it is, however long.
+    moves.Advance(1, true, placed + 3 * CaptionMoves::standMs);
+    EXPECT_EQ(2u, moves.ShownPlace());
+    EXPECT_EQ(1.0f, moves.ShownOpacity());
+    moves.Advance(2, false, placed + 3 * CaptionMoves::standMs + 10);
+    EXPECT_EQ(3u, moves.ShownPlace());
+    EXPECT_EQ(1.0f, moves.ShownOpacity());
+}
+
 } // namespace
