@@ -63,9 +63,9 @@ static bool FindInJpeg(const uint8_t* data, size_t size, const uint8_t*& tiff, s
             if (exif) {
                 const size_t start = body + sizeof kExifHeader;
                 const size_t available = size - start;
-                const size_t length = bodyLength - sizeof kExifHeader;
+                const size_t held = bodyLength - sizeof kExifHeader;
                 tiff = data + start;
-                tiffSize = length < available ? length : available;
+                tiffSize = held < available ? held : available;
                 return true;
             }
         }
