@@ -45,3 +45,23 @@ std::string PictureCaption(const std::string& chosenFolder, const std::string& p
     return CaptionText(CaptionPlace(chosenFolder, path), date.year != 0 ? longDateWriter(date) : std::string(),
                        CaptionPosition(picture.facts.position));
 }
+
+// A drive letter's fixed disk; shares and their mapped letters are not.
+static bool OnLocalDisk(const std::string& path)
+{
+    if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) {
+        return false;
+    }
+    const wchar_t root[] = {static_cast<wchar_t>(path[0]), L':', L'\\', 0};
+    return GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
+std::string CaptionOfDecoded(const std::string& chosenFolder, const std::string& path, DecodedPicture& picture)
+{
+    if (picture.fromCopy && OnLocalDisk(path)) {
+        const uint64_t copied = picture.modified;
+        ReadFileFacts(WidePath(path).c_str(), picture);
+        picture.modified = picture.modified != 0 ? picture.modified : copied;
+    }
+    return PictureCaption(chosenFolder, path, picture);
+}

@@ -328,6 +328,7 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
     picture.modified = header.key.modified;
+    picture.fromCopy = true;
     MarkShown(PathOf(name));
     const uint64_t now = Now();
     UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {

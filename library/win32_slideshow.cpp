@@ -312,7 +312,7 @@ static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture,
                     bool finished)
 {
     // Made here, off the drawing thread, while the lock is free.
-    std::string caption = path.empty() ? std::string() : PictureCaption(work.choice.folder, path, picture);
+    std::string caption = path.empty() ? std::string() : CaptionOfDecoded(work.choice.folder, path, picture);
     WorkLock locked(work);
     SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
     // Moves only: nothing here allocates.

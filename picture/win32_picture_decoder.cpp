@@ -92,9 +92,7 @@ static int OrientationFromFileHead(const wchar_t* path)
     return ReadFileHead(path, head) ? ExifOrientation(head.bytes.get(), head.size) : 0;
 }
 
-// A file the imaging component cannot read EXIF of, or with a broken block,
-// simply has no facts.
-static void ReadFileFacts(const wchar_t* path, DecodedPicture& picture)
+void ReadFileFacts(const wchar_t* path, DecodedPicture& picture)
 {
     FileHead head;
     if (ReadFileHead(path, head)) {

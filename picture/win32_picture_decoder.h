@@ -27,6 +27,7 @@ struct DecodedPicture {
     // position, and its last-write time (a FILETIME's count; 0 unknown).
     ExifFacts facts;
     uint64_t modified = 0;
+    bool fromCopy = false;  // a cached copy's pixels: the file itself was not read
 };
 
 // Decodes the first frame (or page) of a picture file through the Windows
@@ -43,6 +44,11 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
 // apartment; no rendering context needed.
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture);
+
+// Reads the facts of a picture's file (DecodedPicture) into `picture`: a
+// file without EXIF, with a broken block or in a format that has none has
+// only its last-write time; one that cannot be opened, none.
+void ReadFileFacts(const wchar_t* path, DecodedPicture& picture);
 
 // A 32-bit uncompressed bitmap's header; a positive height makes the rows
 // bottom-up.
