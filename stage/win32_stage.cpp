@@ -34,6 +34,9 @@ void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& o
     if (!shown.empty()) {
         clock->ShowFor(MonitorDpi(shown.front().area), shown.front().area.Height());
     }
+    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
+        slideshow.SetMonitorShapes(MonitorShapes());
+    }
 }
 
 void Stage::DarkenOthers()
@@ -63,6 +66,18 @@ SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPi
     return nullptr;
 }
 
+// Each monitor's shape, in the layout's order, as the slideshow matches
+// pictures to them.
+std::vector<PictureShape> Stage::MonitorShapes() const
+{
+    std::vector<PictureShape> shapes;
+    for (size_t i = 0; i < monitors.Count(); ++i) {
+        const ScreenRect& piece = monitors.Part(i).piece;
+        shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
+    }
+    return PictureShapesWanted(shapes);
+}
+
 // A folder's pictures in turn, or the one chosen file, listed and decoded
 // off the drawing thread.
 void Stage::StartSlideshow()
@@ -75,8 +90,12 @@ void Stage::StartSlideshow()
         slides.includeSubfolders = choice.includeSubfolders;
         slides.slideSeconds = choice.slideSeconds;
         slides.previous = choice.lastFolderPicture;
-        // A dark monitor needs no pictures of its own.
+        // A dark monitor needs no pictures of its own; the one slot left is
+        // the main monitor's, of its shape.
         slides.monitors = choice.monitorPictures && !choice.mainMonitorOnly ? static_cast<int>(monitors.Count()) : 1;
+        if (choice.monitorPictures) {
+            slides.monitorShapes = MonitorShapes();
+        }
         slides.cacheMegabytes = choice.cacheMegabytes;
         slides.fillsCache = choice.fillsCache;
     }
