@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "picture/exif_facts.h"
 #include "picture/exif_orientation.h"
 #include "picture/picture_pixels.h"
 
@@ -61,20 +62,46 @@ static int OrientationFromMetadata(IWICBitmapFrameDecode* frame, const wchar_t* 
     return orientation;
 }
 
-// Reads only the file's first bytes: a photo of many megabytes need not pass
-// through memory twice.
-static int OrientationFromFileHead(const wchar_t* path)
+// The file's first bytes, where EXIF sits, and its last-write time. Only
+// the head is read: a photo of many megabytes need not pass through memory
+// twice.
+struct FileHead {
+    std::unique_ptr<uint8_t[]> bytes;
+    DWORD size = 0;
+    uint64_t modified = 0;
+};
+
+static bool ReadFileHead(const wchar_t* path, FileHead& head)
 {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return 0;
+        return false;
     }
-    std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[kExifHeadBytes]);
-    DWORD read = 0;
-    const bool readOk = head != nullptr && ReadFile(file, head.get(), kExifHeadBytes, &read, nullptr);
+    FILETIME written = {};
+    if (GetFileTime(file, nullptr, nullptr, &written)) {
+        head.modified = static_cast<uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+    }
+    head.bytes.reset(new (std::nothrow) uint8_t[kExifHeadBytes]);
+    const bool readOk =
+        head.bytes != nullptr && ReadFile(file, head.bytes.get(), kExifHeadBytes, &head.size, nullptr);
     (void)CloseHandle(file);
-    return readOk ? ExifOrientation(head.get(), read) : 0;
+    return readOk;
+}
+
+static int OrientationFromFileHead(const wchar_t* path)
+{
+    FileHead head;
+    return ReadFileHead(path, head) ? ExifOrientation(head.bytes.get(), head.size) : 0;
+}
+
+void ReadFileFacts(const wchar_t* path, DecodedPicture& picture)
+{
+    FileHead head;
+    if (ReadFileHead(path, head)) {
+        picture.facts = ReadExifFacts(head.bytes.get(), head.size);
+    }
+    picture.modified = head.modified;
 }
 
 // JPEG and TIFF files carry an EXIF orientation. Wine's metadata reader
@@ -391,13 +418,16 @@ static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTex
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture)
 {
-    const PictureDecode result = DecodePictureFile(path, largestMonitor, maxTextureSide, picture);
-    if (result != PictureDecode::NotDecodable) {
-        return result;
+    PictureDecode result = DecodePictureFile(path, largestMonitor, maxTextureSide, picture);
+    if (result == PictureDecode::NotDecodable) {
+        // The OLE loader takes a writable path; it does not change it.
+        std::wstring writablePath(path);
+        result = DecodeThroughOle(writablePath.data(), largestMonitor, maxTextureSide, picture)
+                     ? PictureDecode::Decoded
+                     : PictureDecode::NotDecodable;
     }
-    // The OLE loader takes a writable path; it does not change it.
-    std::wstring writablePath(path);
-    return DecodeThroughOle(writablePath.data(), largestMonitor, maxTextureSide, picture)
-               ? PictureDecode::Decoded
-               : PictureDecode::NotDecodable;
+    if (result == PictureDecode::Decoded) {
+        ReadFileFacts(path, picture);
+    }
+    return result;
 }

@@ -142,6 +142,7 @@ E2E_TOOLS=(
     "realpath coreutils"
     "fusermount fuse3"
     "msiinfo msitools"
+    "tesseract tesseract-ocr"
 )
 
 e2e_require_tools() {
