@@ -191,6 +191,18 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         // full screen, it must cover every monitor whatever the scaling.
         links.followDisplayChange();
         return 0;
+    case WM_TIMECHANGE:
+        if (links.followTimeChange != nullptr) {
+            links.followTimeChange();
+        }
+        return 0;
+    case WM_SETTINGCHANGE:
+        // "intl": the user changed the formats of the time or the date.
+        if (links.followTimeChange != nullptr && lParam != 0 &&
+            std::strcmp(reinterpret_cast<const char*>(lParam), "intl") == 0) {
+            links.followTimeChange();
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_ACTIVATEAPP:
         // Another program came to the front: the saver gives way to it, as
         // the system's own screen saver does.

@@ -6,10 +6,12 @@ class GLWindow;
 
 // What the window needs from the program that makes it: the output it shows
 // (told every size change, asked whether it is full screen) and what to do
-// when the monitors change. Both outlive the window.
+// when the monitors change, or the time, the time zone or the user's formats.
+// All outlive the window.
 struct MainWindowLinks {
     GLWindow* output = nullptr;
     void (*followDisplayChange)() = nullptr;
+    void (*followTimeChange)() = nullptr;
 };
 
 // Registers the class of the program's one window under className, its

@@ -156,6 +156,13 @@ static Stage* shownStage = nullptr;
 // How the loop paces the frames; null outside it.
 static FramePacing* framePacing = nullptr;
 
+static void FollowTimeChange()
+{
+    if (shownStage != nullptr) {
+        shownStage->FormatsChanged();
+    }
+}
+
 // Full screen: lays the monitors out again after they changed, so that the
 // output covers them all, each with its own view, as at start.
 static void FollowDisplayChange()
@@ -250,6 +257,7 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
     MainWindowLinks links;
     links.output = &scene.output;
     links.followDisplayChange = FollowDisplayChange;
+    links.followTimeChange = FollowTimeChange;
     RegisterMainWindowClass(programInstance, className, links);
     instance = programInstance;
     if (!CreateMainWindow()) {

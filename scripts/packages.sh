@@ -22,6 +22,9 @@ vitrane_packages=(
     libxinerama1 libxcomposite1 libxxf86vm1
     # A slow folder for the slideshow's end-to-end test: a FUSE passthrough.
     python3 python3-fusepy fuse3
+    # Reads the clock off the screen in its end-to-end test (English data
+    # comes with it).
+    tesseract-ocr
 )
 
 install_missing_packages() {

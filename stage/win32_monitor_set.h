@@ -92,6 +92,7 @@ public:
     // A dark monitor shows nothing, neither surface nor overlays: the
     // output's clear leaves it black. Its layout and pictures stay.
     void SetDark(size_t index, bool dark) { shown[index].dark = dark; }
+    bool IsDark(size_t index) const { return shown[index].dark; }
 
     // Where pictures change from frame to frame (a slideshow), `feed` fills
     // each monitor's pictures before every frame, by the monitor's place in

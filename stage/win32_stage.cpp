@@ -1,6 +1,7 @@
 #include "stage/win32_stage.h"
 
 #include "clock/win32_clock.h"
+#include "overlay/win32_monitor_dpi.h"
 #include "stage/win32_look.h"
 
 Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
@@ -17,6 +18,34 @@ Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
             slideshow.ShowOn(static_cast<int>(index), pictures);
         }
     });
+    auto ownClock = std::make_unique<ClockOverlay>(choice.clockShown, PerformanceCounterMicroseconds,
+                                                   static_cast<uint32_t>(PerformanceCounterMicroseconds()));
+    clock = ownClock.get();
+    monitors.AddOverlay(std::move(ownClock));
+    auto captionOverlay = std::make_unique<CaptionOverlay>([this](size_t index) { return monitors.Part(index).piece; });
+    captions = captionOverlay.get();
+    captions->SetShown(choice.captionsShown);
+    monitors.AddOverlay(std::move(captionOverlay));
+}
+
+void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput)
+{
+    monitors.LayOut(shown, output, fillOutput);
+    fillsOutput = fillOutput;
+    DarkenOthers();
+    if (!shown.empty()) {
+        clock->ShowFor(MonitorDpi(shown.front().area), shown.front().area.Height());
+    }
+    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
+        slideshow.SetMonitorShapes(MonitorShapes());
+    }
+}
+
+void Stage::DarkenOthers()
+{
+    for (size_t i = 0; i < monitors.Count(); ++i) {
+        monitors.SetDark(i, choice.mainMonitorOnly && !fillsOutput && i > 0);
+    }
 }
 
 Stage::~Stage() = default;
@@ -37,14 +66,6 @@ SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPi
         return nullptr;
     }
     return nullptr;
-}
-
-void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput)
-{
-    monitors.LayOut(shown, output, fillOutput);
-    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
-        slideshow.SetMonitorShapes(MonitorShapes());
-    }
 }
 
 // Each monitor's shape, in the layout's order, as the slideshow matches
@@ -71,7 +92,9 @@ void Stage::StartSlideshow()
         slides.includeSubfolders = choice.includeSubfolders;
         slides.slideSeconds = choice.slideSeconds;
         slides.previous = choice.lastFolderPicture;
-        slides.monitors = choice.monitorPictures ? static_cast<int>(monitors.Count()) : 1;
+        // A dark monitor needs no pictures of its own; the one slot left is
+        // the main monitor's, of its shape.
+        slides.monitors = choice.monitorPictures && !choice.mainMonitorOnly ? static_cast<int>(monitors.Count()) : 1;
         if (choice.monitorPictures) {
             slides.monitorShapes = MonitorShapes();
         }
@@ -94,6 +117,7 @@ bool Stage::Choose(const StageChoice& next)
     const bool newPictures = !SamePictures(choice, next);
     const bool newSurfaces = !SameSurfaces(choice, next);
     choice = next;
+    captions->SetShown(choice.captionsShown);
     if (newPictures) {
         slideshow.Stop();
         builtIn.reset();
@@ -105,6 +129,8 @@ bool Stage::Choose(const StageChoice& next)
     if (newSurfaces) {
         monitors.RemakeSurfaces();
     }
+    DarkenOthers();
+    clock->Show(choice.clockShown);
     return newSurfaces;
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "library/win32_slideshow.h"
+#include "overlay/win32_caption_overlay.h"
+#include "overlay/win32_clock_overlay.h"
 #include "picture/picture_math.h"
 #include "render/monitor_layout.h"
 #include "render/monitor_surface.h"
@@ -35,8 +37,9 @@ public:
     Stage& operator=(const Stage&) = delete;
 
     void CaptureJoining(const std::vector<DisplayMonitor>& joining) { monitors.CaptureJoining(joining); }
-    // See MonitorSet::LayOut. Needs the rendering context current.
-    // The slideshow follows the monitors' new shapes.
+    // See MonitorSet::LayOut; the first monitor is the main one. With the
+    // choice's mainMonitorOnly, every other monitor is dark. The slideshow
+    // follows the monitors' new shapes. Needs the rendering context current.
     void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false);
     // Starts the slideshow where the choice shows files, decoded for
     // `pictureSize` (the largest monitor's, or a preview's own size). Needs
@@ -50,6 +53,8 @@ public:
     // rendering context current.
     bool Choose(const StageChoice& next);
     const StageChoice& Choice() const { return choice; }
+    // The time, the time zone or the user's formats changed.
+    void FormatsChanged() { clock->FormatsChanged(); }
 
     MonitorSet& Monitors() { return monitors; }
     const Slideshow& Slides() const { return slideshow; }
@@ -63,6 +68,9 @@ public:
 private:
     SharedPicture StillPicture(const MonitorPart& monitor, const SharedPicture& desktop);
     void StartSlideshow();
+    // Only the main monitor lights where the choice says so; the previews'
+    // one surface always does.
+    void DarkenOthers();
     std::vector<PictureShape> MonitorShapes() const;
 
     StageChoice choice;
@@ -71,4 +79,7 @@ private:
     // The slideshow's textures outlive the monitors that show them.
     Slideshow slideshow;
     MonitorSet monitors;
+    CaptionOverlay* captions = nullptr;  // owned by the monitors
+    bool fillsOutput = false;
+    ClockOverlay* clock;  // one of the monitors' overlays
 };
