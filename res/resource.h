@@ -26,5 +26,10 @@
 #define IDC_SLIDE_SECONDS 1011
 // Shown only while a policy holds some setting.
 #define IDC_POLICY_NOTE 1012
+#define IDC_LOOK 1013
+#define IDC_WAVE_RAIN 1014
+#define IDC_CLOCK 1015
+#define IDC_CAPTIONS 1016
+#define IDC_MAIN_MONITOR_ONLY 1017
 
 #endif

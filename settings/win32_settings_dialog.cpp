@@ -70,27 +70,37 @@ FolderChooser folderChooser = ChooseFolderWithShell;
 // The longest path the open-file dialog hands back, with its NUL.
 static const DWORD pictureFileBufferSize = 32768;
 
-static unsigned char dialogUseCustomPicture = 0;
-static std::string dialogPictureFile;  // the CustomPicture text OK saves
-static std::string dialogPictureFolder;
-static int32_t dialogWaveStyle = 0;
-static int32_t dialogSpeedPercent = 100;
-static int32_t dialogSlideSeconds = defaultSlideSeconds;
+// What the dialog shows and OK saves: read from the loaded settings when it
+// opens, changed by the controls, handed to the preview on every change.
+struct DialogChoices {
+    bool useCustomPicture = false;
+    std::string pictureFile;  // the CustomPicture text OK saves
+    std::string pictureFolder;
+    int32_t slideSeconds = defaultSlideSeconds;
+    int32_t look = 0;
+    int32_t waveStyle = 0;
+    int32_t speedPercent = defaultSpeedPercent;
+    int32_t clock = 0;
+    bool captions = false;
+    bool mainMonitorOnly = false;
+};
+
+static DialogChoices choices;
 static bool previewRunning = false;
 
 // The file a File source shows: the stored text is resolved as start-up
 // resolves it; a file chosen here is a full path already.
 static std::string PreviewFilePath()
 {
-    return storedCustomPicture == dialogPictureFile ? customPicturePath : dialogPictureFile;
+    return storedCustomPicture == choices.pictureFile ? customPicturePath : choices.pictureFile;
 }
 
 // The line under the preview and the preview itself follow every change.
 static void ShowChoices(HWND dialog)
 {
-    const PictureSource source = ChosenPictureSource(dialogUseCustomPicture != 0, dialogPictureFile,
-                                                     dialogPictureFolder);
-    const std::string label = PictureSourceLabel(source, dialogPictureFile, dialogPictureFolder);
+    const PictureSource source =
+        ChosenPictureSource(choices.useCustomPicture, choices.pictureFile, choices.pictureFolder);
+    const std::string label = PictureSourceLabel(source, choices.pictureFile, choices.pictureFolder);
     (void)SetDlgItemTextW(dialog, IDC_PREVIEW_NAME, WideFromUtf8(label).c_str());
     if (!previewRunning) {
         return;
@@ -98,16 +108,18 @@ static void ShowChoices(HWND dialog)
     PreviewChoice choice;
     choice.source = source;
     choice.file = PreviewFilePath();
-    choice.folder = dialogPictureFolder;
+    choice.folder = choices.pictureFolder;
     choice.includeSubfolders = includeSubfolders;
-    choice.slideSeconds = static_cast<uint32_t>(dialogSlideSeconds);
+    choice.slideSeconds = static_cast<uint32_t>(choices.slideSeconds);
     // Read only: the preview's pictures are decoded at its small size.
     choice.cacheMegabytes = cacheMegabytes;
     choice.lastFolderPicture = lastFolderPicture;
-    choice.waveStyle = dialogWaveStyle;
-    choice.speedPercent = dialogSpeedPercent;
-    choice.clockShown = clockShown;
-    choice.mainMonitorOnly = mainMonitorOnly;
+    choice.waveStyle = choices.waveStyle;
+    choice.speedPercent = choices.speedPercent;
+    choice.look = choices.look;
+    choice.clockShown = choices.clock;
+    choice.captionsShown = choices.captions;
+    choice.mainMonitorOnly = choices.mainMonitorOnly;
     ShowSettingsPreview(choice);
 }
 
@@ -118,7 +130,7 @@ static void EnableUnlessHeld(HWND dialog, int control, const char* key, bool ena
 }
 
 // The file and folder buttons are usable exactly while the box is ticked.
-static void ShowPictureChoice(HWND dialog, unsigned char on)
+static void ShowPictureChoice(HWND dialog, bool on)
 {
     (void)CheckDlgButton(dialog, IDC_CUSTOM_PICTURE, on ? BST_CHECKED : BST_UNCHECKED);
     EnableUnlessHeld(dialog, IDC_CUSTOM_PICTURE, useCustomPictureKey, true);
@@ -127,57 +139,112 @@ static void ShowPictureChoice(HWND dialog, unsigned char on)
     EnableUnlessHeld(dialog, IDC_SLIDE_SECONDS, slideSecondsKey, on);
 }
 
+// The controls that are usable whatever else is chosen, with the setting each
+// one changes. (The picture's controls follow the box: ShowPictureChoice.)
+struct SettingControl {
+    int control;
+    const char* key;
+};
+static const SettingControl settingControls[] = {
+    {IDC_LOOK, lookKey},          {IDC_WAVE_RINGS, waveStyleKey}, {IDC_WAVE_CROSSED, waveStyleKey},
+    {IDC_WAVE_RAIN, waveStyleKey}, {IDC_SPEED, speedKey},          {IDC_CLOCK, clockKey},
+    {IDC_CAPTIONS, captionsKey},  {IDC_MAIN_MONITOR_ONLY, monitorsKey},
+};
+
 static void ShowPolicyLocks(HWND dialog)
 {
-    EnableUnlessHeld(dialog, IDC_WAVE_RINGS, waveStyleKey, true);
-    EnableUnlessHeld(dialog, IDC_WAVE_CROSSED, waveStyleKey, true);
-    EnableUnlessHeld(dialog, IDC_SPEED, speedKey, true);
+    for (const SettingControl& setting : settingControls) {
+        EnableUnlessHeld(dialog, setting.control, setting.key, true);
+    }
     (void)ShowWindow(GetDlgItem(dialog, IDC_POLICY_NOTE), AnySettingHeldByPolicy() ? SW_SHOWNA : SW_HIDE);
 }
 
-static void FillSlideChoices(HWND dialog)
+struct ListItem {
+    int32_t value;
+    std::string label;
+};
+
+// A drop-down list of the items, the one holding `chosen` selected.
+static void FillList(HWND dialog, int control, const std::vector<ListItem>& items, int32_t chosen)
 {
-    const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
+    const HWND list = GetDlgItem(dialog, control);
     (void)SendMessageA(list, CB_RESETCONTENT, 0, 0);
-    for (const SlideChoice& choice : SlideChoices(dialogSlideSeconds)) {
-        const LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label.c_str()));
+    for (const ListItem& entry : items) {
+        const LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label.c_str()));
         if (item >= 0) {
-            (void)SendMessageA(list, CB_SETITEMDATA, static_cast<WPARAM>(item), choice.seconds);
-            if (choice.seconds == dialogSlideSeconds) {
+            (void)SendMessageA(list, CB_SETITEMDATA, static_cast<WPARAM>(item), entry.value);
+            if (entry.value == chosen) {
                 (void)SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
             }
         }
     }
 }
 
-static void ReadSlideSeconds(HWND dialog)
+// The value of the list's selected item; `value` stays where none is selected.
+static void ReadList(HWND dialog, int control, int32_t& value)
 {
-    const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
+    const HWND list = GetDlgItem(dialog, control);
     const LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
     if (item != CB_ERR) {
-        dialogSlideSeconds = static_cast<int32_t>(SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
+        value = static_cast<int32_t>(SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
         ShowChoices(dialog);
     }
 }
 
+static void FillLists(HWND dialog)
+{
+    std::vector<ListItem> slides;
+    for (const SlideChoice& choice : SlideChoices(choices.slideSeconds)) {
+        slides.push_back({choice.seconds, choice.label});
+    }
+    FillList(dialog, IDC_SLIDE_SECONDS, slides, choices.slideSeconds);
+    FillList(dialog, IDC_LOOK, {{0, "Classic"}, {realisticLook, "Realistic"}}, choices.look);
+    FillList(dialog, IDC_CLOCK, {{0, "None"}, {1, "Time"}, {2, "Time and date"}}, choices.clock);
+}
+
+// The radio button of each wave style, in the order of their numbers.
+static const int waveStyleButtons[] = {IDC_WAVE_RINGS, IDC_WAVE_CROSSED, IDC_WAVE_RAIN};
+
+static void ReadWaveStyle(HWND dialog)
+{
+    for (int32_t style = 0; style <= highestWaveStyle; ++style) {
+        if (IsDlgButtonChecked(dialog, waveStyleButtons[style]) == BST_CHECKED) {
+            choices.waveStyle = style;
+        }
+    }
+    ShowChoices(dialog);
+}
+
+static void ReadSwitch(HWND dialog, int control, bool& value)
+{
+    value = IsDlgButtonChecked(dialog, control) == BST_CHECKED;
+    ShowChoices(dialog);
+}
+
 static void InitSettingsDialog(HWND dialog)
 {
-    dialogUseCustomPicture = useCustomPicture ? 1 : 0;
+    choices = DialogChoices();
+    choices.useCustomPicture = useCustomPicture != 0;
     // OK without a new choice must keep the picture already stored, in the
     // form it was stored in.
-    dialogPictureFile = storedCustomPicture;
-    dialogPictureFolder = pictureFolder;
-    dialogWaveStyle = waveStyle == 1 ? 1 : 0;
-    dialogSpeedPercent = speedPercent;
-    dialogSlideSeconds = slideSeconds;
-    FillSlideChoices(dialog);
-    ShowPictureChoice(dialog, dialogUseCustomPicture);
-    (void)CheckRadioButton(dialog, IDC_WAVE_RINGS, IDC_WAVE_CROSSED,
-                           dialogWaveStyle == 1 ? IDC_WAVE_CROSSED : IDC_WAVE_RINGS);
+    choices.pictureFile = storedCustomPicture;
+    choices.pictureFolder = pictureFolder;
+    choices.slideSeconds = slideSeconds;
+    choices.look = look;
+    choices.waveStyle = waveStyle;
+    choices.speedPercent = speedPercent;
+    choices.clock = clockShown;
+    choices.captions = captionsShown;
+    choices.mainMonitorOnly = mainMonitorOnly;
+    FillLists(dialog);
+    ShowPictureChoice(dialog, choices.useCustomPicture);
+    (void)CheckRadioButton(dialog, IDC_WAVE_RINGS, IDC_WAVE_RAIN, waveStyleButtons[choices.waveStyle]);
+    (void)CheckDlgButton(dialog, IDC_CAPTIONS, choices.captions ? BST_CHECKED : BST_UNCHECKED);
+    (void)CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY, choices.mainMonitorOnly ? BST_CHECKED : BST_UNCHECKED);
     const HWND speed = GetDlgItem(dialog, IDC_SPEED);
     (void)SendMessageA(speed, TBM_SETRANGE, FALSE, MAKELPARAM(0, speedSliderMaximum));
     (void)SendMessageA(speed, TBM_SETPAGESIZE, 0, 1);
-    (void)SendMessageA(speed, TBM_SETPOS, TRUE, SliderFromSpeedPercent(dialogSpeedPercent));
+    (void)SendMessageA(speed, TBM_SETPOS, TRUE, SliderFromSpeedPercent(choices.speedPercent));
     ShowPolicyLocks(dialog);
 
     previewRunning = StartSettingsPreview(dialog, GetDlgItem(dialog, IDC_PREVIEW));
@@ -196,8 +263,8 @@ static void TurnCustomPictureOff(HWND dialog)
     if (focus == GetDlgItem(dialog, IDC_CHANGE_PICTURE) || focus == GetDlgItem(dialog, IDC_CHOOSE_FOLDER)) {
         (void)SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
     }
-    dialogUseCustomPicture = 0;
-    ShowPictureChoice(dialog, 0);
+    choices.useCustomPicture = false;
+    ShowPictureChoice(dialog, false);
 }
 
 static void ChoosePicture(HWND dialog)
@@ -206,7 +273,7 @@ static void ChoosePicture(HWND dialog)
     // The dialog starts at the current choice; a text too long for the
     // buffer starts it empty rather than cut.
     std::vector<wchar_t> file(pictureFileBufferSize, L'\0');
-    const std::wstring current = WideFromUtf8(dialogPictureFile);
+    const std::wstring current = WideFromUtf8(choices.pictureFile);
     if (current.size() < file.size()) {
         (void)current.copy(file.data(), current.size());
     }
@@ -225,10 +292,10 @@ static void ChoosePicture(HWND dialog)
     // when the path was too long); only a chosen file replaces the text.
     if (pictureChooser(&request)) {
         file.back() = L'\0';
-        dialogPictureFile = Utf8FromWide(file.data());
+        choices.pictureFile = Utf8FromWide(file.data());
         // A file and a folder exclude each other, unless a policy holds the folder.
         if (!SettingHeldByPolicy(pictureFolderKey)) {
-            dialogPictureFolder.clear();
+            choices.pictureFolder.clear();
         }
     } else {
         TurnCustomPictureOff(dialog);
@@ -239,11 +306,11 @@ static void ChoosePicture(HWND dialog)
 // A cancelled picker changes nothing.
 static void ChooseFolder(HWND dialog)
 {
-    std::string folder = dialogPictureFolder;
+    std::string folder = choices.pictureFolder;
     if (folderChooser(dialog, folder) && !folder.empty()) {
-        dialogPictureFolder = folder;
+        choices.pictureFolder = folder;
         if (!SettingHeldByPolicy(customPictureKey)) {
-            dialogPictureFile.clear();
+            choices.pictureFile.clear();
         }
         ShowChoices(dialog);
     }
@@ -253,21 +320,25 @@ static void ReadSpeed(HWND dialog)
 {
     const int32_t position = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
     // A speed stored between two positions stays as it is until the thumb moves.
-    if (position != SliderFromSpeedPercent(dialogSpeedPercent)) {
-        dialogSpeedPercent = SpeedPercentFromSlider(position);
+    if (position != SliderFromSpeedPercent(choices.speedPercent)) {
+        choices.speedPercent = SpeedPercentFromSlider(position);
         ShowChoices(dialog);
     }
 }
 
+// The settings a policy holds are left out by the save itself.
 static bool SaveDialogSettings(std::string& failedPath)
 {
-    return SaveSettings({{customPictureKey, dialogPictureFile},
-                         {useCustomPictureKey, FlagToText(dialogUseCustomPicture != 0)},
-                         {waveStyleKey, std::to_string(dialogWaveStyle)},
-                         {speedKey, std::to_string(dialogSpeedPercent)},
-                         {pictureFolderKey, dialogPictureFolder},
-                         {lastFolderPictureKey, lastFolderPicture},
-                         {slideSecondsKey, std::to_string(dialogSlideSeconds)}},
+    return SaveSettings({{customPictureKey, choices.pictureFile},
+                         {useCustomPictureKey, FlagToText(choices.useCustomPicture)},
+                         {pictureFolderKey, choices.pictureFolder},
+                         {slideSecondsKey, std::to_string(choices.slideSeconds)},
+                         {lookKey, std::to_string(choices.look)},
+                         {waveStyleKey, std::to_string(choices.waveStyle)},
+                         {speedKey, std::to_string(choices.speedPercent)},
+                         {clockKey, std::to_string(choices.clock)},
+                         {captionsKey, FlagToText(choices.captions)},
+                         {monitorsKey, FlagToText(choices.mainMonitorOnly)}},
                         failedPath);
 }
 
@@ -302,22 +373,42 @@ static INT_PTR OnCommand(HWND dialog, WORD id, WORD notification)
         return TRUE;
     case IDC_SLIDE_SECONDS:
         if (notification == CBN_SELCHANGE) {
-            ReadSlideSeconds(dialog);
+            ReadList(dialog, IDC_SLIDE_SECONDS, choices.slideSeconds);
+        }
+        return TRUE;
+    case IDC_LOOK:
+        if (notification == CBN_SELCHANGE) {
+            ReadList(dialog, IDC_LOOK, choices.look);
+        }
+        return TRUE;
+    case IDC_CLOCK:
+        if (notification == CBN_SELCHANGE) {
+            ReadList(dialog, IDC_CLOCK, choices.clock);
         }
         return TRUE;
     case IDC_WAVE_RINGS:
     case IDC_WAVE_CROSSED:
+    case IDC_WAVE_RAIN:
         if (notification == BN_CLICKED) {
-            dialogWaveStyle = IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) ? 1 : 0;
-            ShowChoices(dialog);
+            ReadWaveStyle(dialog);
+        }
+        return TRUE;
+    case IDC_CAPTIONS:
+        if (notification == BN_CLICKED) {
+            ReadSwitch(dialog, IDC_CAPTIONS, choices.captions);
+        }
+        return TRUE;
+    case IDC_MAIN_MONITOR_ONLY:
+        if (notification == BN_CLICKED) {
+            ReadSwitch(dialog, IDC_MAIN_MONITOR_ONLY, choices.mainMonitorOnly);
         }
         return TRUE;
     case IDC_CUSTOM_PICTURE:
         // BS_NOTIFY also reports focus changes and double clicks; only a click
         // has toggled the box.
         if (notification == BN_CLICKED) {
-            dialogUseCustomPicture = IsDlgButtonChecked(dialog, IDC_CUSTOM_PICTURE) ? 1 : 0;
-            ShowPictureChoice(dialog, dialogUseCustomPicture);
+            choices.useCustomPicture = IsDlgButtonChecked(dialog, IDC_CUSTOM_PICTURE) == BST_CHECKED;
+            ShowPictureChoice(dialog, choices.useCustomPicture);
             ShowChoices(dialog);
         }
         return FALSE;

@@ -6,8 +6,9 @@
 #include <string>
 
 // The settings dialog IDD_SETTINGS: the picture (desktop, a file, a folder of
-// pictures or the built-in one), the wave style and the speed, seen live in
-// its preview and saved into the settings file on OK.
+// pictures or the built-in one), the look, the wave style and speed, the
+// clock, the captions and the monitors, seen live in its preview and saved
+// into the settings file on OK.
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The file chooser behind "Change a picture...": the common open-file dialog,

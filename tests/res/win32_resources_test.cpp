@@ -313,56 +313,90 @@ TEST_F(SettingsDialogTemplate, HasItsCaptionAndStyle)
     EXPECT_EQ(style & WS_POPUP, WS_POPUP);
 }
 
-// Template order is the tab order, so the children must come in this order.
-TEST_F(SettingsDialogTemplate, ControlsComeInTemplateOrder)
+// What the dialog's code and its user rely on, whatever the layout: each
+// control it drives is there once, of the kind it is driven as.
+TEST_F(SettingsDialogTemplate, EveryDrivenControlIsThereOfItsKind)
 {
-    struct Expected {
+    enum Kind { checkBox, pushButton, defaultButton, radio, dropDownList, trackbar, picture, text };
+    struct Driven {
         int id;
-        const char* className;
-        const char* text;
-        LONG type;   // BS_TYPEMASK bits for buttons, the low five (SS_TYPEMASK) for others
-        LONG style;  // further style bits that must be set; a tab stop only where named
+        Kind kind;
     };
-    const Expected expected[] = {
-        {-1, "Button", "Picture", BS_GROUPBOX, 0},
-        {IDC_CUSTOM_PICTURE, "Button", "&Custom picture", BS_AUTOCHECKBOX, BS_NOTIFY | WS_TABSTOP},
-        {IDC_CHANGE_PICTURE, "Button", "Change a &picture...", BS_PUSHBUTTON, WS_TABSTOP},
-        {IDC_CHOOSE_FOLDER, "Button", "Choose a &folder...", BS_PUSHBUTTON, WS_TABSTOP},
-        {-1, "Static", "Change picture every:", SS_LEFT, 0},
-        {IDC_SLIDE_SECONDS, "ComboBox", nullptr, CBS_DROPDOWNLIST, WS_TABSTOP},
-        {-1, "Button", "Water", BS_GROUPBOX, 0},
-        {IDC_WAVE_RINGS, "Button", "&Rings", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP},
-        {IDC_WAVE_CROSSED, "Button", "Cr&ossed", BS_AUTORADIOBUTTON, 0},
-        {-1, "Static", "&Speed", SS_LEFT, WS_GROUP},
-        {IDC_SPEED, "msctls_trackbar32", nullptr, TBS_AUTOTICKS, WS_TABSTOP},
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP},
-        {IDC_PREVIEW, "Static", nullptr, SS_BITMAP, SS_REALSIZECONTROL},
-        {IDC_PREVIEW_NAME, "Static", nullptr, SS_LEFT, SS_PATHELLIPSIS | SS_NOPREFIX},
-        {-1, "Static", nullptr, SS_LEFTNOWORDWRAP, WS_GROUP},
+    const Driven driven[] = {
+        {IDC_CUSTOM_PICTURE, checkBox},  {IDC_CHANGE_PICTURE, pushButton}, {IDC_CHOOSE_FOLDER, pushButton},
+        {IDC_SLIDE_SECONDS, dropDownList}, {IDC_LOOK, dropDownList},      {IDC_WAVE_RINGS, radio},
+        {IDC_WAVE_CROSSED, radio},       {IDC_WAVE_RAIN, radio},          {IDC_SPEED, trackbar},
+        {IDC_CLOCK, dropDownList},       {IDC_CAPTIONS, checkBox},        {IDC_MAIN_MONITOR_ONLY, checkBox},
+        {IDOK, defaultButton},           {IDCANCEL, pushButton},          {IDC_PREVIEW, picture},
+        {IDC_PREVIEW_NAME, text},        {IDC_POLICY_NOTE, text},
     };
-    HWND child = GetWindow(dialog.get(), GW_CHILD);
-    for (const Expected& control : expected) {
-        SCOPED_TRACE(testing::Message() << "control " << control.id << " " << control.className);
-        ASSERT_NE(child, nullptr);
-        EXPECT_EQ(static_cast<short>(GetDlgCtrlID(child)), control.id);
-        EXPECT_EQ(lstrcmpiA(ClassName(child).c_str(), control.className), 0) << ClassName(child);
-        if (control.text != nullptr) {
-            EXPECT_EQ(WindowText(child), control.text);
+    for (const Driven& control : driven) {
+        SCOPED_TRACE(testing::Message() << "control " << control.id);
+        int count = 0;
+        for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            count += GetDlgCtrlID(child) == control.id ? 1 : 0;
         }
+        EXPECT_EQ(1, count);
+        const HWND child = GetDlgItem(dialog.get(), control.id);
+        ASSERT_NE(child, nullptr);
         const LONG style = GetWindowLongA(child, GWL_STYLE);
-        const LONG typeMask = std::strcmp(control.className, "Button") == 0 ? BS_TYPEMASK : SS_TYPEMASK;
-        EXPECT_EQ(style & typeMask, control.type);
-        EXPECT_EQ(style & (control.style | WS_VISIBLE), control.style | WS_VISIBLE);
-        EXPECT_EQ(style & WS_TABSTOP, control.style & WS_TABSTOP);
-        child = GetWindow(child, GW_HWNDNEXT);
+        const std::string className = ClassName(child);
+        const auto is = [&](const char* name, LONG mask, LONG type) {
+            return lstrcmpiA(className.c_str(), name) == 0 && (style & mask) == type;
+        };
+        const bool kindMatches[] = {
+            is("Button", BS_TYPEMASK, BS_AUTOCHECKBOX), is("Button", BS_TYPEMASK, BS_PUSHBUTTON),
+            is("Button", BS_TYPEMASK, BS_DEFPUSHBUTTON), is("Button", BS_TYPEMASK, BS_AUTORADIOBUTTON),
+            is("ComboBox", 3, CBS_DROPDOWNLIST),       is(TRACKBAR_CLASSA, 0, 0),
+            is("Static", SS_TYPEMASK, SS_BITMAP),      is("Static", SS_TYPEMASK, SS_LEFT),
+        };
+        EXPECT_TRUE(kindMatches[control.kind]) << className << " style " << std::hex << style;
+        // Only the note waits for a policy to show itself.
+        EXPECT_EQ(control.id != IDC_POLICY_NOTE, (style & WS_VISIBLE) != 0);
     }
-    // Last, and hidden until a policy holds a setting.
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(IDC_POLICY_NOTE, GetDlgCtrlID(child));
-    EXPECT_EQ(0, GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE);
-    child = GetWindow(child, GW_HWNDNEXT);
-    EXPECT_EQ(child, nullptr) << "no further controls";
+}
+
+// Tab reaches every control a user can change, in template order; the arrow
+// keys move among the wave styles alone; a label's mnemonic focuses the
+// control it labels, the next one in the template, beside it or below it.
+TEST_F(SettingsDialogTemplate, KeyboardReachesEveryControl)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    for (size_t i = 0; i < children.size(); ++i) {
+        const HWND child = children[i];
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const std::string className = ClassName(child);
+        const bool isButton = lstrcmpiA(className.c_str(), "Button") == 0;
+        const bool groupBox = isButton && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        const bool radio = isButton && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        const bool changeable = (isButton && !groupBox) || lstrcmpiA(className.c_str(), "ComboBox") == 0 ||
+                                lstrcmpiA(className.c_str(), TRACKBAR_CLASSA) == 0;
+        if (changeable && !(radio && (style & WS_GROUP) == 0)) {
+            EXPECT_NE(0, style & WS_TABSTOP) << WindowText(child) << " is not reached by Tab";
+        }
+        const std::string label = WindowText(child);
+        if (lstrcmpiA(className.c_str(), "Static") == 0 && label.find('&') != std::string::npos) {
+            SCOPED_TRACE(label);
+            ASSERT_LT(i + 1, children.size());
+            const HWND labelled = children[i + 1];
+            EXPECT_NE(0, GetWindowLongA(labelled, GWL_STYLE) & WS_TABSTOP);
+            RECT own = {}, other = {};
+            (void)GetWindowRect(child, &own);
+            (void)GetWindowRect(labelled, &other);
+            EXPECT_TRUE(other.left >= own.right || other.top >= own.bottom - 2) << "not beside or below its label";
+        }
+    }
+    std::vector<int> group;
+    const HWND first = GetDlgItem(dialog.get(), IDC_WAVE_RINGS);
+    HWND member = first;
+    do {
+        group.push_back(GetDlgCtrlID(member));
+        member = GetNextDlgGroupItem(dialog.get(), member, FALSE);
+    } while (member != nullptr && member != first && group.size() < 10);
+    EXPECT_EQ((std::vector<int>{IDC_WAVE_RINGS, IDC_WAVE_CROSSED, IDC_WAVE_RAIN}), group);
 }
 
 // Every control lies within the dialog, and none covers another but a group

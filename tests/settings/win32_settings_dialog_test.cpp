@@ -205,6 +205,9 @@ const DialogStep tickOrClear = [](HWND dialog) { Click(dialog, IDC_CUSTOM_PICTUR
 const DialogStep changePicture = [](HWND dialog) { Click(dialog, IDC_CHANGE_PICTURE); };
 const DialogStep chooseFolder = [](HWND dialog) { Click(dialog, IDC_CHOOSE_FOLDER); };
 const DialogStep pickCrossed = [](HWND dialog) { Click(dialog, IDC_WAVE_CROSSED); };
+const DialogStep pickRain = [](HWND dialog) { Click(dialog, IDC_WAVE_RAIN); };
+const DialogStep tickCaptions = [](HWND dialog) { Click(dialog, IDC_CAPTIONS); };
+const DialogStep tickMainMonitorOnly = [](HWND dialog) { Click(dialog, IDC_MAIN_MONITOR_ONLY); };
 
 DialogStep ExpectChoiceShown(bool on)
 {
@@ -224,14 +227,27 @@ DialogStep MoveSpeed(int position)
     };
 }
 
+DialogStep PickFromList(int id, const char* label)
+{
+    return [id, label](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, id);
+        (void)SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label));
+        (void)SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    };
+}
+
 DialogStep PickSlideInterval(const char* label)
 {
-    return [label](HWND dialog) {
-        const HWND list = GetDlgItem(dialog, IDC_SLIDE_SECONDS);
-        (void)SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label));
-        (void)SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SLIDE_SECONDS, CBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(list));
-    };
+    return PickFromList(IDC_SLIDE_SECONDS, label);
+}
+
+// The text of the list's selected item.
+std::string ListChoice(HWND dialog, int id)
+{
+    const LRESULT item = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+    char text[64] = {};
+    (void)SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 // The live preview: the dialog's own window of that class.
@@ -245,8 +261,8 @@ HWND PreviewWindow(HWND dialog)
 // as a default dialog leaves them.
 Values AllKeys(Values given)
 {
-    given.insert({{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"LastFolderPicture", ""},
-                  {"SlideSeconds", "60"}});
+    given.insert({{"WaveStyle", "0"}, {"Speed", "100"}, {"PictureFolder", ""}, {"SlideSeconds", "60"},
+                  {"Look", "0"}, {"Clock", "0"}, {"Captions", "0"}, {"Monitors", "0"}});
     return given;
 }
 
@@ -624,6 +640,15 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
         {"", {PickSlideInterval("5 minutes")}, {}, {{"SlideSeconds", "300"}}, "D:\\lake.jpg"},
         {"SlideSeconds=45\r\n", {}, {}, {{"SlideSeconds", "45"}}, "D:\\lake.jpg"},  // between two: kept
         {"SlideSeconds=45\r\n", {PickSlideInterval("Never")}, {}, {{"SlideSeconds", "0"}}, "D:\\lake.jpg"},
+        {"", {PickFromList(IDC_LOOK, "Realistic")}, {}, {{"Look", "1"}}, "D:\\lake.jpg"},
+        {"Look=1\r\n", {PickFromList(IDC_LOOK, "Classic")}, {}, {{"Look", "0"}}, "D:\\lake.jpg"},
+        {"", {pickRain}, {}, {{"WaveStyle", "2"}}, "D:\\lake.jpg"},
+        {"WaveStyle=2\r\n", {pickCrossed}, {}, {{"WaveStyle", "1"}}, "D:\\lake.jpg"},
+        {"", {PickFromList(IDC_CLOCK, "Time and date")}, {}, {{"Clock", "2"}}, "D:\\lake.jpg"},
+        {"Clock=2\r\n", {PickFromList(IDC_CLOCK, "Time")}, {}, {{"Clock", "1"}}, "D:\\lake.jpg"},
+        {"", {tickCaptions, tickMainMonitorOnly}, {}, {{"Captions", "1"}, {"Monitors", "1"}}, "D:\\lake.jpg"},
+        {"Captions=1\r\nMonitors=1\r\n", {tickCaptions}, {}, {{"Captions", "0"}, {"Monitors", "1"}},
+         "D:\\lake.jpg"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.label << " " << c.stored);
@@ -637,7 +662,17 @@ TEST_F(SettingsDialogTest, EachChoiceIsSavedReadBackAndShown)
             wchar_t name[MAX_PATH] = {};
             (void)GetDlgItemTextW(dialog, IDC_PREVIEW_NAME, name, MAX_PATH);
             EXPECT_EQ(c.label, Utf8FromWide(name));
-            EXPECT_EQ(expected["WaveStyle"] == "1", IsDlgButtonChecked(dialog, IDC_WAVE_CROSSED) == BST_CHECKED);
+            const int waveButtons[] = {IDC_WAVE_RINGS, IDC_WAVE_CROSSED, IDC_WAVE_RAIN};
+            for (int style = 0; style < 3; ++style) {
+                EXPECT_EQ(expected["WaveStyle"] == std::to_string(style),
+                          IsDlgButtonChecked(dialog, waveButtons[style]) == BST_CHECKED);
+            }
+            const char* const looks[] = {"Classic", "Realistic"};
+            EXPECT_EQ(looks[std::stoi(expected["Look"])], ListChoice(dialog, IDC_LOOK));
+            const char* const clocks[] = {"None", "Time", "Time and date"};
+            EXPECT_EQ(clocks[std::stoi(expected["Clock"])], ListChoice(dialog, IDC_CLOCK));
+            EXPECT_EQ(expected["Captions"] == "1", IsDlgButtonChecked(dialog, IDC_CAPTIONS) == BST_CHECKED);
+            EXPECT_EQ(expected["Monitors"] == "1", IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED);
             const std::map<std::string, LRESULT> positions = {{"100", 4}, {"130", 6}, {"200", 8}};
             EXPECT_EQ(positions.at(expected["Speed"]), SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
             const LRESULT item = SendDlgItemMessageA(dialog, IDC_SLIDE_SECONDS, CB_GETCURSEL, 0, 0);
