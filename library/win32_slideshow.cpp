@@ -507,6 +507,10 @@ struct SlideshowScreen {
     PixelSize spareSize = {0, 0};
     PixelSize shownSize = {0, 0};
     PixelSize incomingSize = {0, 0};
+    // The pictures' own sizes, upright, where the textures' sizes are powers
+    // of two.
+    PixelSize shownPicture = {0, 0};
+    PixelSize incomingPicture = {0, 0};
     std::string shownPath;
     std::string incomingPath;
     DecodedPicture uploading;  // pixels on their way into `incoming`
@@ -604,10 +608,12 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
         screen.incomingPath.clear();
         screen.incomingSize = {0, 0};
         screen.incomingReady = LoadTextureFromResource(&screen.incoming, IDB_BUILTIN_PICTURE) != FALSE;
+        screen.incomingPicture = screen.incomingReady ? BoundTextureSize() : PixelSize{0, 0};
         return true;
     }
     const PixelSize size = screen.uploading.size;
     screen.incomingSize = size;
+    screen.incomingPicture = screen.uploading.upright;
     if (screen.spare != 0 && screen.spareSize.width == size.width && screen.spareSize.height == size.height) {
         screen.incoming = screen.spare;
     } else {
@@ -662,6 +668,7 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
             }
             screen.shown = screen.incoming;
             screen.shownSize = screen.incomingSize;
+            screen.shownPicture = screen.incomingPicture;
             screen.shownPath = std::move(screen.incomingPath);
             screen.incoming = 0;
             screen.incomingPath.clear();
@@ -694,9 +701,9 @@ void Slideshow::ShowOn(int monitor, ShownPictures& pictures) const
     }
     const SlideshowScreen& screen = screens[static_cast<size_t>(monitor) % screens.size()];
     pictures.texture = screen.shown;
-    pictures.size = {0, 0};
+    pictures.size = screen.shownPicture;
     pictures.incomingTexture = screen.fading ? screen.incoming : 0;
-    pictures.incomingSize = {0, 0};
+    pictures.incomingSize = screen.fading ? screen.incomingPicture : PixelSize{0, 0};
     pictures.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
 }
 

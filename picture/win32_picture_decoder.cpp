@@ -171,6 +171,7 @@ static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode*
 struct StoredPicture {
     std::unique_ptr<uint8_t[]> pixels;
     PixelSize size = {0, 0};
+    PixelSize upright = {0, 0};  // the file's own size, turned upright
     int orientation = 1;
 };
 
@@ -205,6 +206,7 @@ static PictureDecode DecodeStoredPicture(const wchar_t* path, PixelSize largestM
         return PictureDecode::Refused;
     }
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
+    picture.upright = uprightSize;
     picture.pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.width) * size.height *
                                                     kBytesPerPixel]);
     if (picture.pixels == nullptr ||
@@ -233,6 +235,7 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
                          upright.get());
     picture.pixels = std::move(upright);
     picture.size = swapped ? PixelSize{size.height, size.width} : size;
+    picture.upright = stored.upright;
     return PictureDecode::Decoded;
 }
 
@@ -310,6 +313,9 @@ static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTex
     const bool rendered = size.width != 0 && size.height != 0 &&
                           RenderOlePicture(picture.Get(), memory, hmWidth, hmHeight, size, decoded);
     (void)DeleteDC(memory);
+    if (rendered) {
+        decoded.upright = pixels;
+    }
     return rendered;
 }
 

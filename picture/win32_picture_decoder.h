@@ -18,6 +18,10 @@ struct DecodedPicture {
     // the file's EXIF orientation says, rows bottom-up.
     std::unique_ptr<uint8_t[]> pixels;
     PixelSize size = {0, 0};
+    // The picture's own size, upright, before it was scaled to `size`:
+    // its shape, which the texture's power-of-two sides do not keep.
+    // {0, 0} where it is not known (a cached copy).
+    PixelSize upright = {0, 0};
 };
 
 // Decodes the first frame (or page) of a picture file through the Windows

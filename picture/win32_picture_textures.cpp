@@ -85,6 +85,14 @@ BOOL LoadTextureFromFile(GLuint* texture, const char* path)
     return loaded ? TRUE : FALSE;
 }
 
+PixelSize BoundTextureSize()
+{
+    PixelSize size = {0, 0};
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.height);
+    return size;
+}
+
 BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId)
 {
     HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP,

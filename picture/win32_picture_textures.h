@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include "geometry/pixel_size.h"
+
 // The picture loaders behind WaterSurface::SetTexture. Each one needs a current
 // rendering context. On success it creates one texture object (linear
 // filtering, one level, rows bottom-up so the picture stands upright), leaves
@@ -20,6 +22,9 @@ BOOL LoadTextureFromFile(GLuint* texture, const char* path);
 // for a later glTexSubImage2D), linear filtering, one level, left bound.
 void CreateTexture(GLuint* texture, GLint internalFormat, int width, int height, GLenum format,
                    const void* pixels);
+
+// The size of the texture bound to GL_TEXTURE_2D, as the loaders leave it.
+PixelSize BoundTextureSize();
 
 // A 24-bit bitmap resource of the executable, at its own size.
 BOOL LoadTextureFromResource(GLuint* texture, UINT resourceId);

@@ -3,6 +3,11 @@
 #include "text/ascii_case.h"
 #include "text/utf8.h"
 
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && AsciiLowerCase(std::string(a)) == AsciiLowerCase(std::string(b));
+}
+
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -58,11 +63,6 @@ std::string_view Trimmed(std::string_view text)
     }
     const size_t last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
-}
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && AsciiLowerCase(std::string(a)) == AsciiLowerCase(std::string(b));
 }
 
 bool IsQuote(char c)

@@ -50,6 +50,8 @@ struct IniEntry {
 // quotes around a value removed. Where a key repeats, the first one counts.
 std::vector<IniEntry> IniSectionEntries(const std::string& text, std::string_view section);
 const std::string* FindIniValue(const std::vector<IniEntry>& entries, std::string_view key);
+// Whether two section or key names are the same name to the reader.
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The text with each entry's key set to its value in the named section: the
 // key's line replaced where it is, else added at the end of the section,

@@ -54,9 +54,28 @@ std::vector<IniEntry> PolicyEntries(const PolicyValueLookup& lookup)
     return entries;
 }
 
+static bool IsPicturePath(std::string_view key)
+{
+    return SameIgnoringAsciiCase(key, customPictureKey) || SameIgnoringAsciiCase(key, pictureFolderKey);
+}
+
+bool PolicyDecidesSetting(const std::vector<IniEntry>& policy, std::string_view key)
+{
+    if (FindIniValue(policy, key) != nullptr) {
+        return true;
+    }
+    return IsPicturePath(key) &&
+           (FindIniValue(policy, customPictureKey) != nullptr || FindIniValue(policy, pictureFolderKey) != nullptr);
+}
+
 const std::string* FindSettingValue(const SettingSources& sources, std::string_view key)
 {
-    for (const std::vector<IniEntry>* source : {&sources.policy, &sources.userFile, &sources.besideFile}) {
+    if (PolicyDecidesSetting(sources.policy, key)) {
+        static const std::string none;
+        const std::string* value = FindIniValue(sources.policy, key);
+        return value != nullptr ? value : &none;
+    }
+    for (const std::vector<IniEntry>* source : {&sources.userFile, &sources.besideFile}) {
         if (const std::string* value = FindIniValue(*source, key)) {
             return value;
         }

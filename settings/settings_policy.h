@@ -62,6 +62,14 @@ struct SettingSources {
     std::vector<IniEntry> besideFile;
 };
 
-// The key's value from the first source holding it, in the order above;
-// nullptr when none does.
+// Whether the key is the policy's to decide: the policy holds it, or it is a
+// picture path (CustomPicture, PictureFolder) and the policy holds the other
+// one. A policy on either path decides the picture: the other from the
+// settings files no longer counts, or a folder of the user's would replace
+// the administrator's file (a folder wins over a file).
+bool PolicyDecidesSetting(const std::vector<IniEntry>& policy, std::string_view key);
+
+// The key's value from the first source holding it, in the order above
+// (only from the policy where the policy decides it: "" when it holds no
+// value there); nullptr when none does.
 const std::string* FindSettingValue(const SettingSources& sources, std::string_view key);

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "settings/settings_file.h"
+#include "settings/settings_leftovers.h"
 #include "settings/settings_policy.h"
 #include "settings/settings_text.h"
 #include "settings/win32_policy_registry.h"
@@ -75,38 +76,98 @@ static bool FileExists(const std::string& path)
     return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Where the settings file's contents are. A save that stopped half way (see
-// ReplaceFileOrMove) can leave the file missing, with the old file under the
-// backup name "<file>.<n>.tmp.old" and, beside it, the complete new copy
-// "<file>.<n>.tmp": that copy was on the disk before the replace began, while
-// a ".tmp" without its backup may be a write cut short. The new copy, else the
-// old file, takes the file's name again; where that fails, it is read where it
-// lies.
-static std::string ReadablePlace(const std::string& path)
+// Whether another process with that id runs: its leftovers are its own.
+static bool OtherProcessRuns(uint32_t id)
 {
-    if (FileExists(path)) {
-        return path;
+    if (id == GetCurrentProcessId()) {
+        return false;  // under the lock, no save of this process is half done
     }
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((WidePath(path) + L".*.tmp.old").c_str(), &found);
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;  // there, but another user's
+    }
+    const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    (void)CloseHandle(process);
+    return runs;
+}
+
+static uint64_t WriteTimeOf(const WIN32_FIND_DATAW& found)
+{
+    return (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+}
+
+// Where the settings file's contents are, once what earlier saves left beside
+// it is dealt with (see PlanLeftovers): a leftover that takes the file's name
+// again, or, where it cannot be moved, is read where it lies. Called with the
+// settings lock held.
+static std::string TidySettingsPlace(const std::string& path)
+{
+    const std::string folder = FolderOfPath(path);
+    const std::string fileName = path.substr(folder.size() + 1);
+    std::vector<LeftoverFile> found;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW((WidePath(path) + L".*.tmp*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
         return path;
     }
+    do {
+        found.push_back({Utf8FromWide(entry.cFileName), WriteTimeOf(entry)});
+    } while (FindNextFileW(search, &entry));
     (void)FindClose(search);
-    const std::string backup = FolderOfPath(path) + "\\" + Utf8FromWide(found.cFileName);
-    const std::string newCopy = backup.substr(0, backup.size() - 4);
-    const std::string leftover = FileExists(newCopy) ? newCopy : backup;
-    if (!MoveFileExW(WidePath(leftover).c_str(), WidePath(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
-        return leftover;
+
+    const LeftoverPlan plan = PlanLeftovers(fileName, FileExists(path), found, OtherProcessRuns);
+    if (!plan.adopt.empty()) {
+        const std::string leftover = folder + "\\" + plan.adopt;
+        if (!MoveFileExW(WidePath(leftover).c_str(), WidePath(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return leftover;
+        }
     }
-    (void)DeleteFileW(WidePath(backup).c_str());
+    for (const std::string& name : plan.remove) {
+        (void)DeleteFileW(WidePath(folder + "\\" + name).c_str());
+    }
     return path;
 }
+
+// One read-change-write of the settings files at a time in the user's
+// session (the saver's exit save, the dialog's OK, a second dialog), and no
+// load in the middle of one. A holder that died leaves it abandoned, which
+// the next one takes over; leftovers are dealt with under it.
+class SettingsFilesLock {
+public:
+    SettingsFilesLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Local\\Vitrane settings files"))
+    {
+        if (mutex_ != nullptr) {
+            const DWORD wait = WaitForSingleObject(mutex_, lockWaitMs);
+            owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        }
+    }
+    ~SettingsFilesLock()
+    {
+        if (owned_) {
+            (void)ReleaseMutex(mutex_);
+        }
+        if (mutex_ != nullptr) {
+            (void)CloseHandle(mutex_);
+        }
+    }
+    SettingsFilesLock(const SettingsFilesLock&) = delete;
+    SettingsFilesLock& operator=(const SettingsFilesLock&) = delete;
+
+    // False only where another holds the lock past the wait; where no lock
+    // can be made at all, the files are used as before there was one.
+    bool Usable() const { return owned_ || mutex_ == nullptr; }
+
+private:
+    // A save takes milliseconds; one on a slow network profile may take a second.
+    static constexpr DWORD lockWaitMs = 5000;
+    HANDLE mutex_;
+    bool owned_ = false;
+};
 
 static IniText ReadSettingsText(const std::string& path)
 {
     std::string bytes;
-    if (path.empty() || !ReadWholeFile(ReadablePlace(path), bytes)) {
+    if (path.empty() || !ReadWholeFile(TidySettingsPlace(path), bytes)) {
         return IniText();
     }
     return DecodeIniBytes(bytes, Utf8FromAnsi);
@@ -120,7 +181,7 @@ static std::string ReadSetting(const char* key)
 
 bool SettingHeldByPolicy(std::string_view key)
 {
-    return FindIniValue(sources.policy, key) != nullptr;
+    return PolicyDecidesSetting(sources.policy, key);
 }
 
 bool AnySettingHeldByPolicy()
@@ -135,6 +196,7 @@ void LoadSettings(const std::string& programDirectory)
     userIniPath = dataFolder.empty() ? std::string()
                                      : dataFolder + "\\" + userSettingsFolderName + "\\" + settingsFileName;
     sources.policy = PolicyEntries(ReadPolicyValue);
+    const SettingsFilesLock lock;
     sources.besideFile = IniSectionEntries(ReadSettingsText(iniPath).text, settingsSection);
     sources.userFile = IniSectionEntries(ReadSettingsText(userIniPath).text, settingsSection);
 
@@ -187,6 +249,14 @@ static std::wstring WriteTemporaryCopy(const std::string& path, const std::strin
     return std::wstring();
 }
 
+static bool ReplaceWithBackup(const std::wstring& file, const std::wstring& replacement, const std::wstring& backup)
+{
+    return ReplaceFileW(file.c_str(), replacement.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr) != FALSE;
+}
+
+SystemFileReplace systemFileReplace = ReplaceWithBackup;
+
 // ReplaceFileW keeps the old file's attributes, owner and permissions. With a
 // backup name it never leaves the settings file missing: where it stops half
 // way, the old file is put back.
@@ -196,8 +266,7 @@ bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement
         return MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH);
     }
     const std::wstring backup = replacement + L".old";
-    if (ReplaceFileW(file.c_str(), replacement.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
+    if (systemFileReplace(file, replacement, backup)) {
         (void)DeleteFileW(backup.c_str());
         return true;
     }
@@ -224,7 +293,7 @@ SettingsFileReplace settingsFileReplace = ReplaceFileOrMove;
 static bool ReplaceSettingsFile(const std::string& path, const std::vector<SettingEntry>& entries)
 {
     // A new file must not hide the contents a save stopped half way left.
-    if (ReadablePlace(path) != path) {
+    if (TidySettingsPlace(path) != path) {
         return false;
     }
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
@@ -278,7 +347,15 @@ static std::vector<SettingEntry> WithoutPolicyHeldKeys(const std::vector<Setting
 bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedPath)
 {
     const std::vector<SettingEntry> writable = WithoutPolicyHeldKeys(entries);
-    for (const SettingsPlace place : SavePlaces(!userIniPath.empty(), FileExists(userIniPath))) {
+    const SettingsFilesLock lock;
+    if (!lock.Usable()) {
+        failedPath = userIniPath.empty() ? iniPath : userIniPath;
+        return false;
+    }
+    // The user's file counts as there where a save stopped half way left it
+    // aside: written beside the program, the values would stay hidden behind it.
+    const bool perUserFileExists = !userIniPath.empty() && FileExists(TidySettingsPlace(userIniPath));
+    for (const SettingsPlace place : SavePlaces(!userIniPath.empty(), perUserFileExists)) {
         const std::string& path = place == SettingsPlace::perUser ? userIniPath : iniPath;
         if (place == SettingsPlace::perUser) {
             // Fails harmlessly when the folder is there already.

@@ -62,3 +62,8 @@ using SettingsFileReplace = bool (*)(const std::wstring& file, const std::wstrin
 extern SettingsFileReplace settingsFileReplace;
 // The system's step: ReplaceFileW when the file exists, else a move.
 bool ReplaceFileOrMove(const std::wstring& file, const std::wstring& replacement, bool fileExists);
+// ReplaceFileW itself, with the backup name (its error in GetLastError), which
+// tests replace to make it stop half way as the system may.
+using SystemFileReplace = bool (*)(const std::wstring& file, const std::wstring& replacement,
+                                   const std::wstring& backup);
+extern SystemFileReplace systemFileReplace;

@@ -60,13 +60,8 @@ SharedPicture LoadStillPicture(HBITMAP bitmap, PixelSize shownSize)
     if (bitmap != nullptr && LoadTextureFromBitmap(&name, bitmap)) {
         return std::make_shared<PictureTexture>(name, shownSize);
     }
-    PixelSize size = {0, 0};
-    if (LoadTextureFromResource(&name, IDB_BUILTIN_PICTURE)) {
-        // The loader leaves the new texture bound.
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.height);
-    }
-    return std::make_shared<PictureTexture>(name, size);
+    const bool loaded = LoadTextureFromResource(&name, IDB_BUILTIN_PICTURE);
+    return std::make_shared<PictureTexture>(name, loaded ? BoundTextureSize() : PixelSize{0, 0});
 }
 
 // The texture of the monitor's captured piece; where the capture failed, the

@@ -241,6 +241,8 @@ check_policy() {
     if settings_start_dialog "$name" "$saver"; then
         e2e_expect "${name}_button_disabled" "\"Change a picture...\" is enabled" \
             e2e_wait_probe 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHANGE_PICTURE"
+        e2e_expect "${name}_folder_button_disabled" "\"Choose a folder...\" is enabled" \
+            e2e_wait_probe 0 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CHOOSE_FOLDER"
         e2e_expect "${name}_box_enabled" "\"Custom picture\" is disabled" \
             e2e_wait_probe 1 enabled "$SETTINGS_DIALOG_TITLE" "$SETTINGS_ID_CUSTOM_PICTURE"
         note=$(e2e_probe list "$SETTINGS_DIALOG_TITLE" | tr -d '\r' | awk -v id="$SETTINGS_ID_POLICY_NOTE" '$1 == id { print $2 }')

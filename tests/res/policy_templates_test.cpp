@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -61,6 +64,79 @@ TEST(PolicyTemplates, EveryPolicyHasItsTextsAndWritesASettingTheSaverReads)
     }
     EXPECT_EQ(read, Matches(admx, R"re(valueName="([^"]+)")re"));
     EXPECT_EQ(read.size(), policies);
+}
+
+std::optional<uint32_t> Attribute(const std::string& element, const char* name)
+{
+    std::smatch match;
+    if (!std::regex_search(element, match, std::regex(std::string(name) + R"re(="(\d+)")re"))) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(std::stoul(match[1]));
+}
+
+// What the Group Policy editor lets an administrator write for each value,
+// read from the template alone: the ends of a number's range, every item of
+// a list, both states of a switch, or a path.
+struct Offered {
+    bool path = false;
+    std::set<uint32_t> numbers;  // a list's items, a switch's 0 and 1, or a range's two ends
+};
+
+std::map<std::string, Offered> OfferedValues(const std::string& admx)
+{
+    std::map<std::string, Offered> offered;
+    const std::regex policy(R"re(<policy\s[\s\S]*?</policy>)re");
+    for (std::sregex_iterator it(admx.begin(), admx.end(), policy), end; it != end; ++it) {
+        const std::string block = it->str();
+        std::smatch match;
+        if (std::regex_search(block, match, std::regex(R"re(<text [^>]*valueName="([^"]+)")re"))) {
+            offered[match[1]].path = true;
+        } else if (std::regex_search(block, match, std::regex(R"re(<decimal id="[^"]*" valueName="([^"]+)"[^>]*>)re"))) {
+            offered[match[1]].numbers = {*Attribute(match[0], "minValue"), *Attribute(match[0], "maxValue")};
+        } else if (std::regex_search(block, match, std::regex(R"re(<enum [^>]*valueName="([^"]+)")re"))) {
+            for (const std::string& value : Matches(block, R"re(<value><decimal value="(\d+)")re")) {
+                offered[match[1]].numbers.insert(static_cast<uint32_t>(std::stoul(value)));
+            }
+        } else if (std::regex_search(block, match, std::regex(R"re(<policy [^>]*valueName="([^"]+)")re"))) {
+            for (const char* state : {"enabledValue", "disabledValue"}) {
+                std::smatch value;
+                const std::regex element(std::string("<") + state + R"re(><decimal value="(\d+)")re");
+                EXPECT_TRUE(std::regex_search(block, value, element)) << match[1] << " " << state;
+                offered[match[1]].numbers.insert(static_cast<uint32_t>(std::stoul(value[1])));
+            }
+        }
+    }
+    return offered;
+}
+
+// The saver takes every value the templates offer, and none just beyond them:
+// what an administrator sets is what the saver does.
+TEST(PolicyTemplates, TheSaverTakesExactlyTheValuesTheTemplatesOffer)
+{
+    const std::map<std::string, Offered> offered = OfferedValues(ReadTemplate("Vitrane.admx"));
+    EXPECT_EQ(PolicyKeys().size(), offered.size());
+    for (const PolicyKey& key : PolicyKeys()) {
+        SCOPED_TRACE(key.name);
+        const auto found = offered.find(key.name);
+        ASSERT_NE(found, offered.end());
+        const Offered& values = found->second;
+        EXPECT_EQ(values.path, key.kind == PolicyKind::path);
+        const PolicyValue text = {PolicyValueType::text, 0, "D:\\x"};
+        EXPECT_EQ(values.path, PolicySettingText(key, text).has_value());
+        if (values.path) {
+            continue;
+        }
+        ASSERT_FALSE(values.numbers.empty());
+        const uint32_t lowest = *values.numbers.begin(), highest = *values.numbers.rbegin();
+        for (uint32_t number : values.numbers) {
+            EXPECT_EQ(std::to_string(number), PolicySettingText(key, {PolicyValueType::dword, number, ""}));
+        }
+        EXPECT_EQ(std::nullopt, PolicySettingText(key, {PolicyValueType::dword, highest + 1, ""}));
+        if (lowest > 0) {
+            EXPECT_EQ(std::nullopt, PolicySettingText(key, {PolicyValueType::dword, lowest - 1, ""}));
+        }
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "picture/picture_test_files.h"
 #include "res/resource.h"
 #include "settings/dialog_choices.h"
+#include "settings/settings_policy.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_preview.h"
 #include "settings/win32_settings_store.h"
@@ -726,6 +728,71 @@ TEST_F(SettingsDialogTest, WithoutOpenGLThePlaceholderStaysAndTheDialogWorksOn)
                                        pressOk}));
     previewPixelFormatSetter = saved;
     EXPECT_EQ("1", Saved()["WaveStyle"]);
+}
+
+// Each value a policy may hold locks the controls that would change it, and
+// only those; a new policy key fails here until its controls are named.
+TEST_F(SettingsDialogTest, EveryPolicyValueLocksItsControlsAndNoOthers)
+{
+    struct Lock {
+        const char* key;
+        std::vector<int> controls;
+    };
+    const std::vector<int> pictureButtons = {IDC_CHANGE_PICTURE, IDC_CHOOSE_FOLDER};
+    const Lock locks[] = {
+        {"UseCustomPic", {IDC_CUSTOM_PICTURE}},
+        {"CustomPicture", pictureButtons},
+        {"PictureFolder", pictureButtons},
+        {"SlideSeconds", {IDC_SLIDE_SECONDS}},
+        {"IncludeSubfolders", {}},
+        {"MonitorPictures", {}},
+        {"CacheMegabytes", {}},
+        {"WaveStyle", {IDC_WAVE_RINGS, IDC_WAVE_CROSSED, IDC_WAVE_RAIN}},
+        {"Look", {IDC_LOOK}},
+        {"Speed", {IDC_SPEED}},
+        {"Clock", {IDC_CLOCK}},
+        {"Captions", {IDC_CAPTIONS}},
+        {"Monitors", {IDC_MAIN_MONITOR_ONLY}},
+    };
+    std::vector<int> lockable;
+    for (const Lock& lock : locks) {
+        lockable.insert(lockable.end(), lock.controls.begin(), lock.controls.end());
+    }
+    const PreviewPixelFormatSetter saved = previewPixelFormatSetter;
+    previewPixelFormatSetter = [](HDC) { return false; };  // the preview is not what is looked at
+    const NoPoliciesAround noPolicies;
+    for (const PolicyKey& key : PolicyKeys()) {
+        SCOPED_TRACE(key.name);
+        const Lock* lock = nullptr;
+        for (const Lock& candidate : locks) {
+            lock = std::string(candidate.key) == key.name ? &candidate : lock;
+        }
+        if (lock == nullptr) {
+            ADD_FAILURE() << "no controls named for the policy key";
+            continue;
+        }
+        ClearPolicies();
+        const std::wstring name = WideFromUtf8(key.name);
+        if (key.kind == PolicyKind::path) {
+            const wchar_t path[] = L"D:\\held";
+            SetPolicy(HKEY_CURRENT_USER, name.c_str(), REG_SZ, path, sizeof path);
+        } else {
+            SetPolicy(HKEY_CURRENT_USER, name.c_str(), key.highest);  // 1 for a switch: the picture on
+        }
+        StoreAndLoad("D:\\lake.jpg", "1");
+        RunSettingsDialog({
+            [&](HWND dialog) {
+                for (int control : lockable) {
+                    const bool locked =
+                        std::find(lock->controls.begin(), lock->controls.end(), control) != lock->controls.end();
+                    EXPECT_EQ(!locked, IsWindowEnabled(GetDlgItem(dialog, control)) != FALSE) << "control " << control;
+                }
+                EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_POLICY_NOTE)));
+            },
+            pressCancel,
+        });
+    }
+    previewPixelFormatSetter = saved;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "settings/win32_settings_store.h"
 #include "text/win32_wide.h"
@@ -219,49 +220,139 @@ TEST_F(LoadSettingsTest, ASaveThatFailsAtTheLastStepLeavesTheFileAndNoTemporary)
     }
 }
 
-// The replace stops half way and neither file can be moved back or on: the
-// old file lies under the backup name only. The next load adopts the complete
-// new copy, or the old file where the copy is gone too.
-TEST_F(LoadSettingsTest, AReplaceStoppedHalfWayLosesNoSettings)
+// Where ReplaceFileW stops half way, as the system may: the old file goes
+// back, or, where it cannot, the new one takes its place; where neither can,
+// both are left for the next load, which adopts the new one (or the old one
+// where the new is gone too). Nothing stays beside the file after that load.
+TEST_F(LoadSettingsTest, EveryWayAReplaceCanStopKeepsTheNewestCompleteSettings)
 {
-    static bool copyGone;
+    enum class Stop { untouched, oldSetAside, oldSetAsideAndHeld, bothHeld, oldHeldNewGone };
     struct Case {
         const char* name;
-        bool copyGone;
-        int32_t speed;
+        Stop stop;
+        bool replaced;
+        int32_t speedLoaded;
     };
-    const Case cases[] = {{"new copy and old file left", false, 200}, {"old file alone", true, 150}};
+    const Case cases[] = {
+        {"nothing moved", Stop::untouched, false, 150},
+        {"old file set aside", Stop::oldSetAside, false, 150},
+        {"old file set aside and held", Stop::oldSetAsideAndHeld, true, 200},
+        {"both held", Stop::bothHeld, false, 200},
+        {"old file held, new copy gone", Stop::oldHeldNewGone, false, 150},
+    };
+    static Stop stop;
+    static std::vector<HANDLE> held;
     UseUserDataFolder("");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchFolder caseFolder;
-        WriteBytes(caseFolder.Path() + "Vitrane.ini", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
-        LoadSettings(caseFolder.Path());
-        copyGone = c.copyGone;
-        // What ReplaceFileW leaves when it fails with ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
-        settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool) {
-            (void)MoveFileW(file.c_str(), (replacement + L".old").c_str());
-            if (copyGone) {
+        const std::wstring file = WideFromUtf8(caseFolder.Path() + "Vitrane.ini");
+        const std::wstring replacement = file + L".1-0.tmp";  // process 1: none
+        WriteBytes(Utf8FromWide(file), "[Vitrane settings]\r\nSpeed=150\r\n");
+        WriteBytes(Utf8FromWide(replacement), "[Vitrane settings]\r\nSpeed=200\r\n");
+        stop = c.stop;
+        systemFileReplace = [](const std::wstring& file, const std::wstring& replacement, const std::wstring& backup) {
+            const auto hold = [](const std::wstring& path) {
+                held.push_back(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
+            };
+            if (stop != Stop::untouched) {
+                (void)MoveFileW(file.c_str(), backup.c_str());
+            }
+            if (stop != Stop::untouched && stop != Stop::oldSetAside) {
+                hold(backup);
+            }
+            if (stop == Stop::bothHeld) {
+                hold(replacement);
+            }
+            if (stop == Stop::oldHeldNewGone) {
                 (void)DeleteFileW(replacement.c_str());
             }
+            SetLastError(stop == Stop::untouched ? ERROR_UNABLE_TO_MOVE_REPLACEMENT
+                                                 : ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
             return false;
         };
-        std::string failedPath;
-        EXPECT_FALSE(SaveSettings({{"Speed", "200"}}, failedPath));
-        settingsFileReplace = ReplaceFileOrMove;
+        EXPECT_EQ(c.replaced, ReplaceFileOrMove(file, replacement, true));
+        systemFileReplace = [](const std::wstring& file, const std::wstring& replacement, const std::wstring& backup) {
+            return ReplaceFileW(file.c_str(), replacement.c_str(), backup.c_str(), 0, nullptr, nullptr) != FALSE;
+        };
+        for (HANDLE handle : held) {
+            (void)CloseHandle(handle);
+        }
+        held.clear();
+        if (!c.replaced && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            (void)DeleteFileW(replacement.c_str());  // as a failed save does where the file is there
+        }
         LoadSettings(caseFolder.Path());
-        EXPECT_EQ(c.speed, speedPercent);
-        EXPECT_EQ(1, waveStyle);
-        // Back under its own name, the file takes the next save.
-        ASSERT_TRUE(SaveSettings({{"WaveStyle", "0"}}, failedPath));
-        LoadSettings(caseFolder.Path());
-        EXPECT_EQ(c.speed, speedPercent);
-        EXPECT_EQ(0, waveStyle);
+        EXPECT_EQ(c.speedLoaded, speedPercent);
         WIN32_FIND_DATAW found;
-        const HANDLE leftOver = FindFirstFileW(WideFromUtf8(caseFolder.Path() + "*.tmp*").c_str(), &found);
-        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver);
+        const HANDLE leftOver = FindFirstFileW((file + L".*.tmp*").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver) << Utf8FromWide(found.cFileName);
         (void)FindClose(leftOver);
     }
+}
+
+// What a save left behind where the user's file should be: the next save
+// adopts it and writes there, never beside the program where the user's file
+// would hide it; leftovers beside a good file, and a killed save's copy, go.
+TEST_F(LoadSettingsTest, LeftoversNeverOutliveANewerSave)
+{
+    const std::string userFolder = userData.MakeFolder("Roaming") + "\\Vitrane";
+    ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(userFolder).c_str(), nullptr));
+    const std::string userFile = userFolder + "\\Vitrane.ini";
+    LoadSettings(folder.Path());
+    WriteBytes(userFile + ".1-0.tmp.old", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
+    std::string failedPath;
+    ASSERT_TRUE(SaveSettings({{"Speed", "200"}}, failedPath));
+    bool exists = true;
+    (void)ReadBytes(folder.Path() + "Vitrane.ini", &exists);
+    EXPECT_FALSE(exists) << "written beside the program";
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    EXPECT_EQ(1, waveStyle);
+
+    WriteBytes(userFile + ".1-1.tmp.old", "[Vitrane settings]\r\nSpeed=75\r\n");
+    WriteBytes(userFile + ".1-2.tmp", "[Vitrane settings]\r\nSpeed=");  // a killed save's
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    ASSERT_TRUE(DeleteFileW(WideFromUtf8(userFile).c_str()));  // the user's reset
+    LoadSettings(folder.Path());
+    EXPECT_EQ(100, speedPercent);
+    WIN32_FIND_DATAW found;
+    const HANDLE leftOver = FindFirstFileW(WideFromUtf8(userFolder + "\\*.tmp*").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, leftOver) << Utf8FromWide(found.cFileName);
+    (void)FindClose(leftOver);
+}
+
+// The saver's exit save coming while the dialog's OK is being written waits
+// for it, then changes the file OK wrote: neither undoes the other.
+TEST_F(LoadSettingsTest, TwoSavesAtOnceKeepBothChanges)
+{
+    UseUserDataFolder("");
+    Store("[Vitrane settings]\r\nSpeed=150\r\n");
+    LoadSettings(folder.Path());
+    static HANDLE exitSave;
+    settingsFileReplace = [](const std::wstring& file, const std::wstring& replacement, bool exists) {
+        if (exitSave == nullptr) {
+            exitSave = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+                std::string failedPath;
+                return SaveSettings({{"LastFolderPicture", "D:\\last.jpg"}}, failedPath) ? 0 : 1;
+            }, nullptr, 0, nullptr);
+            (void)WaitForSingleObject(exitSave, 300);  // time for it to read and write, had it not to wait
+        }
+        return ReplaceFileOrMove(file, replacement, exists);
+    };
+    std::string failedPath;
+    EXPECT_TRUE(SaveSettings({{"Speed", "200"}}, failedPath));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(exitSave, 10000));
+    DWORD exitCode = 1;
+    (void)GetExitCodeThread(exitSave, &exitCode);
+    (void)CloseHandle(exitSave);
+    settingsFileReplace = ReplaceFileOrMove;
+    EXPECT_EQ(0u, exitCode);
+    LoadSettings(folder.Path());
+    EXPECT_EQ(200, speedPercent);
+    EXPECT_EQ("D:\\last.jpg", lastFolderPicture);
 }
 
 TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
@@ -278,34 +369,12 @@ TEST_F(LoadSettingsTest, AReplacedFileKeepsItsAttributes)
     EXPECT_EQ(1, useCustomPicture);
 }
 
-// Values under Software\Policies\Vitrane in the test prefix's registry.
-void ClearPolicies()
-{
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
-    }
-}
-
-void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size)
-{
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(root, L"Software\\Policies\\Vitrane", name, type, data, static_cast<DWORD>(size)));
-}
-
-void SetPolicy(HKEY root, const wchar_t* name, DWORD number)
-{
-    SetPolicy(root, name, REG_DWORD, &number, sizeof number);
-}
-
 TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHasThem)
 {
     const std::string beside = folder.Path() + "Vitrane.ini";
     Store("[Vitrane settings]\r\nCustomPicture=D:\\lake.jpg\r\nUseCustomPic=0\r\nSpeed=75\r\nWaveStyle=0\r\n"
-          "SlideSeconds=10\r\n");
-    ClearPolicies();
-    struct Cleanup {
-        ~Cleanup() { ClearPolicies(); }
-    } cleanup;
+          "SlideSeconds=10\r\nPictureFolder=D:\\Photos\r\n");
+    const NoPoliciesAround noPolicies;
     ASSERT_TRUE(SetEnvironmentVariableW(L"VITRANE_TEST_SHARE", L"\\\\server\\share"));
     const wchar_t picture[] = L"%VITRANE_TEST_SHARE%\\sea.jpg";
     SetPolicy(HKEY_CURRENT_USER, L"CustomPicture", REG_EXPAND_SZ, picture, sizeof picture);
@@ -316,6 +385,7 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
     SetPolicy(HKEY_LOCAL_MACHINE, L"SlideSeconds", 3);            // out of range
     LoadSettings(folder.Path());
     EXPECT_EQ("\\\\server\\share\\sea.jpg", customPicturePath);
+    EXPECT_EQ("", pictureFolder) << "the folder would replace the administrator's picture";
     EXPECT_EQ(1, useCustomPicture);
     EXPECT_EQ(150, speedPercent);
     EXPECT_EQ(0, waveStyle);
@@ -325,11 +395,11 @@ TEST_F(LoadSettingsTest, APolicyWinsOverTheFilesAndASaveLeavesItsKeysAsTheFileHa
 
     std::string failedPath;
     ASSERT_TRUE(SaveSettings({{"CustomPicture", "E:\\x.jpg"}, {"UseCustomPic", "1"}, {"Speed", "200"},
-                              {"WaveStyle", "1"}, {"SlideSeconds", "30"}},
+                              {"WaveStyle", "1"}, {"SlideSeconds", "30"}, {"PictureFolder", "E:\\Mine"}},
                              failedPath));
     bool exists = false;
     EXPECT_EQ((Values{{"CustomPicture", "D:\\lake.jpg"}, {"UseCustomPic", "0"}, {"Speed", "75"},
-                      {"WaveStyle", "1"}, {"SlideSeconds", "30"}}),
+                      {"WaveStyle", "1"}, {"SlideSeconds", "30"}, {"PictureFolder", "D:\\Photos"}}),
               SectionValues(ReadBytes(beside, &exists), "Vitrane settings"));
 }
 

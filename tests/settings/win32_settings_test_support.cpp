@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <sstream>
 
@@ -64,4 +66,22 @@ void UseUserDataFolder(const std::string& folder)
 {
     userDataFolderForTests = folder;
     userDataFolder = [] { return userDataFolderForTests; };
+}
+
+void ClearPolicies()
+{
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        (void)RegDeleteTreeW(root, L"Software\\Policies\\Vitrane");
+    }
+}
+
+void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size)
+{
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(root, L"Software\\Policies\\Vitrane", name, type, data, static_cast<DWORD>(size)));
+}
+
+void SetPolicy(HKEY root, const wchar_t* name, DWORD number)
+{
+    SetPolicy(root, name, REG_DWORD, &number, sizeof number);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -11,3 +14,14 @@ std::map<std::string, std::string> SectionValues(const std::string& bytes, const
 // The per-user settings live under this folder (a path without its trailing
 // backslash) from now on, instead of the user's real application data.
 void UseUserDataFolder(const std::string& folder);
+
+// Values under Software\Policies\Vitrane in the test prefix's registry.
+void ClearPolicies();
+void SetPolicy(HKEY root, const wchar_t* name, DWORD type, const void* data, size_t size);
+void SetPolicy(HKEY root, const wchar_t* name, DWORD number);
+
+// No policy before and after the scope.
+struct NoPoliciesAround {
+    NoPoliciesAround() { ClearPolicies(); }
+    ~NoPoliciesAround() { ClearPolicies(); }
+};

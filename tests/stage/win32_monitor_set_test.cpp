@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "stage/win32_monitor_set.h"
@@ -52,6 +53,45 @@ TEST(MonitorSetTest, ANewLayoutKeepsStayingMonitorsPicturesAndFreesTheRemovedOne
     set.SetPicture(1, std::make_shared<PictureTexture>(replacement, PixelSize{1, 1}));
     EXPECT_FALSE(glIsTexture(kept)) << "a replaced picture is freed";
     EXPECT_TRUE(glIsTexture(replacement));
+}
+
+// Records where each of its draws lands.
+class RecordingOverlay : public MonitorOverlay {
+public:
+    explicit RecordingOverlay(std::vector<std::pair<size_t, Viewport>>& draws) : draws(draws) {}
+    void Draw(size_t monitor, const ShownPictures&) override
+    {
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        draws.push_back({monitor, Viewport{viewport[0], viewport[1], viewport[2], viewport[3]}});
+    }
+
+private:
+    std::vector<std::pair<size_t, Viewport>>& draws;
+};
+
+TEST(MonitorSetTest, OverlaysDrawOverEachMonitorInItsViewportAndADarkMonitorShowsNothing)
+{
+    HiddenGLContext context;
+    ASSERT_TRUE(context.Ready());
+    MonitorSet set(
+        false, [](const MonitorPart&) { return std::make_unique<WaterSurface>(); },
+        [](const MonitorPart&, const SharedPicture&) { return nullptr; });
+    std::vector<std::pair<size_t, Viewport>> draws;
+    set.AddOverlay(std::make_unique<RecordingOverlay>(draws));
+    const std::vector<DisplayMonitor> three{
+        {{0, 0, 64, 48}, "A"}, {{64, 0, 96, 32}, "B"}, {{96, 0, 128, 16}, "C"}};
+    set.LayOut(three, {0, 0, 128, 48});
+    set.SetDark(1, true);
+    set.Update(0.0f);
+    set.Draw();
+    ASSERT_EQ(2u, draws.size());
+    for (size_t draw = 0; draw < draws.size(); ++draw) {
+        const size_t monitor = draws[draw].first;
+        EXPECT_EQ(draw == 0 ? 0u : 2u, monitor);
+        EXPECT_EQ(set.Part(monitor).viewport.x, draws[draw].second.x);
+        EXPECT_EQ(set.Part(monitor).viewport.width, draws[draw].second.width);
+    }
 }
 
 }  // namespace
