@@ -43,3 +43,8 @@ std::string ProgramDirectoryOf(const std::string& executablePath)
     }
     return executablePath.substr(0, lastBackslash + 1);
 }
+
+bool StoresCacheCopies(Mode mode)
+{
+    return mode == Mode::FullScreen;
+}

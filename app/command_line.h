@@ -27,6 +27,14 @@ struct StartRequest {
 // Configure passes.
 StartRequest ParseCommandLine(const std::string& commandLine);
 
+// Whether a mode's slideshow stores copies of its pictures in the user's
+// picture cache: only the full-screen saver, which decodes them for the
+// largest monitor. Windows' own preview decodes them at its size (about
+// 152x112) and runs the whole time the screen saver settings are open: its
+// copies would evict the full-screen ones and show blurred at the next
+// start. Every mode shows the copies there are.
+bool StoresCacheCopies(Mode mode);
+
 // The executable's folder with its trailing backslash; a path with no
 // backslash, or whose only one leads it, is kept whole.
 std::string ProgramDirectoryOf(const std::string& executablePath);

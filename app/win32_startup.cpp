@@ -66,9 +66,9 @@ static HWND ExistingWindow(int32_t handleValue)
     return handleValue != 0 && IsWindow(window) ? window : nullptr;
 }
 
-// The saver's choice, from the settings: the slideshow fills the picture
-// cache, which the dialog's preview only reads.
-static StageChoice ChosenStage(PictureSource source)
+// The choice of the saver or of Windows' preview, from the settings; only
+// the full-screen saver fills the picture cache (StoresCacheCopies).
+static StageChoice ChosenStage(PictureSource source, Mode mode)
 {
     StageChoice choice;
     choice.source = source;
@@ -79,7 +79,7 @@ static StageChoice ChosenStage(PictureSource source)
     choice.monitorPictures = monitorPictures;
     choice.cacheMegabytes = cacheMegabytes;
     choice.lastFolderPicture = lastFolderPicture;
-    choice.fillsCache = true;
+    choice.fillsCache = StoresCacheCopies(mode);
     choice.waveStyle = waveStyle;
     choice.speedPercent = speedPercent;
     choice.look = look;
@@ -200,7 +200,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         }
         // The preview shows the primary monitor's piece only.
         const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
-        stage = std::make_unique<Stage>(ChosenStage(source));
+        stage = std::make_unique<Stage>(ChosenStage(source, request.mode));
         stage->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
         if (!scene.output.Setup(mainWindow, false)) {
@@ -222,7 +222,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         // Captured before anything of ours is shown, so that each monitor
         // holds the desktop as the user left it.
         const std::vector<DisplayMonitor> all = DisplayMonitors();
-        stage = std::make_unique<Stage>(ChosenStage(source));
+        stage = std::make_unique<Stage>(ChosenStage(source, request.mode));
         stage->CaptureJoining(all);
         // Where OpenGL cannot start, a window left up would stay blank.
         if (!scene.output.Setup(mainWindow, true)) {

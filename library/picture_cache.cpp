@@ -4,12 +4,14 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "text/ascii_case.h"
 
 static const char entryMagic[4] = {'V', 'T', 'P', 'C'};
 static const char listingMagic[4] = {'V', 'T', 'P', 'L'};
 static const char indexMagic[4] = {'V', 'T', 'P', 'I'};
-static const uint32_t formatVersion = 1;
+// Entries and the index carry the pictures' shapes since version 2.
+static const uint32_t entryVersion = 2;
+static const uint32_t listingVersion = 1;
+static const uint32_t indexVersion = 2;
 static const char entrySuffix[] = ".vpc";
 static const char listingSuffix[] = ".vpl";
 // Sides above this are no picture the decoder hands over.
@@ -37,13 +39,12 @@ static std::string HexName(uint64_t hash, const char* suffix)
 
 std::string CacheEntryName(const std::string& path)
 {
-    const std::string lower = AsciiLowerCase(path);
-    return HexName(Checksum(lower.data(), lower.size()), entrySuffix);
+    return HexName(Checksum(path.data(), path.size()), entrySuffix);
 }
 
 std::string CacheListingName(const std::string& folder, bool includeSubfolders)
 {
-    const std::string lower = AsciiLowerCase(folder) + (includeSubfolders ? "\n1" : "\n0");
+    const std::string lower = PathKey(folder) + (includeSubfolders ? "\n1" : "\n0");
     return HexName(Checksum(lower.data(), lower.size()), listingSuffix);
 }
 
@@ -94,14 +95,14 @@ public:
         offset += static_cast<size_t>(length);
         return true;
     }
-    bool Magic(const char (&magic)[4])
+    bool Magic(const char (&magic)[4], uint32_t expectedVersion)
     {
         uint64_t version = 0;
         if (!Has(4) || std::memcmp(bytes.data(), magic, 4) != 0) {
             return false;
         }
         offset = 4;
-        return Number(version, 4) && version == formatVersion;
+        return Number(version, 4) && version == expectedVersion;
     }
     // The checksum of everything before it.
     bool Sum()
@@ -141,7 +142,7 @@ static uint64_t PixelBytes(PixelSize size)
     return static_cast<uint64_t>(size.width) * static_cast<uint64_t>(size.height) * 4;
 }
 
-std::string EncodeCacheEntry(const CachedFileKey& key, PixelSize size, const uint8_t* pixels)
+std::string EncodeCacheEntry(const CachedFileKey& key, PictureShape shape, PixelSize size, const uint8_t* pixels)
 {
     if (!StorableSize(size) || key.path.size() > longestPath) {
         return std::string();
@@ -149,9 +150,10 @@ std::string EncodeCacheEntry(const CachedFileKey& key, PixelSize size, const uin
     const size_t pixelBytes = static_cast<size_t>(PixelBytes(size));
     const char* pixelText = reinterpret_cast<const char*>(pixels);
     std::string bytes(entryMagic, sizeof entryMagic);
-    PutNumber(bytes, formatVersion, 4);
+    PutNumber(bytes, entryVersion, 4);
     PutNumber(bytes, key.fileSize, 8);
     PutNumber(bytes, key.modified, 8);
+    PutNumber(bytes, static_cast<uint64_t>(shape), 1);
     PutNumber(bytes, static_cast<uint32_t>(size.width), 4);
     PutNumber(bytes, static_cast<uint32_t>(size.height), 4);
     PutText(bytes, key.path);
@@ -166,11 +168,14 @@ static bool ReadEntryHeader(FieldReader& reader, CacheEntryHeader& header)
 {
     uint64_t width = 0;
     uint64_t height = 0;
-    if (!reader.Magic(entryMagic) || !reader.Number(header.key.fileSize, 8) ||
-        !reader.Number(header.key.modified, 8) || !reader.Number(width, 4) || !reader.Number(height, 4) ||
-        !reader.Text(header.key.path, longestPath)) {
+    uint64_t shape = 0;
+    if (!reader.Magic(entryMagic, entryVersion) || !reader.Number(header.key.fileSize, 8) ||
+        !reader.Number(header.key.modified, 8) || !reader.Number(shape, 1) ||
+        shape > static_cast<uint64_t>(PictureShape::Portrait) || !reader.Number(width, 4) ||
+        !reader.Number(height, 4) || !reader.Text(header.key.path, longestPath)) {
         return false;
     }
+    header.shape = static_cast<PictureShape>(shape);
     header.size = {static_cast<int>(std::min<uint64_t>(width, largestSide + 1)),
                     static_cast<int>(std::min<uint64_t>(height, largestSide + 1))};
     return StorableSize(header.size);
@@ -216,7 +221,7 @@ std::string EncodeCacheListing(const std::string& folder, bool includeSubfolders
                                const std::vector<FolderPicture>& pictures)
 {
     std::string bytes(listingMagic, sizeof listingMagic);
-    PutNumber(bytes, formatVersion, 4);
+    PutNumber(bytes, listingVersion, 4);
     PutNumber(bytes, includeSubfolders ? 1 : 0, 1);
     PutText(bytes, folder);
     PutNumber(bytes, pictures.size(), 8);
@@ -236,8 +241,9 @@ bool ParseCacheListing(const std::string& bytes, const std::string& folder, bool
     uint64_t subfolders = 0;
     std::string listedFolder;
     uint64_t count = 0;
-    if (!reader.Magic(listingMagic) || !reader.Number(subfolders, 1) || !reader.Text(listedFolder, longestPath) ||
-        subfolders != (includeSubfolders ? 1u : 0u) || AsciiLowerCase(listedFolder) != AsciiLowerCase(folder) ||
+    if (!reader.Magic(listingMagic, listingVersion) || !reader.Number(subfolders, 1) ||
+        !reader.Text(listedFolder, longestPath) || subfolders != (includeSubfolders ? 1u : 0u) ||
+        PathKey(listedFolder) != PathKey(folder) ||
         !reader.Number(count, 8) || count > bytes.size()) {
         return false;
     }
@@ -264,7 +270,7 @@ bool ParseCacheListing(const std::string& bytes, const std::string& folder, bool
 std::string EncodeCacheIndex(const std::vector<CacheIndexEntry>& entries)
 {
     std::string bytes(indexMagic, sizeof indexMagic);
-    PutNumber(bytes, formatVersion, 4);
+    PutNumber(bytes, indexVersion, 4);
     PutNumber(bytes, entries.size(), 8);
     for (const CacheIndexEntry& entry : entries) {
         PutText(bytes, entry.name);
@@ -273,6 +279,7 @@ std::string EncodeCacheIndex(const std::vector<CacheIndexEntry>& entries)
         PutText(bytes, entry.key.path);
         PutNumber(bytes, entry.key.fileSize, 8);
         PutNumber(bytes, entry.key.modified, 8);
+        PutNumber(bytes, static_cast<uint64_t>(entry.shape), 1);
     }
     PutSum(bytes);
     return bytes;
@@ -283,16 +290,19 @@ bool ParseCacheIndex(const std::string& bytes, std::vector<CacheIndexEntry>& ent
     entries.clear();
     FieldReader reader(bytes);
     uint64_t count = 0;
-    if (!reader.Magic(indexMagic) || !reader.Number(count, 8) || count > bytes.size()) {
+    if (!reader.Magic(indexMagic, indexVersion) || !reader.Number(count, 8) || count > bytes.size()) {
         return false;
     }
     std::vector<CacheIndexEntry> read(static_cast<size_t>(count));
     for (CacheIndexEntry& entry : read) {
+        uint64_t shape = 0;
         if (!reader.Text(entry.name, 64) || !reader.Number(entry.bytes, 8) || !reader.Number(entry.lastShown, 8) ||
             !reader.Text(entry.key.path, longestPath) || !reader.Number(entry.key.fileSize, 8) ||
-            !reader.Number(entry.key.modified, 8)) {
+            !reader.Number(entry.key.modified, 8) || !reader.Number(shape, 1) ||
+            shape > static_cast<uint64_t>(PictureShape::Portrait)) {
             return false;
         }
+        entry.shape = static_cast<PictureShape>(shape);
     }
     if (!reader.Sum() || reader.Offset() != bytes.size()) {
         return false;
@@ -338,23 +348,22 @@ std::vector<std::string> EntriesToEvict(const std::vector<CacheIndexEntry>& entr
     return evicted;
 }
 
-// Whether a path found by a walk of `folder` (its lower-case form) lies in it.
-static bool InFolder(const std::string& lowerPath, const std::string& lowerFolder, bool includeSubfolders)
+// Whether a path found by a walk of `folder` lies in it (both as PathKey gives them).
+static bool InFolder(const std::string& pathKey, const std::string& folderKey, bool includeSubfolders)
 {
-    const bool endsInSeparator =
-        !lowerFolder.empty() && (lowerFolder.back() == '\\' || lowerFolder.back() == '/');
-    const std::string prefix = endsInSeparator ? lowerFolder : lowerFolder + "\\";
-    if (lowerPath.compare(0, prefix.size(), prefix) != 0) {
+    const bool endsInSeparator = !folderKey.empty() && folderKey.back() == '\\';
+    const std::string prefix = endsInSeparator ? folderKey : folderKey + "\\";
+    if (pathKey.compare(0, prefix.size(), prefix) != 0) {
         return false;
     }
-    return includeSubfolders || lowerPath.find_first_of("\\/", prefix.size()) == std::string::npos;
+    return includeSubfolders || pathKey.find('\\', prefix.size()) == std::string::npos;
 }
 
-static std::unordered_set<std::string> LowerCasePaths(const std::vector<FolderPicture>& pictures)
+static std::unordered_set<std::string> PathKeys(const std::vector<FolderPicture>& pictures)
 {
     std::unordered_set<std::string> paths;
     for (const FolderPicture& picture : pictures) {
-        paths.insert(AsciiLowerCase(picture.path));
+        paths.insert(PathKey(picture.path));
     }
     return paths;
 }
@@ -362,11 +371,11 @@ static std::unordered_set<std::string> LowerCasePaths(const std::vector<FolderPi
 std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
                                           bool includeSubfolders, const std::vector<FolderPicture>& listing)
 {
-    const std::string lowerFolder = AsciiLowerCase(folder);
-    const std::unordered_set<std::string> listed = LowerCasePaths(listing);
+    const std::string lowerFolder = PathKey(folder);
+    const std::unordered_set<std::string> listed = PathKeys(listing);
     std::vector<std::string> gone;
     for (const CacheIndexEntry& entry : entries) {
-        const std::string lowerPath = AsciiLowerCase(entry.key.path);
+        const std::string lowerPath = PathKey(entry.key.path);
         if (InFolder(lowerPath, lowerFolder, includeSubfolders) && listed.count(lowerPath) == 0) {
             gone.push_back(entry.name);
         }
@@ -377,14 +386,18 @@ std::vector<std::string> EntriesNotListed(const std::vector<CacheIndexEntry>& en
 std::vector<FolderPicture> CachedFolderPictures(const std::vector<CacheIndexEntry>& entries, const std::string& folder,
                                                 bool includeSubfolders, const std::vector<FolderPicture>* listing)
 {
-    const std::string lowerFolder = AsciiLowerCase(folder);
-    const std::unordered_set<std::string> listed = listing != nullptr ? LowerCasePaths(*listing)
-                                                                       : std::unordered_set<std::string>();
+    const std::string lowerFolder = PathKey(folder);
+    const std::unordered_set<std::string> listed =
+        listing != nullptr ? PathKeys(*listing) : std::unordered_set<std::string>();
     std::vector<FolderPicture> pictures;
     for (const CacheIndexEntry& entry : entries) {
-        const std::string lowerPath = AsciiLowerCase(entry.key.path);
-        if (InFolder(lowerPath, lowerFolder, includeSubfolders) && (listing == nullptr || listed.count(lowerPath) != 0)) {
-            pictures.push_back({entry.key.path, false});
+        const std::string lowerPath = PathKey(entry.key.path);
+        if (InFolder(lowerPath, lowerFolder, includeSubfolders) &&
+            (listing == nullptr || listed.count(lowerPath) != 0)) {
+            FolderPicture picture;
+            picture.path = entry.key.path;
+            picture.shape = entry.shape;
+            pictures.push_back(std::move(picture));
         }
     }
     return pictures;

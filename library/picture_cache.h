@@ -25,8 +25,11 @@ struct CachedFileKey {
     uint64_t modified = 0;  // the file system's last-write time
 };
 
-// The name of a picture's copy in the cache folder, the same for any case of
-// its path (Windows names do not differ by case).
+// The name of a picture's copy in the cache folder: of its exact path, so
+// that the two files of a case-sensitive folder that differ only in case
+// never share a copy. (Which copy serves a picture whose path the walk gives
+// in another case is the picture table's rule, picture_table.h; listings
+// and their folders are matched without regard to case, by PathKey.)
 std::string CacheEntryName(const std::string& path);
 // The name of a folder's listing, one for each way of walking it.
 std::string CacheListingName(const std::string& folder, bool includeSubfolders);
@@ -34,14 +37,17 @@ std::string CacheListingName(const std::string& folder, bool includeSubfolders);
 // listing); anything else there is left alone.
 bool IsCacheEntryName(const std::string& name);
 
-// A cache entry's whole file: the key, then the pixels (four bytes each, in
-// the decoded picture's order). Empty when the size cannot be stored.
-std::string EncodeCacheEntry(const CachedFileKey& key, PixelSize size, const uint8_t* pixels);
+// A cache entry's whole file: the key and the picture's shape upright (its
+// copy's size, rounded for a texture, does not tell it), then the pixels
+// (four bytes each, in the decoded picture's order). Empty when the size
+// cannot be stored.
+std::string EncodeCacheEntry(const CachedFileKey& key, PictureShape shape, PixelSize size, const uint8_t* pixels);
 
 // What the start of an entry file says. `headerBytes` is how much of the file
 // the header takes, `entryBytes` how long the whole file must be.
 struct CacheEntryHeader {
     CachedFileKey key;
+    PictureShape shape = PictureShape::Unknown;
     PixelSize size = {0, 0};
     size_t headerBytes = 0;
     uint64_t entryBytes = 0;
@@ -68,6 +74,7 @@ struct CacheIndexEntry {
     CachedFileKey key;
     uint64_t bytes = 0;      // the file's length
     uint64_t lastShown = 0;  // any clock that only grows
+    PictureShape shape = PictureShape::Unknown;
 };
 
 // The cache's index: every entry and listing with its length and when it was

@@ -5,6 +5,28 @@
 
 #include "text/ascii_case.h"
 
+std::string PathKey(const std::string& path)
+{
+    std::string key = AsciiLowerCase(path);
+    std::replace(key.begin(), key.end(), '/', '\\');
+    return key;
+}
+
+PictureShape ShapeOfSize(int width, int height)
+{
+    if (width < 1 || height < 1) {
+        return PictureShape::Unknown;
+    }
+    return height > width ? PictureShape::Portrait : PictureShape::Landscape;
+}
+
+std::vector<PictureShape> PictureShapesWanted(const std::vector<PictureShape>& monitors)
+{
+    const bool mixed = std::find(monitors.begin(), monitors.end(), PictureShape::Portrait) != monitors.end() &&
+                       std::find(monitors.begin(), monitors.end(), PictureShape::Landscape) != monitors.end();
+    return mixed ? monitors : std::vector<PictureShape>(monitors.size(), PictureShape::Unknown);
+}
+
 static std::string JoinPath(const std::string& folder, const std::string& name)
 {
     const bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
@@ -48,7 +70,7 @@ FolderWalk::FolderWalk(const std::string& root, bool includeSubfolders, std::vec
     : includeSubfolders(includeSubfolders), extensions(std::move(extensions)), limits(limits)
 {
     waiting.push_back({root, 0, 0, 0, {}});
-    entered.insert(root);
+    entered.insert(PathKey(root));
 }
 
 uint64_t RetryDelayMilliseconds(int failures)
@@ -63,19 +85,30 @@ void FolderWalk::TakeEntries(Folder& folder, const std::vector<FolderEntry>& ent
 {
     for (const FolderEntry& entry : entries) {
         if ((entry.attributes & fileAttributeDirectory) != 0) {
-            if (includeSubfolders && folder.depth < limits.maxDepth && entered.size() < limits.maxFolders &&
-                IsFolderToEnter(entry)) {
-                std::string path = JoinPath(folder.path, entry.name);
-                // A folder listed again after a failure names its subfolders again.
-                if (entered.insert(path).second) {
-                    waiting.push_back({std::move(path), folder.depth + 1, 0, 0, {}});
-                }
-            }
-        } else if (pictureCount < limits.maxPictures && HasPictureExtension(entry.name, extensions)) {
-            std::string path = JoinPath(folder.path, entry.name);
-            if (!folder.handedOn.insert(path).second) {
+            if (!includeSubfolders || !IsFolderToEnter(entry)) {
                 continue;
             }
+            std::string path = JoinPath(folder.path, entry.name);
+            // A folder listed again after a failure names its subfolders again.
+            if (entered.count(PathKey(path)) != 0) {
+                continue;
+            }
+            if (folder.depth >= limits.maxDepth || entered.size() >= limits.maxFolders) {
+                cutShort = true;
+                continue;
+            }
+            entered.insert(PathKey(path));
+            waiting.push_back({std::move(path), folder.depth + 1, 0, 0, {}});
+        } else if (HasPictureExtension(entry.name, extensions)) {
+            std::string path = JoinPath(folder.path, entry.name);
+            if (folder.handedOn.count(PathKey(path)) != 0) {
+                continue;
+            }
+            if (pictureCount >= limits.maxPictures) {
+                cutShort = true;
+                continue;
+            }
+            folder.handedOn.insert(PathKey(path));
             pictures.push_back({std::move(path), IsDeferred(entry), entry.fileSize, entry.modified});
             ++pictureCount;
         }
@@ -102,7 +135,7 @@ bool FolderWalk::Step(const FolderLister& list, uint64_t now, const FolderPictur
 void FolderWalk::ListFolder(Folder folder, const FolderLister& list, uint64_t now, const FolderPictureBatch& found)
 {
     std::vector<FolderPicture> pictures;
-    const bool listed = list(folder.path, [&](const std::vector<FolderEntry>& entries) {
+    const FolderListing listing = list(folder.path, [&](const std::vector<FolderEntry>& entries) {
         pictures.clear();
         const size_t queued = waiting.size();
         TakeEntries(folder, entries, pictures);
@@ -120,7 +153,9 @@ void FolderWalk::ListFolder(Folder folder, const FolderLister& list, uint64_t no
         }
         return true;
     });
-    if (!listed) {
+    // Denied, or gone since its parent named it: final for this run.
+    const bool final = folder.depth > 0 && (listing == FolderListing::Denied || listing == FolderListing::NotFound);
+    if (listing != FolderListing::Listed && !final) {
         ++folder.failures;
         folder.retryAt = now + RetryDelayMilliseconds(folder.failures);
         retries.push_back(std::move(folder));
@@ -134,205 +169,6 @@ uint64_t FolderWalk::NextRetry() const
         next = std::min(next, folder.retryAt);
     }
     return next;
-}
-
-SlideOrder::SlideOrder(const std::string& previous, uint32_t seed)
-    : previousLower(AsciiLowerCase(previous)), random(seed)
-{
-}
-
-bool SlideOrder::IsPrevious(const std::string& path) const
-{
-    return !previousLower.empty() && AsciiLowerCase(path) == previousLower;
-}
-
-const std::vector<std::string>& SlideOrder::Pool() const
-{
-    static const std::vector<std::string> none;
-    if (!pictures.empty()) {
-        return pictures;
-    }
-    return moreComing ? none : deferred;
-}
-
-bool SlideOrder::Waiting(const std::string& path) const
-{
-    const auto retry = retries.find(path);
-    return retry != retries.end() && retry->second.waiting;
-}
-
-bool SlideOrder::InPool(const std::string& path) const
-{
-    const auto picture = known.find(path);
-    if (picture == known.end()) {
-        return false;
-    }
-    const bool deferredPicture = picture->second;
-    return deferredPicture ? pictures.empty() && !moreComing : true;
-}
-
-// Skipped pictures whose delay has passed join the round.
-void SlideOrder::TakeBackDue(uint64_t now)
-{
-    while (!due.empty() && due.top().first <= now) {
-        const std::string path = due.top().second;
-        const uint64_t at = due.top().first;
-        due.pop();
-        const auto retry = retries.find(path);
-        if (retry != retries.end() && retry->second.waiting && retry->second.at == at) {
-            retry->second.waiting = false;
-            if (InPool(path)) {
-                round.push_back(path);
-            }
-        }
-    }
-}
-
-void SlideOrder::Add(const std::vector<FolderPicture>& found)
-{
-    for (const FolderPicture& picture : found) {
-        if (!known.emplace(picture.path, picture.deferred).second) {
-            continue;
-        }
-        if (picture.deferred) {
-            deferred.push_back(picture.path);
-            if (pictures.empty() && !moreComing) {
-                round.push_back(picture.path);
-            }
-            continue;
-        }
-        if (pictures.empty()) {
-            // The deferred ones may be in this round; they wait again now.
-            round.clear();
-            held.clear();
-        }
-        pictures.push_back(picture.path);
-        // Found during a round, it still shows in it; until the first pick,
-        // the previous picture waits for the round's end.
-        (!started && IsPrevious(picture.path) ? held : round).push_back(picture.path);
-    }
-}
-
-void SlideOrder::SetMoreComing(bool more)
-{
-    const bool deferredJoin = moreComing && !more && pictures.empty();
-    moreComing = more;
-    if (deferredJoin) {
-        round.clear();
-        held.clear();
-    }
-}
-
-// A fresh round of every picture not waiting for a retry: those in `avoid`
-// (and, before the first pick, the previous one) go to its end, in order.
-void SlideOrder::StartRound(const std::vector<std::string>& avoid)
-{
-    round.clear();
-    held.clear();
-    for (const std::string& path : Pool()) {
-        if (Waiting(path)) {
-            continue;
-        }
-        const bool last = std::find(avoid.begin(), avoid.end(), path) != avoid.end() || (!started && IsPrevious(path));
-        if (!last) {
-            round.push_back(path);
-        }
-    }
-    for (const std::string& path : avoid) {
-        const std::vector<std::string>& pool = Pool();
-        if (std::find(pool.begin(), pool.end(), path) != pool.end() && !Waiting(path) &&
-            std::find(held.begin(), held.end(), path) == held.end()) {
-            held.push_back(path);
-        }
-    }
-    if (!started) {
-        for (const std::string& path : Pool()) {
-            if (IsPrevious(path) && !Waiting(path) && std::find(held.begin(), held.end(), path) == held.end()) {
-                held.push_back(path);
-            }
-        }
-    }
-}
-
-// Any picture of the round not in `avoid`, picked at random: a shuffle made
-// one pick at a time, so that pictures found later join it at no cost.
-bool SlideOrder::TakeFromRound(const std::vector<std::string>& avoid, std::string& picked)
-{
-    if (round.empty()) {
-        return false;
-    }
-    const size_t start = std::uniform_int_distribution<size_t>(0, round.size() - 1)(random);
-    for (size_t k = 0; k < round.size(); ++k) {
-        const size_t i = (start + k) % round.size();
-        if (std::find(avoid.begin(), avoid.end(), round[i]) == avoid.end()) {
-            picked = std::move(round[i]);
-            round[i] = std::move(round.back());
-            round.pop_back();
-            return true;
-        }
-    }
-    return false;
-}
-
-bool SlideOrder::TakeHeld(const std::vector<std::string>& avoid, bool evenAvoided, std::string& picked)
-{
-    for (auto it = held.begin(); it != held.end(); ++it) {
-        // A start never begins with the previous picture while another may still come.
-        if (!started && moreComing && IsPrevious(*it)) {
-            continue;
-        }
-        if (evenAvoided || std::find(avoid.begin(), avoid.end(), *it) == avoid.end()) {
-            picked = std::move(*it);
-            held.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string SlideOrder::Next(const std::vector<std::string>& avoid, uint64_t now)
-{
-    TakeBackDue(now);
-    if (round.empty() && held.empty()) {
-        StartRound(avoid);
-    }
-    std::string picked;
-    bool found = TakeFromRound(avoid, picked) || TakeHeld(avoid, false, picked);
-    if (!found) {
-        // What is left of this round is all on screen: those come again in
-        // the next round, after the others.
-        StartRound(avoid);
-        found = TakeFromRound(avoid, picked) || TakeHeld(avoid, false, picked) || TakeHeld(avoid, true, picked);
-    }
-    if (found) {
-        started = true;
-    }
-    return picked;
-}
-
-void SlideOrder::Drop(const std::string& path)
-{
-    for (std::vector<std::string>* list : {&pictures, &deferred}) {
-        list->erase(std::remove(list->begin(), list->end(), path), list->end());
-    }
-    known.erase(path);
-    retries.erase(path);
-}
-
-void SlideOrder::Skip(const std::string& path, uint64_t now)
-{
-    Retry& retry = retries[path];
-    ++retry.failures;
-    retry.at = now + RetryDelayMilliseconds(retry.failures);
-    retry.waiting = true;
-    due.emplace(retry.at, path);
-}
-
-uint64_t SlideOrder::NextRetry() const
-{
-    // Entries of pictures dropped or due again since may be left in the
-    // queue; at worst they wake the caller early.
-    return due.empty() ? UINT64_MAX : due.top().first;
 }
 
 bool SlideTimeline::ChangeDue(uint64_t now) const

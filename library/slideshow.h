@@ -39,13 +39,39 @@ inline constexpr uint32_t fileAttributeRecallOnDataAccess = 0x400000;
 inline constexpr uint32_t reparseTagMountPoint = 0xA0000003;
 inline constexpr uint32_t reparseTagSymlink = 0xA000000C;
 
+// How a folder's listing ended.
+enum class FolderListing {
+    Listed,
+    Failed,    // for now: it stopped answering, its share is away, or it was ended early
+    Denied,    // its permissions keep this user out
+    NotFound,  // no such folder
+};
+
 // Lists one folder, handing its entries ("." and ".." may be among them) to
 // `take` a batch at a time as they come, so that the first pictures of a
 // large or slow folder need not wait for its last; `take` returns false to
-// end the listing there. False when the folder cannot be listed, stops
-// answering part way or was ended early; what was handed on stays.
+// end the listing there (which then counts as failed). What was handed on
+// stays, however the listing ends.
 using FolderEntryBatch = std::function<bool(const std::vector<FolderEntry>& entries)>;
-using FolderLister = std::function<bool(const std::string& folder, const FolderEntryBatch& take)>;
+using FolderLister = std::function<FolderListing(const std::string& folder, const FolderEntryBatch& take)>;
+
+// The key paths are compared by, in the walk, the slideshow's picture table
+// and the cache's listings: A to Z folded as Windows folds them in names,
+// and '/' read as '\'. (Other letters are compared as they are.)
+std::string PathKey(const std::string& path);
+
+// A picture's shape upright, or a monitor's.
+enum class PictureShape : uint8_t {
+    Unknown,
+    Landscape,  // square ones too
+    Portrait,
+};
+PictureShape ShapeOfSize(int width, int height);
+// The shapes a slideshow matches pictures to, monitor by monitor: each
+// monitor's own where they differ (one turned on its side beside landscape
+// ones); where all are of one shape, any picture on each, or a desk of
+// landscape monitors would never show the folder's portrait photos.
+std::vector<PictureShape> PictureShapesWanted(const std::vector<PictureShape>& monitors);
 
 struct FolderPicture {
     std::string path;
@@ -56,6 +82,7 @@ struct FolderPicture {
     bool deferred = false;
     uint64_t fileSize = 0;  // as the listing gave them
     uint64_t modified = 0;
+    PictureShape shape = PictureShape::Unknown;  // known from a cached copy
 };
 
 // Where the pictures a walk finds go, a batch at a time.
@@ -77,7 +104,11 @@ struct FolderWalkLimits {
 // as they are seen).
 // Hidden or system folders (a recycle bin), folder links and mount points are
 // not entered. A folder that cannot be listed (a share away or
-// busy) is tried again later, each time after a longer delay.
+// busy) is tried again later, each time after a longer delay; a subfolder
+// its parent listed that is denied or no longer there is not (it would keep
+// the walk from ever completing), but the chosen folder always is.
+// Folders and pictures are told apart by PathKey: one is entered, or handed
+// on, once whatever the case of its name.
 class FolderWalk {
 public:
     FolderWalk(const std::string& root, bool includeSubfolders, std::vector<std::string> extensions,
@@ -90,6 +121,9 @@ public:
 
     // Every folder listed: nothing is waiting to be tried again.
     bool Complete() const { return waiting.empty() && retries.empty(); }
+    // A limit left folders or pictures out: the walk, even complete, is not
+    // the whole folder.
+    bool CutShort() const { return cutShort; }
     // When the next folder waiting to be tried again is due; UINT64_MAX when none.
     uint64_t NextRetry() const;
 
@@ -111,75 +145,12 @@ private:
     std::vector<Folder> retries;
     std::unordered_set<std::string> entered;
     size_t pictureCount = 0;
+    bool cutShort = false;
 };
 
 // The delay before a folder or picture that failed `failures` times is tried
 // again: 2 s, doubling up to 5 minutes.
 uint64_t RetryDelayMilliseconds(int failures);
-
-// The shuffled order of a folder's pictures, which may grow while it is used:
-// each picture shows once before any shows again, those found during a round
-// joining it, and a new shuffle for every round.
-class SlideOrder {
-public:
-    // `previous` is the picture the last run showed last (compared without
-    // regard to case): a start never begins with it, and the first round
-    // ends with it.
-    SlideOrder(const std::string& previous, uint32_t seed);
-
-    // Pictures found; those known already are ignored.
-    void Add(const std::vector<FolderPicture>& found);
-    // Whether more pictures may still come. Until none can, the previous
-    // picture is not picked first and the deferred ones wait.
-    void SetMoreComing(bool more);
-
-    // The next picture at `now` (milliseconds); "" when none can be picked.
-    // Pictures in `avoid` (those on screen, oldest first) are passed over
-    // while others can be picked, and a new round puts them last, in their
-    // order; when nothing else is left, the oldest of them comes.
-    std::string Next(const std::vector<std::string>& avoid, uint64_t now);
-
-    // A picture Next gave that is gone: never picked again, unless it is
-    // found again.
-    void Drop(const std::string& path);
-    // A picture Next gave that could not be read now (locked, half written,
-    // or its share away): picked again once its delay has passed, a longer
-    // one after each failure.
-    void Skip(const std::string& path, uint64_t now);
-    // When the next skipped picture is due again; UINT64_MAX when none waits.
-    uint64_t NextRetry() const;
-
-    // How many pictures the order holds, skipped ones included.
-    size_t Count() const { return pictures.size() + deferred.size(); }
-
-private:
-    struct Retry {
-        int failures = 0;
-        uint64_t at = 0;
-        bool waiting = false;
-    };
-    const std::vector<std::string>& Pool() const;
-    bool InPool(const std::string& path) const;
-    bool Waiting(const std::string& path) const;
-    void TakeBackDue(uint64_t now);
-    bool IsPrevious(const std::string& path) const;
-    void StartRound(const std::vector<std::string>& avoid);
-    bool TakeFromRound(const std::vector<std::string>& avoid, std::string& picked);
-    bool TakeHeld(const std::vector<std::string>& avoid, bool evenAvoided, std::string& picked);
-
-    std::vector<std::string> pictures;  // those not deferred
-    std::vector<std::string> deferred;
-    std::unordered_map<std::string, bool> known;  // whether each picture is deferred
-    std::vector<std::string> round;  // still to come this round, in no order
-    std::vector<std::string> held;   // to come at the end of this round, in order
-    std::unordered_map<std::string, Retry> retries;
-    using Due = std::pair<uint64_t, std::string>;
-    std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;  // soonest first
-    std::string previousLower;
-    bool started = false;
-    bool moreComing = true;
-    std::mt19937 random;
-};
 
 // Milliseconds a crossfade from one picture to the next takes.
 inline constexpr uint32_t crossfadeMilliseconds = 1500;

@@ -164,6 +164,7 @@ std::vector<CacheIndexEntry> PictureCache::Scan() const
             if (ReadFileStart(PathOf(name), cacheEntryHeaderLimit, start, fileBytes) &&
                 ParseCacheEntryHeader(start, fileBytes, header) && CacheEntryName(header.key.path) == name) {
                 entry.key = header.key;
+                entry.shape = header.shape;
                 entries.push_back(std::move(entry));
             } else {
                 damaged.push_back(name);
@@ -190,32 +191,33 @@ bool PictureCache::ReadIndex(std::vector<CacheIndexEntry>& entries) const
            ParseCacheIndex(bytes, entries);
 }
 
-// Under the lock: the index read, changed by `change` and written back. A
-// missing or damaged index changes nothing but is rebuilt at the next start.
+// Under the lock: the index read, changed by `change` (which returns false
+// to change nothing) and written back. False when the lock, the index or its
+// write failed: a missing or damaged index is rebuilt at the next start.
 template <typename Change>
-void PictureCache::UpdateIndex(Change change)
+bool PictureCache::UpdateIndex(Change change)
 {
     CacheLock lock(folder);
     std::vector<CacheIndexEntry> entries;
-    if (lock.Held() && ReadIndex(entries)) {
-        change(entries);
-        (void)WriteFileAs(indexName, EncodeCacheIndex(entries));
+    if (!lock.Held() || !ReadIndex(entries)) {
+        return false;
     }
+    return change(entries) && WriteFileAs(indexName, EncodeCacheIndex(entries));
 }
 
-void PictureCache::Open()
+bool PictureCache::Open()
 {
     // A cache turned off before it was ever used leaves no folder behind.
     if (folder.empty() || (capBytes == 0 && GetFileAttributesW(WidePath(folder).c_str()) == INVALID_FILE_ATTRIBUTES)) {
-        return;
+        return true;
     }
     CacheLock lock(folder);
     if (!lock.Held()) {
-        return;
+        return false;
     }
     std::vector<CacheIndexEntry> entries = Scan();
     Evict(entries, EntriesToEvict(entries, capBytes, 0));
-    (void)WriteFileAs(indexName, EncodeCacheIndex(entries));
+    return WriteFileAs(indexName, EncodeCacheIndex(entries));
 }
 
 void PictureCache::Evict(std::vector<CacheIndexEntry>& entries, const std::vector<std::string>& names) const
@@ -267,19 +269,28 @@ bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes
 }
 
 // Under the lock: the least recently shown go until the file fits, then it
-// is written and takes its place in the index.
-void PictureCache::Add(const CachedFileKey& key, const std::string& name, const std::string& bytes)
+// is written and takes its place in the index. A file the index could not
+// take goes again, so that the cap holds.
+bool PictureCache::Add(const CachedFileKey& key, PictureShape shape, const std::string& name,
+                       const std::string& bytes)
 {
     if (bytes.empty() || bytes.size() > capBytes) {
-        return;
+        return false;
     }
-    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
+    bool written = false;
+    const bool indexed = UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
         Evict(entries, {name});
         Evict(entries, EntriesToEvict(entries, capBytes, bytes.size()));
-        if (WriteFileAs(name, bytes)) {
-            entries.push_back({name, key, bytes.size(), Now()});
+        written = WriteFileAs(name, bytes);
+        if (written) {
+            entries.push_back({name, key, bytes.size(), Now(), shape});
         }
+        return true;  // the evictions stand either way
     });
+    if (written && !indexed) {
+        DeleteFiles({name});
+    }
+    return written && indexed;
 }
 
 bool PictureCache::LoadListing(const std::string& pictureFolder, bool includeSubfolders,
@@ -297,12 +308,13 @@ void PictureCache::SaveListing(const std::string& pictureFolder, bool includeSub
                                const std::vector<FolderPicture>& pictures)
 {
     if (Enabled()) {
-        Add({}, CacheListingName(pictureFolder, includeSubfolders),
+        (void)Add({}, PictureShape::Unknown, CacheListingName(pictureFolder, includeSubfolders),
             EncodeCacheListing(pictureFolder, includeSubfolders, pictures));
     }
 }
 
-bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const CachedFileKey* fresh)
+bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const CachedFileKey* fresh,
+                        PictureShape* shape)
 {
     if (!Enabled()) {
         return false;
@@ -327,46 +339,55 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     picture.pixels.reset(new uint8_t[pixels.size()]);
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
+    if (shape != nullptr) {
+        *shape = header.shape;
+    }
     MarkShown(PathOf(name));
     const uint64_t now = Now();
-    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
+    // A last-shown time the index misses only makes the copy an earlier
+    // candidate for eviction; the copy is shown all the same.
+    (void)UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
         for (CacheIndexEntry& entry : entries) {
             if (entry.name == name) {
                 entry.lastShown = now;
             }
         }
+        return true;
     });
     return true;
 }
 
-void PictureCache::Store(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor)
+bool PictureCache::Store(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor)
 {
     if (!Enabled() || picture.pixels == nullptr) {
-        return;
+        return false;
     }
+    const PictureShape shape = ShapeOfSize(picture.upright.width, picture.upright.height);
     const PixelSize copySize = CacheCopySize(picture.size, largestMonitor);
     if (copySize.width == picture.size.width && copySize.height == picture.size.height) {
-        Add(key, CacheEntryName(key.path), EncodeCacheEntry(key, copySize, picture.pixels.get()));
-    } else {
-        const std::vector<uint8_t> copy = DownsizePixels(picture.pixels.get(), picture.size, copySize);
-        Add(key, CacheEntryName(key.path), EncodeCacheEntry(key, copySize, copy.data()));
+        return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, shape, copySize, picture.pixels.get()));
     }
+    const std::vector<uint8_t> copy = DownsizePixels(picture.pixels.get(), picture.size, copySize);
+    return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, shape, copySize, copy.data()));
 }
 
-void PictureCache::Drop(const std::string& path)
+bool PictureCache::Drop(const std::string& path)
 {
-    if (Enabled()) {
-        Drop(std::vector<std::string>{CacheEntryName(path)});
-    }
+    return !Enabled() || Drop(std::vector<std::string>{CacheEntryName(path)});
 }
 
-void PictureCache::Drop(const std::vector<std::string>& names)
+bool PictureCache::Drop(const std::vector<std::string>& names)
 {
     if (names.empty()) {
-        return;
+        return true;
     }
+    // Deleted even where the index cannot follow: a copy of a deleted file
+    // must never show again, and an index entry without its file is harmless.
     DeleteFiles(names);
-    UpdateIndex([&](std::vector<CacheIndexEntry>& entries) { Evict(entries, names); });
+    return UpdateIndex([&](std::vector<CacheIndexEntry>& entries) {
+        Evict(entries, names);
+        return true;
+    });
 }
 
 FolderPictureCache::FolderPictureCache(const std::string& pictureFolder, bool includeSubfolders, uint64_t capBytes,
@@ -388,10 +409,15 @@ std::vector<FolderPicture> FolderPictureCache::CachedPictures() const
     return CachedFolderPictures(cache.Entries(), folder, includeSubfolders, listed ? &listing : nullptr);
 }
 
-void FolderPictureCache::Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor)
+bool FolderPictureCache::Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor)
 {
-    if (storesCopies && Enabled()) {
-        cache.Store(key, picture, largestMonitor);
+    return storesCopies && Enabled() && cache.Store(key, picture, largestMonitor);
+}
+
+void FolderPictureCache::Drop(const std::vector<std::string>& copyPaths)
+{
+    for (const std::string& path : copyPaths) {
+        (void)cache.Drop(path);
     }
 }
 
@@ -400,7 +426,7 @@ void FolderPictureCache::Listed(const std::vector<FolderPicture>& pictures)
     if (!Enabled()) {
         return;
     }
-    cache.Drop(EntriesNotListed(cache.Entries(), folder, includeSubfolders, pictures));
+    (void)cache.Drop(EntriesNotListed(cache.Entries(), folder, includeSubfolders, pictures));
     if (storesCopies) {
         cache.SaveListing(folder, includeSubfolders, pictures);
     }

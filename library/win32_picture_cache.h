@@ -10,10 +10,25 @@
 // The user's picture cache on the disk (the rules are in picture_cache.h):
 // one file per copy and per listing, and the index, each written under a
 // temporary name and renamed into place, so that a reader never sees half a
-// file. Several saver processes may use the folder at once: every change of
-// the index takes a lock file for a bounded wait, and a copy another process
-// evicted is simply missing.
-// Used only by the slideshow's thread.
+// file. Used only by the slideshow's threads, each with a PictureCache of its
+// own; several saver processes (a saver and the dialog's preview, two users'
+// sessions do not share one) may use the folder at once.
+//
+// The lock (the file cache.lock, opened for no sharing, deleted when its
+// handle closes, even when the process is killed) is what keeps the index
+// true and the folder within its cap while several write at once:
+//   - Open (rebuilding the index from the files, deleting damaged ones and
+//     evicting down to the cap), Store and SaveListing (evicting, writing the
+//     file and its index entry), Drop (deleting files and their entries) and
+//     Load (its last-shown time) each take it for the whole change of the
+//     index: read, change, write back. Every change of the index is one of
+//     these.
+//   - Reading a copy, a listing or the index takes no lock: files are only
+//     ever replaced whole, and a copy another process evicted is simply
+//     missing.
+// The lock is waited for a second at most. A change that cannot take it, or
+// whose index cannot be written, is reported (false) and leaves no copy the
+// index does not hold, so that the cap stays true.
 class PictureCache {
 public:
     // `folder` without a trailing backslash; a cap of 0 turns the cache off.
@@ -30,29 +45,34 @@ public:
     // The keys of the copies the folder holds, from their headers.
     std::vector<CacheIndexEntry> Entries() const;
 
-    // A picture's copy, in the order it was stored; counts as shown now.
-    // False when there is none, or it is damaged (it is deleted then), or
-    // `fresh` is given and the copy does not stand for that file.
-    bool Load(const std::string& path, DecodedPicture& picture, const CachedFileKey* fresh = nullptr);
+    // A picture's copy (stored under exactly `path`), in the order it was
+    // stored; counts as shown now. False when there is none, or it is
+    // damaged (it is deleted then), or `fresh` is given and the copy does
+    // not stand for that file. `shape`, when given, gets the picture's shape.
+    bool Load(const std::string& path, DecodedPicture& picture, const CachedFileKey* fresh = nullptr,
+              PictureShape* shape = nullptr);
     // Stores a decoded picture (four bytes a pixel) downsized to the largest
-    // monitor, evicting the least recently shown copies first.
-    void Store(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
-    // Deletes the copy of a picture that is gone.
-    void Drop(const std::string& path);
-    void Drop(const std::vector<std::string>& names);
+    // monitor, evicting the least recently shown copies first; false when it
+    // is not stored.
+    bool Store(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
+    // Deletes the copy of a picture that is gone; false when the index could
+    // not follow.
+    bool Drop(const std::string& path);
+    bool Drop(const std::vector<std::string>& names);
 
     // Rebuilds the index from the files and evicts down to the cap (with a
     // cap of 0, every file the cache wrote). Lists the cache folder: under
     // Wine that waits for any other listing in the process, so it is called
-    // where no listing of a slow share can be under way.
-    void Open();
+    // where no listing of a slow share can be under way. False when the
+    // index could not be written.
+    bool Open();
 
 private:
     std::vector<CacheIndexEntry> Scan() const;
     bool ReadIndex(std::vector<CacheIndexEntry>& entries) const;
     template <typename Change>
-    void UpdateIndex(Change change);
-    void Add(const CachedFileKey& key, const std::string& name, const std::string& bytes);
+    bool UpdateIndex(Change change);
+    bool Add(const CachedFileKey& key, PictureShape shape, const std::string& name, const std::string& bytes);
     void Evict(std::vector<CacheIndexEntry>& entries, const std::vector<std::string>& names) const;
     void DeleteFiles(const std::vector<std::string>& names) const;
     bool WriteFileAs(const std::string& name, const std::string& bytes) const;
@@ -85,13 +105,19 @@ public:
     // The folder's pictures that have a copy: of those its last complete
     // listing holds, when there is one.
     std::vector<FolderPicture> CachedPictures() const;
-    // A picture's copy, whatever the file is like now.
-    bool LoadCopy(const std::string& path, DecodedPicture& picture) { return cache.Load(path, picture); }
+    // The copy stored under `copyPath`; with `fresh`, only while it stands
+    // for that file. `shape` gets the picture's shape.
+    bool LoadCopy(const std::string& copyPath, const CachedFileKey* fresh, DecodedPicture& picture,
+                  PictureShape& shape)
+    {
+        return cache.Load(copyPath, picture, fresh, &shape);
+    }
     // A picture decoded from its file (four bytes a pixel), to show again
-    // when the file cannot be reached; `key` as the listing gave it.
-    void Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
-    // The copy of a picture that is gone.
-    void Drop(const std::string& path) { cache.Drop(path); }
+    // when the file cannot be reached; `key` as the listing gave it. False
+    // when no copy was stored (the preview's, or the cache could not).
+    bool Decoded(const CachedFileKey& key, const DecodedPicture& picture, PixelSize largestMonitor);
+    // The copies of a picture that is gone.
+    void Drop(const std::vector<std::string>& copyPaths);
     // A complete listing of the folder: kept for the next start, and the
     // copies of pictures it no longer holds go.
     void Listed(const std::vector<FolderPicture>& pictures);

@@ -26,15 +26,18 @@ struct SlideshowChoice {
     uint32_t slideSeconds = 0;  // 0: the first picture stays
     std::string previous;       // the picture the last run ended on
     int monitors = 1;           // pictures shown at once, all different while the folder has enough
+    // Each of those pictures' monitor's shape: a portrait monitor gets
+    // portrait pictures while the folder has them. Empty: any picture.
+    std::vector<PictureShape> monitorShapes;
     int32_t cacheMegabytes = 0; // the cap of the user's picture cache; 0: no cache
-    bool fillsCache = false;    // stores copies and keeps the cache within its cap (the saver, not the
-                                // dialog's preview, whose pictures are decoded small)
+    bool fillsCache = false;    // stores copies and keeps the cache within its cap: only the full-screen
+                                // saver (StoresCacheCopies), the previews' pictures are decoded small
 };
 
 enum class PictureRead {
     Decoded,
     Failed,  // unreadable for now: locked, half written, not a picture, or its share away
-    Gone,    // no such file in a folder that is there
+    Gone,    // no such file, where a folder above it is there
 };
 
 // What a slideshow reads from the disk; tests put their own in. `decode`
@@ -77,6 +80,10 @@ public:
     // Fills in this frame's pictures of the monitor (counted modulo the
     // pictures shown at once); leaves them as they are before Start.
     void ShowOn(int monitor, ShownPictures& pictures) const;
+
+    // The monitors' shapes changed (a monitor turned, a display change):
+    // the pictures picked from now on follow them.
+    void SetMonitorShapes(const std::vector<PictureShape>& shapes);
 
     // The picture the first monitor shows or fades to; "" before there is
     // one, and for the built-in picture.

@@ -1,5 +1,7 @@
 #include "stage/win32_stage.h"
 
+#include <algorithm>
+
 #include "clock/win32_clock.h"
 #include "overlay/win32_monitor_dpi.h"
 #include "stage/win32_look.h"
@@ -27,9 +29,17 @@ void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& o
     monitors.LayOut(shown, output, fillOutput);
     fillsOutput = fillOutput;
     DarkenOthers();
+    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
+        slideshow.SetMonitorShapes(MonitorShapes());
+    }
     if (!shown.empty()) {
         clock->ShowFor(MonitorDpi(shown.front().area), shown.front().area.Height());
     }
+}
+
+size_t Stage::LitMonitors() const
+{
+    return choice.mainMonitorOnly && !fillsOutput ? std::min<size_t>(1, monitors.Count()) : monitors.Count();
 }
 
 void Stage::DarkenOthers()
@@ -59,6 +69,18 @@ SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPi
     return nullptr;
 }
 
+// Each lit monitor's shape, in the layout's order, as the slideshow matches
+// pictures to them.
+std::vector<PictureShape> Stage::MonitorShapes() const
+{
+    std::vector<PictureShape> shapes;
+    for (size_t i = 0; i < LitMonitors(); ++i) {
+        const ScreenRect& piece = monitors.Part(i).piece;
+        shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
+    }
+    return PictureShapesWanted(shapes);
+}
+
 // A folder's pictures in turn, or the one chosen file, listed and decoded
 // off the drawing thread.
 void Stage::StartSlideshow()
@@ -72,7 +94,10 @@ void Stage::StartSlideshow()
         slides.slideSeconds = choice.slideSeconds;
         slides.previous = choice.lastFolderPicture;
         // A dark monitor needs no pictures of its own.
-        slides.monitors = choice.monitorPictures && !choice.mainMonitorOnly ? static_cast<int>(monitors.Count()) : 1;
+        slides.monitors = choice.monitorPictures ? static_cast<int>(LitMonitors()) : 1;
+        if (choice.monitorPictures) {
+            slides.monitorShapes = MonitorShapes();
+        }
         slides.cacheMegabytes = choice.cacheMegabytes;
         slides.fillsCache = choice.fillsCache;
     }

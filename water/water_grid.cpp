@@ -1,5 +1,6 @@
 #include "water/water_grid.h"
 
+#include <algorithm>
 #include <cmath>
 
 // The camera's eye, repeated here so that the mapping does not depend on how
@@ -34,6 +35,10 @@ void WaterGrid::Init(int32_t columnCount, int32_t rowCount, int32_t mode)
     vertices.Resize(columns, rows, Vec3{0.0f, 0.0f, 0.0f});
     texCoords.Resize(columns, rows, TexCoord{0.0f, 0.0f});
     ComputeRingAngles();
+    rain = WaveField{};
+    if (waveMode == Rain && columns > 0 && rows > 0) {
+        rain.Init(columns, rows, Rain, speedPercent, rainSeed);
+    }
 
     // The flat start uses a wider x step (0.42) than Rings rewrites each frame
     // (0.4); Crossed never rewrites x, so it keeps this one.
@@ -65,6 +70,10 @@ void WaterGrid::ComputeRingAngles()
 
 void WaterGrid::Animate(float time)
 {
+    if (waveMode == Rain) {
+        AnimateRain(time);
+        return;
+    }
     // At 100 % the scale is exactly 1.0, so every value stays what the
     // unscaled step gave.
     const double phase = static_cast<double>(time) * 0.2f * (speedPercent / 100.0);
@@ -82,6 +91,30 @@ void WaterGrid::Animate(float time)
                 const double f = OffsetFromCentre(j, rows);
                 vertex.z = static_cast<float>((std::sin(d - phase) + std::sin(f - phase)) * 0.1f + 1.0f);
             }
+        }
+    }
+}
+
+void WaterGrid::AnimateRain(float time)
+{
+    if (columns <= 0 || rows <= 0) {
+        return;
+    }
+    if (rain.SpeedPercent() != speedPercent) {
+        rain.SetSpeedPercent(speedPercent);
+    }
+    rain.AdvanceTo(static_cast<double>(time) * 0.016);
+    const Grid2D<float>& heights = rain.Heights();
+    for (int32_t i = 0; i < columns; ++i) {
+        for (int32_t j = 0; j < rows; ++j) {
+            // Laid out as Rings lays its grid. Rain's rings are far lower
+            // than the rings' sine (a tenth of which moves the grid), so a
+            // quarter of their height moves it; a drop's first deep dimple is
+            // held to the band that Crossed keeps (0.8 to 1.2).
+            Vec3& vertex = vertices.At(i, j);
+            vertex.x = static_cast<float>(i * 0.4);
+            vertex.y = static_cast<float>(j * 0.2);
+            vertex.z = 1.0f + 0.25f * std::min(0.8f, std::max(-0.8f, heights.At(i, j)));
         }
     }
 }

@@ -2,13 +2,10 @@
 
 #include <cstdint>
 
-#include "water/grid2d.h"
 #include "geometry/vec3.h"
-
-enum WaveMode : int32_t {
-    Rings = 0,
-    Crossed = 1,
-};
+#include "water/grid2d.h"
+#include "water/wave_field.h"
+#include "water/wave_mode.h"
 
 // The water surface's portable core: a grid of vertices floating near z = 1
 // above the picture plane, rippled once per frame, and the texture coordinate
@@ -19,7 +16,8 @@ public:
     // Sizes both grids once; nothing is allocated after this.
     void Init(int32_t columnCount, int32_t rowCount, int32_t mode);
 
-    // Rewrites the vertices for the given frame count (Update's work).
+    // Rewrites the vertices for the given scene time, in 16 ms units
+    // (Update's work). Rain moves them by the rain's heights at that moment.
     void Animate(float time);
 
     // Bends the eye ray at every vertex but the last column and row and stores
@@ -51,11 +49,18 @@ public:
     // How far the waves advance per frame, in percent of the usual step; the
     // frames themselves keep their pace.
     int32_t speedPercent = 100;
+    // Where Rain's drops start, read by Init: the same seed, the same rain.
+    // Set it before Init (from the clock, say) for a rain of its own each run.
+    uint32_t rainSeed = 1;
     Grid2D<Vec3> vertices;
     Grid2D<TexCoord> texCoords;
 
 private:
     void ComputeRingAngles();
+    void AnimateRain(float time);
 
     Grid2D<double> ringAngles;  // radians of each vertex's ring, before the phase
+    // Rain's heights, one cell per vertex: a drop spans a few vertices, and
+    // its ring is wide enough for the grid to show. Sized only for Rain.
+    WaveField rain;
 };

@@ -37,6 +37,15 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{"/p -5", Mode::Preview, -5}, ModeCase{"/p", Mode::Preview, 0}, ModeCase{"/p ", Mode::Preview, 0},
         ModeCase{"/p abc", Mode::Preview, 0}, ModeCase{"/p 99999999999", Mode::Preview, 0}));
 
+// Windows' own preview and the settings dialog decode their pictures small:
+// only "/s" may store copies in the picture cache.
+TEST(CommandLineTest, OnlyTheFullScreenSaverStoresCacheCopies)
+{
+    for (const char* commandLine : {"/s", "/p 1234", "/c", "", "/a", "/x"}) {
+        EXPECT_EQ(commandLine == std::string("/s"), StoresCacheCopies(ParseCommandLine(commandLine).mode)) << commandLine;
+    }
+}
+
 struct DirectoryCase {
     const char* path;
     const char* directory;

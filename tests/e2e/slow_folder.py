@@ -3,8 +3,10 @@
 sleeps DELAY seconds in every directory read, as a far network share does;
 the read of a folder whose name starts with "stalled" does not end, as on a
 share that stopped answering, until a file "SOURCE.release" appears (a read
-the daemon has taken cannot be interrupted). Files deleted from SOURCE are
-gone here too.
+the daemon has taken cannot be interrupted); one whose name starts with
+"denied" is refused, as a folder whose permissions keep the user out (the
+tests run as root, for whom no mode bits refuse anything). Files deleted
+from SOURCE are gone here too.
 
     slow_folder.py SOURCE MOUNTPOINT DELAY
 """
@@ -34,6 +36,8 @@ class SlowFolder(Operations):
 
     def readdir(self, path, fh):
         time.sleep(self.delay)
+        if os.path.basename(path).startswith("denied"):
+            raise FuseOSError(errno.EACCES)
         while os.path.basename(path).startswith("stalled") and not os.path.exists(self.source + ".release"):
             time.sleep(0.1)
         try:

@@ -9,12 +9,13 @@ const uint8_t pixels[16] = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 1
 TEST(PictureCache, AnEntryReadsBackAndAnyDamagedOrCutByteRejectsIt)
 {
     const CachedFileKey key = {"\\\\server\\Photos\\Beach.jpg", 123456, 0x01DB0000ABCDEF01};
-    const std::string bytes = EncodeCacheEntry(key, {2, 2}, pixels);
+    const std::string bytes = EncodeCacheEntry(key, PictureShape::Portrait, {2, 2}, pixels);
     CacheEntryHeader header;
     std::vector<uint8_t> read;
     ASSERT_TRUE(ParseCacheEntry(bytes, header, read));
     EXPECT_EQ(std::vector<uint8_t>(pixels, pixels + 16), read);
     EXPECT_EQ(key.path, header.key.path);
+    EXPECT_EQ(PictureShape::Portrait, header.shape);
     EXPECT_TRUE(CacheEntryFresh(header.key, 123456, 0x01DB0000ABCDEF01));
     EXPECT_FALSE(CacheEntryFresh(header.key, 123457, 0x01DB0000ABCDEF01));
     EXPECT_FALSE(CacheEntryFresh(header.key, 123456, 0x01DB0000ABCDEF02));
@@ -31,12 +32,13 @@ TEST(PictureCache, AnEntryReadsBackAndAnyDamagedOrCutByteRejectsIt)
         EXPECT_FALSE(ParseCacheEntry(bytes.substr(0, i), header, read));
     }
     EXPECT_FALSE(ParseCacheEntry(bytes + '\0', header, read));
-    EXPECT_TRUE(EncodeCacheEntry(key, {0, 2}, pixels).empty());
+    EXPECT_TRUE(EncodeCacheEntry(key, PictureShape::Unknown, {0, 2}, pixels).empty());
 }
 
 TEST(PictureCache, AListingOrIndexReadsBackOnlyWhole)
 {
-    const std::vector<CacheIndexEntry> index = {{"0123456789abcdef.vpc", {"P\\a.jpg", 7, 8}, 100, 9}, {"x.vpl", {}, 5, 1}};
+    const std::vector<CacheIndexEntry> index = {
+        {"0123456789abcdef.vpc", {"P\\a.jpg", 7, 8}, 100, 9, PictureShape::Landscape}, {"x.vpl", {}, 5, 1}};
     const std::string indexBytes = EncodeCacheIndex(index);
     std::vector<CacheIndexEntry> readIndex;
     ASSERT_TRUE(ParseCacheIndex(indexBytes, readIndex));
@@ -44,6 +46,7 @@ TEST(PictureCache, AListingOrIndexReadsBackOnlyWhole)
     EXPECT_EQ("P\\a.jpg", readIndex[0].key.path);
     EXPECT_EQ(8u, readIndex[0].key.modified);
     EXPECT_EQ(9u, readIndex[0].lastShown);
+    EXPECT_EQ(PictureShape::Landscape, readIndex[0].shape);
     for (size_t i = 0; i < indexBytes.size(); ++i) {
         std::string damaged = indexBytes;
         damaged[i] = static_cast<char>(damaged[i] ^ 0x01);
@@ -69,10 +72,13 @@ TEST(PictureCache, AListingOrIndexReadsBackOnlyWhole)
     }
 }
 
-TEST(PictureCache, NamesAreHashesOfThePathWhateverItsCase)
+// A copy is of its exact path (two files of a case-sensitive folder may
+// differ only in case); a folder's listing is one for any case.
+TEST(PictureCache, NamesAreHashesOfTheExactPathListingsOfTheFolderInAnyCase)
 {
     const std::string name = CacheEntryName("C:\\Users\\Ann\\Pictures\\x.jpg");
-    EXPECT_EQ(name, CacheEntryName("c:\\users\\ann\\PICTURES\\X.JPG"));
+    EXPECT_NE(name, CacheEntryName("C:\\Users\\Ann\\Pictures\\X.jpg"));
+    EXPECT_EQ(CacheListingName("\\\\SERVER\\Pics", true), CacheListingName("\\\\server\\pics", true));
     EXPECT_NE(name, CacheEntryName("C:\\Users\\Ann\\Pictures\\y.jpg"));
     EXPECT_EQ(std::string::npos, name.find("Ann"));
     EXPECT_TRUE(IsCacheEntryName(name));

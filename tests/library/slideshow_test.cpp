@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "library/picture_table.h"
 #include "library/slideshow.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 const uint32_t dir = fileAttributeDirectory;
 
 // A folder tree in memory; "loop" is a link to the root, "deep" nests without end.
-bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
+FolderListing ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
 {
     static const std::map<std::string, std::vector<FolderEntry>> tree = {
         {"P",
@@ -26,9 +27,12 @@ bool ListFakeTree(const std::string& folder, const FolderEntryBatch& take)
     };
     const auto found = tree.find(folder);
     if (found != tree.end()) {
-        return take(found->second);
+        return take(found->second) ? FolderListing::Listed : FolderListing::Failed;
     }
-    return folder.rfind("P\\deep", 0) == 0 && take({{"x.jpg"}, {"deep", dir}});
+    if (folder.rfind("P\\deep", 0) == 0 && take({{"x.jpg"}, {"deep", dir}})) {
+        return FolderListing::Listed;
+    }
+    return FolderListing::NotFound;
 }
 
 // Every picture a walk finds, stepping it until nothing is due at `now`.
@@ -75,18 +79,23 @@ TEST(FindFolderPictures, PicturesOfTheTreeWithinItsLimits)
         FolderWalkLimits limits;
         size_t count;
         Set shown;  // a subset of what is found when count limits it
+        bool cutShort;
     };
     const Case cases[] = {
-        {"top only", false, {}, 5, top},
-        {"depth 2", true, {2, 100, 100}, 9, below},
-        {"depth 0", true, {0, 100, 100}, 5, top},
-        {"one folder", true, {5, 1, 100}, 5, top},
-        {"three pictures", true, {5, 100, 3}, 3, {}},
+        {"top only", false, {}, 5, top, false},
+        {"depth 2", true, {2, 100, 100}, 9, below, true},
+        {"depth 0", true, {0, 100, 100}, 5, top, true},
+        {"one folder", true, {5, 1, 100}, 5, top, true},
+        {"three pictures", true, {5, 100, 3}, 3, {}, true},
+        {"five pictures", false, {5, 100, 5}, 5, top, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto found = FindFolderPictures("P", c.subfolders, extensions, c.limits);
+        FolderWalk walk("P", c.subfolders, extensions, c.limits);
+        const auto found = WalkAll(walk, ListFakeTree);
         EXPECT_EQ(c.count, found.size());
+        EXPECT_TRUE(walk.Complete());
+        EXPECT_EQ(c.cutShort, walk.CutShort());
         const Set normal = Paths(found, false);
         for (const std::string& path : c.shown) {
             EXPECT_EQ(1u, normal.count(path)) << path;
@@ -110,21 +119,21 @@ TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
         const int listing = ++listings[folder];
         if (folder == "R") {
             take({{"a.jpg"}, {"S", dir}, {"gone", dir}});
-            return true;
+            return FolderListing::Listed;
         }
         if (folder == "R\\S") {
             take({{"b.jpg"}, {"T", dir}});
             if (listing <= failingListings) {
-                return false;
+                return FolderListing::Failed;
             }
             take({{"c.jpg"}});
-            return true;
+            return FolderListing::Listed;
         }
         if (folder == "R\\S\\T") {
             take({{"d.jpg"}});
-            return true;
+            return FolderListing::Listed;
         }
-        return false;
+        return FolderListing::Failed;
     };
     FolderWalk walk("R", true, {".jpg"});
     std::vector<std::string> found;
@@ -155,6 +164,45 @@ TEST(FolderWalk, FoldersThatFailAreTriedAgainLaterWithoutRepeats)
     EXPECT_EQ(uint64_t{300000}, RetryDelayMilliseconds(30));
 }
 
+// A subfolder its parent listed that is denied or gone is final for the
+// run, so that the walk completes; the chosen folder itself is tried again
+// however it fails. Names differing only in case are one folder, one picture.
+TEST(FolderWalk, ADeniedOrVanishedSubfolderLetsTheWalkComplete)
+{
+    struct Case {
+        const char* folder;
+        FolderListing outcome;
+        bool complete;
+    };
+    const Case cases[] = {
+        {"R\\denied", FolderListing::Denied, true},   {"R\\renamed", FolderListing::NotFound, true},
+        {"R\\busy", FolderListing::Failed, false},    {"R", FolderListing::Denied, false},
+        {"R", FolderListing::NotFound, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        std::map<std::string, int> listings;
+        auto list = [&](const std::string& folder, const FolderEntryBatch& take) {
+            ++listings[folder];
+            if (folder == c.folder) {
+                return c.outcome;
+            }
+            if (folder == "R") {
+                take({{"a.jpg"}, {"A.JPG"}, {"denied", dir}, {"renamed", dir}, {"busy", dir}, {"BUSY", dir}});
+            } else {
+                take({{"a.jpg"}});
+            }
+            return FolderListing::Listed;
+        };
+        FolderWalk walk("R", true, {".jpg"});
+        const size_t found = WalkAll(walk, list, 0).size() + WalkAll(walk, list, 10000).size();
+        EXPECT_EQ(c.complete, walk.Complete());
+        EXPECT_EQ(c.folder == std::string("R") ? 0u : 3u, found);
+        EXPECT_EQ(c.complete ? 1 : 2, listings[c.folder]);
+        EXPECT_EQ(0, listings["R\\BUSY"]);
+    }
+}
+
 TEST(FolderWalk, TheFirstPictureDoesNotWaitForTheTopFolder)
 {
     // The top folder holds folders only, handed on in two batches; the first
@@ -168,7 +216,7 @@ TEST(FolderWalk, TheFirstPictureDoesNotWaitForTheTopFolder)
         } else {
             take({{folder.substr(2) + ".jpg"}});
         }
-        return true;
+        return FolderListing::Listed;
     };
     FolderWalk walk("L", true, {".jpg"});
     auto found = [&](const std::vector<FolderPicture>& pictures) { events.push_back(pictures.front().path); };
@@ -189,20 +237,20 @@ std::vector<FolderPicture> Named(int count, int deferredCount = 0)
 }
 
 // An order of pictures all found at once.
-SlideOrder Ordered(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed)
+PictureTable Ordered(const std::vector<FolderPicture>& pictures, const std::string& previous, uint32_t seed)
 {
-    SlideOrder order(previous, seed);
-    order.Add(pictures);
-    order.SetMoreComing(false);
+    PictureTable order(previous, seed);
+    order.Found(pictures);
+    order.WalkState(false, true, false);
     return order;
 }
 
-TEST(SlideOrder, EveryPictureOnceARoundNeverThePreviousFirst)
+TEST(PictureTable, EveryPictureOnceARoundNeverThePreviousFirst)
 {
     for (int count : {1, 2, 3, 7}) {
         for (uint32_t seed = 0; seed < 20; ++seed) {
             SCOPED_TRACE(testing::Message() << count << " pictures, seed " << seed);
-            SlideOrder order = Ordered(Named(count), "P1", seed);
+            PictureTable order = Ordered(Named(count), "P1", seed);
             std::string last;
             for (int round = 0; round < 3; ++round) {
                 std::set<std::string> seen;
@@ -223,12 +271,12 @@ TEST(SlideOrder, EveryPictureOnceARoundNeverThePreviousFirst)
     }
 }
 
-TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
+TEST(PictureTable, MonitorsShowDifferentPicturesWhileThereAreEnough)
 {
     // Two monitors, each avoiding what both show: distinct as long as the
     // folder has more pictures than are on screen.
     for (int count : {2, 3, 5}) {
-        SlideOrder order = Ordered(Named(count), "", 7);
+        PictureTable order = Ordered(Named(count), "", 7);
         std::vector<std::string> screen = {order.Next({}, 0), ""};
         screen[1] = order.Next({screen[0]}, 0);
         EXPECT_NE(screen[0], screen[1]);
@@ -244,9 +292,9 @@ TEST(SlideOrder, MonitorsShowDifferentPicturesWhileThereAreEnough)
     }
 }
 
-TEST(SlideOrder, FailuresAndDeferredPictures)
+TEST(PictureTable, FailuresAndDeferredPictures)
 {
-    SlideOrder order = Ordered(Named(2, 2), "", 3);
+    PictureTable order = Ordered(Named(2, 2), "", 3);
     std::set<std::string> picked;
     for (int i = 0; i < 8; ++i) {
         picked.insert(order.Next({}, 0));
@@ -261,48 +309,48 @@ TEST(SlideOrder, FailuresAndDeferredPictures)
     order.Drop("p3");
     EXPECT_EQ(0u, order.Count());
     EXPECT_EQ("", order.Next({}, 0));
-    EXPECT_EQ("", SlideOrder("", 1).Next({}, 0));
+    EXPECT_EQ("", PictureTable("", 1).Next({}, 0));
 }
 
-TEST(SlideOrder, PicturesFoundDuringARoundShowInItAndThePreviousNeverFirst)
+TEST(PictureTable, PicturesFoundDuringARoundShowInItAndThePreviousNeverFirst)
 {
     for (uint32_t seed = 0; seed < 20; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        SlideOrder order("P0", seed);
-        order.Add({{"p0"}, {"d", true}});
+        PictureTable order("P0", seed);
+        order.Found({{"p0"}, {"d", true}});
         // Only the previous picture and a deferred one so far: nothing yet.
         EXPECT_EQ("", order.Next({}, 0));
-        order.Add({{"p1"}, {"p0"}});
+        order.Found({{"p1"}, {"p0"}});
         EXPECT_EQ("p1", order.Next({}, 0));
-        order.Add({{"p2"}, {"p3"}});
+        order.Found({{"p2"}, {"p3"}});
         std::set<std::string> round = {order.Next({"p1"}, 0), order.Next({}, 0)};
         EXPECT_EQ((std::set<std::string>{"p2", "p3"}), round);
         // The first round ends with the previous picture; one found during
         // the second still shows in it, before any shows again.
         EXPECT_EQ("p0", order.Next({}, 0));
         round = {order.Next({"p0"}, 0)};
-        order.Add({{"p4"}});
+        order.Found({{"p4"}});
         for (int i = 0; i < 4; ++i) {
             round.insert(order.Next({}, 0));
         }
         EXPECT_EQ((std::set<std::string>{"p0", "p1", "p2", "p3", "p4"}), round);
     }
     // Alone, the previous picture and the deferred ones come once nothing else can.
-    SlideOrder alone("p0", 1);
-    alone.Add({{"p0"}});
+    PictureTable alone("p0", 1);
+    alone.Found({{"p0"}});
     EXPECT_EQ("", alone.Next({}, 0));
-    alone.SetMoreComing(false);
+    alone.WalkState(false, true, false);
     EXPECT_EQ("p0", alone.Next({}, 0));
-    SlideOrder deferredOnly("", 1);
-    deferredOnly.Add({{"d", true}});
+    PictureTable deferredOnly("", 1);
+    deferredOnly.Found({{"d", true}});
     EXPECT_EQ("", deferredOnly.Next({}, 0));
-    deferredOnly.SetMoreComing(false);
+    deferredOnly.WalkState(false, true, false);
     EXPECT_EQ("d", deferredOnly.Next({}, 0));
 }
 
-TEST(SlideOrder, SkippedPicturesComeBackAfterAGrowingDelay)
+TEST(PictureTable, SkippedPicturesComeBackAfterAGrowingDelay)
 {
-    SlideOrder order = Ordered(Named(2), "", 5);
+    PictureTable order = Ordered(Named(2), "", 5);
     const std::string skipped = order.Next({}, 0);
     const std::string other = skipped == "p0" ? "p1" : "p0";
     order.Skip(skipped, 1000);
@@ -315,6 +363,131 @@ TEST(SlideOrder, SkippedPicturesComeBackAfterAGrowingDelay)
     EXPECT_EQ(uint64_t{7000}, order.NextRetry());
     EXPECT_EQ(other, order.Next({}, 6999));
     EXPECT_EQ(skipped, order.Next({}, 7000));
+}
+
+// A dropped picture, or one a whole listing no longer holds, leaves the run
+// wherever it stood (this round, held for its end, failing), unless the walk
+// finds it again. Paths are one picture whatever their case.
+TEST(PictureTable, WhatIsGoneNeverComesBack)
+{
+    for (uint32_t seed = 0; seed < 50; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        PictureTable table("p4", seed);
+        table.Cached({{"P0"}, {"cached only"}});
+        table.Found({{"p0"}, {"p1"}, {"p2"}, {"p3"}, {"p4"}});
+        table.WalkState(false, true, true);
+        const std::string first = table.Next({}, 0);
+        table.Skip("p1", 0);
+        for (const std::string& gone : {first, std::string("P1"), std::string("p4")}) {
+            table.Drop(gone);
+        }
+        std::set<std::string> later;
+        for (int i = 0; i < 20; ++i) {
+            later.insert(PathKey(table.Next({}, 100000)));
+        }
+        for (const std::string& gone : {first, std::string("p1"), std::string("p4"), std::string("cached only")}) {
+            EXPECT_EQ(0u, later.count(gone)) << gone;
+        }
+        EXPECT_EQ(5u - later.size(), first == "p4" || first == "p1" ? 2u : 3u);
+        table.Found({{"P4"}});
+        const std::set<std::string> again = {table.Next({}, 0), table.Next({}, 0), table.Next({}, 0)};
+        EXPECT_EQ(1u, again.count("P4"));
+    }
+}
+
+// Where a picture is read from, as the walk and the cache have told the table.
+TEST(PictureTable, TheFileOrItsCopy)
+{
+    struct Case {
+        const char* name;
+        std::vector<FolderPicture> copies, listed;
+        bool walkEnded;
+        std::string copyPath;
+        bool copyFirst, keyed;
+    };
+    const FolderPicture listedA = {"\\\\server\\pics\\a.jpg", false, 10, 20};
+    const Case cases[] = {
+        {"offline start", {{"\\\\SERVER\\Pics\\a.jpg"}}, {}, false, "\\\\SERVER\\Pics\\a.jpg", true, false},
+        {"folder answered", {{"\\\\SERVER\\Pics\\a.jpg"}}, {listedA}, false, "\\\\SERVER\\Pics\\a.jpg", false, true},
+        {"walk ended empty", {{"\\\\SERVER\\Pics\\a.jpg"}}, {}, true, "\\\\SERVER\\Pics\\a.jpg", false, false},
+        {"no copy", {}, {listedA}, false, "", false, true},
+        {"exact copy", {{"\\\\server\\pics\\A.jpg"}, {listedA.path}}, {listedA}, false, listedA.path, false, true},
+        {"two in other cases", {{"\\\\server\\pics\\A.jpg"}, {"\\\\server\\pics\\A.JPG"}}, {listedA}, false, "", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PictureTable table("", 1);
+        table.Cached(c.copies);
+        table.Found(c.listed);
+        table.WalkState(!c.walkEnded, c.walkEnded, false);
+        const CopyUse use = table.CopyOf("\\\\Server\\Pics\\A.JPG");
+        EXPECT_EQ(c.copyPath, use.copyPath);
+        EXPECT_EQ(c.copyFirst, use.copyFirst);
+        EXPECT_EQ(!c.copyPath.empty(), use.fallback);
+        EXPECT_EQ(c.keyed, use.keyed);
+        if (c.keyed) {
+            EXPECT_EQ(listedA.path, use.key.path);
+            EXPECT_EQ(20u, use.key.modified);
+        }
+        EXPECT_EQ(1u, table.Count());
+    }
+    PictureTable stored("", 1);
+    stored.Found({listedA});
+    stored.Decoded(listedA.path, PictureShape::Landscape, listedA.path);
+    EXPECT_EQ(listedA.path, stored.CopyOf(listedA.path).copyPath);
+    EXPECT_EQ(std::vector<std::string>{listedA.path}, stored.Drop(listedA.path));
+}
+
+// Portrait pictures go to a portrait monitor and landscape ones to a
+// landscape one while the folder has one off screen; otherwise any.
+TEST(PictureTable, PicturesMatchTheirMonitor)
+{
+    const PictureShape portrait = PictureShape::Portrait;
+    const PictureShape landscape = PictureShape::Landscape;
+    struct Case {
+        int portraits, landscapes;
+        int portraitMismatches, landscapeMismatches;  // of 12 picks each
+    };
+    const Case cases[] = {{3, 5, 0, 0}, {0, 4, 12, 0}, {1, 4, 6, 0}, {4, 0, 0, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.portraits << " portrait, " << c.landscapes << " landscape");
+        PictureTable table("", 3);
+        std::vector<FolderPicture> copies;
+        for (int i = 0; i < c.portraits + c.landscapes; ++i) {
+            copies.push_back({"p" + std::to_string(i), false, 0, 0, i < c.portraits ? portrait : landscape});
+        }
+        table.Cached(copies);
+        table.WalkState(false, true, false);
+        // Two monitors, portrait then landscape, each avoiding both screens.
+        std::vector<std::string> screen = {"", ""};
+        int mismatches[2] = {0, 0};
+        std::map<std::string, int> portraitShown;
+        for (int pick = 0; pick < 24; ++pick) {
+            const size_t m = pick % 2;
+            const std::string next = table.Next({screen[1 - m], screen[m]}, 0, m == 0 ? portrait : landscape);
+            ASSERT_FALSE(next.empty());
+            const bool isPortrait = std::stoi(next.substr(1)) < c.portraits;
+            mismatches[m] += isPortrait != (m == 0);
+            if (m == 0 && isPortrait) {
+                ++portraitShown[next];
+            }
+            screen[m] = next;
+        }
+        EXPECT_EQ(c.portraitMismatches, mismatches[0]);
+        EXPECT_EQ(c.landscapeMismatches, mismatches[1]);
+        // Each portrait once before any comes again: 12 picks over 3.
+        if (c.portraits == 3) {
+            EXPECT_EQ(3u, portraitShown.size());
+            for (const auto& shown : portraitShown) {
+                EXPECT_EQ(4, shown.second) << shown.first;
+            }
+        }
+    }
+    using Shapes = std::vector<PictureShape>;
+    EXPECT_EQ((Shapes{portrait, landscape}), PictureShapesWanted({portrait, landscape}));
+    EXPECT_EQ((Shapes(2, PictureShape::Unknown)), PictureShapesWanted({landscape, landscape}));
+    EXPECT_EQ(landscape, ShapeOfSize(600, 600));
+    EXPECT_EQ(portrait, ShapeOfSize(599, 600));
 }
 
 TEST(SlideTimeline, ChangesOnTimeOrWhenReady)

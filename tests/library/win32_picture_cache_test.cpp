@@ -8,6 +8,7 @@
 #include "clock/win32_clock.h"
 #include "library/win32_picture_cache.h"
 #include "library/win32_slideshow.h"
+#include "text/win32_wide.h"
 #include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
 
@@ -45,7 +46,8 @@ TEST(PictureCacheStore, KeepsTheRecentlyShownWithinItsCapAndDropsDamagedCopies)
         Sleep(30);  // file times order the copies
     }
     DecodedPicture shown;
-    ASSERT_TRUE(cache.Load("p\\A.JPG", shown));
+    EXPECT_FALSE(cache.Load("p\\A.JPG", shown));  // a copy is of its exact path
+    ASSERT_TRUE(cache.Load("P\\a.jpg", shown));
     EXPECT_EQ(16, shown.size.width);
     EXPECT_EQ(16, shown.size.height);
     EXPECT_EQ(7, shown.pixels[1023]);
@@ -76,6 +78,34 @@ TEST(PictureCacheStore, KeepsTheRecentlyShownWithinItsCapAndDropsDamagedCopies)
     off.Open();
     EXPECT_TRUE(cache.Entries().empty());
     EXPECT_FALSE(cache.LoadListing("P", true, read));
+}
+
+// A cache opened with a lower cap keeps only the most recently shown; a
+// store that cannot take the lock (another saver holding it past its bound)
+// says so and leaves no copy the index does not hold.
+TEST(PictureCacheStore, ALoweredCapEvictsAtOpenAndAStoreWithoutTheLockFails)
+{
+    ScratchFolder scratch;
+    const std::string folder = scratch.Path() + "Cache";
+    PictureCache roomy(folder, 1 << 20);
+    ASSERT_TRUE(roomy.Open());
+    for (const char* path : {"P\\a.jpg", "P\\b.jpg", "P\\c.jpg"}) {
+        ASSERT_TRUE(roomy.Store({path, 1, 2}, Filled({16, 16}, 7), {16, 16}));
+        Sleep(30);  // file times order the copies
+    }
+    PictureCache lowered(folder, 1500);
+    ASSERT_TRUE(lowered.Open());
+    EXPECT_EQ(std::vector<std::string>{"P\\c.jpg"}, CachedPaths(lowered));
+
+    const HANDLE held = CreateFileW(WidePath(folder + "\\cache.lock").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(lowered.Store({"P\\d.jpg", 1, 2}, Filled({16, 16}, 7), {16, 16}));
+    (void)CloseHandle(held);
+    bool exists = true;
+    (void)ReadBytes(folder + "\\" + CacheEntryName("P\\d.jpg"), &exists);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(std::vector<std::string>{"P\\c.jpg"}, CachedPaths(lowered));
 }
 
 // Two savers storing at once (threads here, each with its own PictureCache,
@@ -113,16 +143,18 @@ std::string cacheFolderForTests;
 // One run of a slideshow of `folder` until its first picture shows and
 // `done` holds (or ten seconds pass, for a busy machine), its threads ended: the picture shown.
 template <typename Done>
-std::string RunSlideshow(const std::string& folder, const SlideshowFiles& files, Done done)
+std::string RunSlideshow(const std::string& folder, const SlideshowFiles& files, Done done,
+                         uint32_t slideSeconds = 0)
 {
     SlideshowChoice choice;
     choice.folder = folder;
+    choice.slideSeconds = slideSeconds;
     choice.cacheMegabytes = 1;
     choice.fillsCache = true;
     Slideshow show;
     show.Start(choice, {64, 64}, files);
     const uint64_t end = PerformanceCounterMicroseconds() + 10000000;
-    while ((show.ChangesStarted() == 0 || !done()) && PerformanceCounterMicroseconds() < end) {
+    while ((show.ChangesStarted() == 0 || !done(show)) && PerformanceCounterMicroseconds() < end) {
         show.Advance(PerformanceCounterMicroseconds());
         Sleep(2);
     }
@@ -150,13 +182,13 @@ TEST(PictureCacheStore, ASlideshowShowsCopiesWhileItsFolderIsAwayAndDropsThoseIt
         if (!folderAway) {
             take(listed);
         }
-        return !folderAway;
+        return folderAway ? FolderListing::Failed : FolderListing::Listed;
     };
     files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
         picture = Filled({8, 8}, 200);
         return folderAway ? PictureRead::Failed : PictureRead::Decoded;
     };
-    const auto firstShown = [] { return true; };
+    const auto firstShown = [](const Slideshow&) { return true; };
     const std::string first = RunSlideshow(folder, files, firstShown);
     ASSERT_FALSE(first.empty());
     folderAway = true;
@@ -170,8 +202,24 @@ TEST(PictureCacheStore, ASlideshowShowsCopiesWhileItsFolderIsAwayAndDropsThoseIt
         return std::none_of(entries.begin(), entries.end(),
                             [&](const CacheIndexEntry& entry) { return entry.key.path == first; });
     };
-    (void)RunSlideshow(folder, files, copyGone);
+    (void)RunSlideshow(folder, files, [&](const Slideshow&) { return copyGone(); });
     EXPECT_TRUE(copyGone());
+
+    // The share goes away in the middle of a run, with an empty cache: the
+    // copies the run stored stand in (1 s slides; a and b are read from their
+    // files, then nothing can be).
+    cacheFolderForTests = scratch.Path() + "Cache2";
+    listed = {{"a.jpg"}, {"b.jpg"}};
+    int decodes = 0;
+    files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
+        picture = Filled({8, 8}, 200);
+        return ++decodes <= 2 ? PictureRead::Decoded : PictureRead::Failed;
+    };
+    int changes = 0;
+    const auto thirdChange = [&changes](const Slideshow& show) { return (changes = show.ChangesStarted()) >= 3; };
+    (void)RunSlideshow(folder, files, thirdChange, 1);
+    EXPECT_GT(decodes, 2);
+    EXPECT_GE(changes, 3);
     pictureCacheFolder = systemFolder;
 }
 

@@ -9,6 +9,7 @@
 #include "clock/win32_clock.h"
 #include "library/win32_slideshow.h"
 #include "picture/picture_test_files.h"
+#include "text/win32_wide.h"
 #include "win32_gl_fixture.h"
 #include "win32_scratch_folder.h"
 
@@ -69,6 +70,58 @@ TEST(Win32Slideshow, PicturesAreDecodedInTheMultithreadedApartment)
     EXPECT_EQ(APTTYPE_MTA, apartment);
 }
 
+// A file whose folder was renamed or deleted is gone (its folder's parent
+// answers); one on a drive that is away is not, it may come back. A folder
+// renamed since its parent listed it is not found.
+TEST(Win32Slideshow, AFileIsGoneOnceAFolderAboveItAnswers)
+{
+    ScratchFolder folder;
+    const std::string sub = folder.MakeFolder("2024-06");
+    const std::string file = folder.Write("2024-06\\a.bmp", picture_test::MakeBmpFile(8, 8, picture_test::QuadrantColour));
+    ASSERT_NE(FALSE, MoveFileW(WidePath(sub).c_str(), WidePath(sub + " Holiday").c_str()));
+    const SlideshowFiles files = DiskSlideshowFiles();
+    DecodedPicture picture;
+    EXPECT_EQ(PictureRead::Gone, files.decode(file, {64, 64}, 1024, picture));
+    EXPECT_EQ(PictureRead::Gone, files.decode(folder.Path() + "never.bmp", {64, 64}, 1024, picture));
+    EXPECT_EQ(PictureRead::Failed, files.decode("Q:\\Photos\\2024\\a.bmp", {64, 64}, 1024, picture));
+    EXPECT_EQ(PictureRead::Decoded, files.decode(sub + " Holiday\\a.bmp", {64, 64}, 1024, picture));
+    EXPECT_EQ(8, picture.upright.width);
+    const auto take = [](const std::vector<FolderEntry>&) { return true; };
+    EXPECT_EQ(FolderListing::NotFound, files.list(sub, take));
+    EXPECT_EQ(FolderListing::Listed, files.list(sub + " Holiday", take));
+}
+
+// A listing that never returns (a share that stopped answering, past what
+// cancelling its I/O can reach) keeps neither Stop nor JoinThreads waiting
+// past its bound.
+TEST(Win32Slideshow, JoinThreadsLeavesABlockedThreadBehind)
+{
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    // Static: the thread left behind uses them after the test has returned.
+    static const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    static std::atomic<int> listings{0};
+    static std::atomic<bool> listingReturned{false};
+    SlideshowFiles files;
+    files.list = [](const std::string&, const FolderEntryBatch&) {
+        ++listings;
+        (void)WaitForSingleObject(release, 20000);
+        listingReturned = true;
+        return FolderListing::Failed;
+    };
+    files.decode = [](const std::string&, PixelSize, int, DecodedPicture&) { return PictureRead::Failed; };
+    SlideshowChoice choice;
+    choice.folder = "Z:\\stalled share";
+    Slideshow show;
+    show.Start(choice, {64, 64}, files);
+    RunFrames(show, [] { return listings > 0; });
+    ASSERT_EQ(1, listings.load());
+    show.Stop();
+    show.JoinThreads();
+    EXPECT_FALSE(listingReturned.load());
+    (void)SetEvent(release);
+}
+
 // Whichever allocation of the slideshow's threads fails, they end without
 // keeping the lock, so that stopping the show never waits for ever.
 TEST(Win32Slideshow, StopsWhateverAllocationFails)
@@ -83,7 +136,7 @@ TEST(Win32Slideshow, StopsWhateverAllocationFails)
         failingThread = failingThread || failWalk;
         take(folder == root ? std::vector<FolderEntry>{{"first picture.bmp"}, {"sub", fileAttributeDirectory}}
                             : std::vector<FolderEntry>{{"second picture.bmp"}});
-        return true;
+        return FolderListing::Listed;
     };
     files.decode = [&](const std::string&, PixelSize, int, DecodedPicture& picture) {
         failingThread = failingThread || !failWalk;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "water/water_grid.h"
+#include "water/water_light.h"
 
 // Counts every allocation made through operator new in this test program, so
 // that a frame's work can be shown to allocate nothing.
@@ -49,6 +50,27 @@ TEST(WaterAllocationTest, FramesAllocateNothingAfterInit)
             }
             EXPECT_EQ(allocationCount, before) << size[0] << " x " << size[1] << " mode " << mode;
         }
+    }
+}
+
+TEST(WaterAllocationTest, TheFineFieldItsLightAndClassicRainAllocateNothingPerFrame)
+{
+    for (const int32_t mode : {Rings, Crossed, Rain}) {
+        WaveField field;
+        field.Init(96, 54, mode, 150);
+        WaterLight light;
+        light.Init(96, 54);
+        WaterGrid grid;
+        grid.Init(20, 30, mode);
+        const long before = allocationCount;
+        for (int frame = 0; frame < 200; ++frame) {
+            field.AdvanceTo(frame / 60.0);
+            light.Compute(field);
+            grid.Animate(static_cast<float>(frame));
+        }
+        field.AddDrop(0.5f, 0.5f, 1.0f);
+        field.SetSpeedPercent(60);
+        EXPECT_EQ(allocationCount, before) << "mode " << mode;
     }
 }
 

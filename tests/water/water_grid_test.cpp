@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "water/water_grid.h"
@@ -7,7 +8,7 @@
 namespace {
 
 const double kFivePlaces = 5e-6;
-const int32_t kStill = 2;  // any mode other than Rings and Crossed
+const int32_t kStill = 3;  // any mode other than Rings, Crossed and Rain
 
 struct VertexCase {
     int32_t i;
@@ -235,6 +236,29 @@ TEST(WaterGridAnimate, HeightsStayInTheirBands)
                 ASSERT_LE(v.z, c.high) << "mode " << c.mode << " time " << time;
             }
         }
+    }
+}
+
+// Rain starts still and moves the grid by its heights, at every Speed within
+// the rings' band, on the rings' layout.
+TEST(WaterGridAnimate, RainStartsStillAndMovesWithinTheBand)
+{
+    for (const int32_t speed : {50, 100, 200}) {
+        WaterGrid grid;
+        grid.Init(20, 30, Rain);
+        grid.speedPercent = speed;
+        grid.Animate(0.0f);
+        ExpectVertices(grid, {{0, 0, {0.0f, 0.0f, 1.0f}}, {19, 29, {7.6f, 5.8f, 1.0f}}});
+        float lowest = 1.0f, highest = 1.0f;
+        for (float time = 1.0f; time < 400.0f; time += 1.0f) {
+            grid.Animate(time);
+            for (const Vec3& v : grid.vertices.elements) {
+                lowest = std::min(lowest, v.z);
+                highest = std::max(highest, v.z);
+            }
+        }
+        EXPECT_TRUE(lowest < 0.99f && lowest >= 0.8f) << speed << ": " << lowest;
+        EXPECT_TRUE(highest > 1.005f && highest <= 1.2f) << speed << ": " << highest;
     }
 }
 
