@@ -46,10 +46,14 @@ int PictureTextureSide(int pixels, int maxTextureSide)
     return NearestPowerOfTwo(pixels);
 }
 
-int BitmapTextureSide(int side, int maxTextureSide)
+int BitmapTextureSide(int side, int maxTextureSide, bool powerOfTwoOnly)
 {
     if (side < 1 || maxTextureSide < 1) {
         return 0;
+    }
+    const bool powerOfTwo = (side & (side - 1)) == 0;
+    if (powerOfTwoOnly && !powerOfTwo && side - 1 < maxTextureSide) {
+        maxTextureSide = side - 1;
     }
     if (side <= maxTextureSide) {
         return side;

@@ -22,8 +22,11 @@ int PictureTextureSide(int pixels, int maxTextureSide);
 // The texture side for a bitmap side: the bitmap's own side when the context
 // accepts it, else the largest power of two within the limit, so that a
 // power-of-two snapshot stays power-of-two when it is scaled down.
-// 0 when either input is below 1.
-int BitmapTextureSide(int side, int maxTextureSide);
+// 0 when either input is below 1. A context that takes power-of-two sides
+// only (`powerOfTwoOnly`, OpenGL 1.x without the extension) gets the largest
+// power of two not above the side: a monitor-sized snapshot still uploads
+// there, shrunk.
+int BitmapTextureSide(int side, int maxTextureSide, bool powerOfTwoOnly = false);
 
 // The texture size for a picture file of `picture` pixels (upright): each side
 // by PictureTextureSide, then held to the nearest power of two of the largest

@@ -1,5 +1,7 @@
 #include "picture/win32_picture_textures.h"
 
+#include "render/gl_extensions.h"
+
 #include <objbase.h>
 
 #include <cstdint>
@@ -124,8 +126,10 @@ BOOL LoadTextureFromBitmap(GLuint* texture, HBITMAP bitmap)
     const int width = header.bmWidth;
     const int height = std::abs(header.bmHeight);
     const int maxSide = MaxTextureSide();
-    const int textureWidth = BitmapTextureSide(width, maxSide);
-    const int textureHeight = BitmapTextureSide(height, maxSide);
+    const bool powerOfTwoOnly = !TakesAnyTextureSize(reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+                                                     reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+    const int textureWidth = BitmapTextureSide(width, maxSide, powerOfTwoOnly);
+    const int textureHeight = BitmapTextureSide(height, maxSide, powerOfTwoOnly);
     if (textureWidth == 0 || textureHeight == 0) {
         return FALSE;
     }

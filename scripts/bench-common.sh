@@ -27,6 +27,25 @@ start_display() {
     sleep 1
 }
 
+# A display of the given size showing a busy desktop to snapshot and to
+# grab, with no Wine session on it yet; sets wallpaper_pid besides xvfb_pid.
+start_busy_desktop() {
+    start_display "$1" "$2"
+    convert -size "$1x$2" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
+        convert -size "$1x$2" gradient:red-blue /tmp/vitrane-bench-root.png
+    display -window root /tmp/vitrane-bench-root.png &
+    wallpaper_pid=$!
+    sleep 1
+    wineserver -k 2>/dev/null || true
+}
+
+stop_busy_desktop() {
+    kill "$wallpaper_pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+
 # Other builds may run their own Wine programs on this machine at the same
 # time; a process is ours when it runs in this prefix.
 in_our_prefix() {
@@ -79,3 +98,23 @@ stop_saver() {
 }
 
 rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
+rss_mib() { awk -v k="$(rss_kib "$1")" 'BEGIN { printf "%.1f", k / 1024 }'; }
+# utime + stime of a process, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# (b - a) / unit / seconds (the script's measuring time), printed with the
+# given format.
+per_second() {
+    awk -v a="$1" -v b="$2" -v u="$3" -v s="$seconds" -v f="${4:-%.3f}" 'BEGIN { printf f, (b - a) / u / s }'
+}
+
+# Prints "frames median p99 fps" from the saver's frame record.
+interval_stats() {
+    awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n | awk '
+        { v[NR] = $1; sum += $1 }
+        END {
+            if (NR == 0) { print "0 0 0 0"; exit }
+            p99 = v[int(NR * 0.99) > 0 ? int(NR * 0.99) : 1]
+            printf "%d %.2f %.2f %.2f\n", NR + 1, v[int((NR + 1) / 2)], p99, 1000 * NR / sum
+        }'
+}

@@ -33,17 +33,10 @@ gcc -O2 -shared -fPIC -o "$swap_counter" bench/swap_counter.c -ldl
 swap_count_file=/tmp/vitrane-bench-swaps-$$
 trap 'rm -f "$swap_count_file"' EXIT
 
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 # Of the main thread only: the process's status counts the thread group leader.
 switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' "/proc/$1/status"; }
-rss_mib() { awk -v k="$(rss_kib "$1")" 'BEGIN { printf "%.1f", k / 1024 }'; }
 swaps() { od -An -t u8 "$swap_count_file" 2>/dev/null | tr -d ' ' || echo 0; }
 
-# (b - a) / unit / seconds, printed with the given format.
-per_second() {
-    awk -v a="$1" -v b="$2" -v u="$3" -v s="$seconds" -v f="${4:-%.3f}" 'BEGIN { printf f, (b - a) / u / s }'
-}
 
 # Measures the process with the given pid over $seconds after $warmup, the
 # Wine server alongside when its pid is given, and the peer's frames when
@@ -91,16 +84,6 @@ measure_peer() {
     kill "$peer_pid" 2>/dev/null; wait "$peer_pid" 2>/dev/null || true
 }
 
-# Prints "frames median p99 fps" from the saver's frame record.
-interval_stats() {
-    awk '/^interval_ms/ { print $2 }' "$frames_file" | sort -n | awk '
-        { v[NR] = $1; sum += $1 }
-        END {
-            if (NR == 0) { print "0 0 0 0"; exit }
-            p99 = v[int(NR * 0.99) > 0 ? int(NR * 0.99) : 1]
-            printf "%d %.2f %.2f %.2f\n", NR + 1, v[int((NR + 1) / 2)], p99, 1000 * NR / sum
-        }'
-}
 
 # Of several lines of figures, the one with the most frames per second (fifth field).
 best_round() { sort -g -r -k5,5 | head -n 1; }
@@ -122,14 +105,7 @@ frames_line() {
 
 run_size() {
     local width=$1 height=$2
-    start_display "$width" "$height"
-    # A busy desktop to snapshot and to grab.
-    convert -size "${width}x${height}" plasma:fractal -seed 7 /tmp/vitrane-bench-root.png 2>/dev/null ||
-        convert -size "${width}x${height}" gradient:red-blue /tmp/vitrane-bench-root.png
-    display -window root /tmp/vitrane-bench-root.png &
-    local wallpaper=$!
-    sleep 1
-    wineserver -k 2>/dev/null || true
+    start_busy_desktop "$width" "$height"
 
     local vitrane_rounds="" baseline_rounds="" flip_rounds="" round
     for round in $(seq "$rounds"); do
@@ -142,10 +118,7 @@ run_size() {
     local ripples_figures
     ripples_figures=$(measure_peer ripples)
 
-    kill "$wallpaper" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
+    stop_busy_desktop
 
     local vitrane_best baseline_best f_cpu f_sw f_rss f_fps r_cpu r_sw r_rss v_cpu v_sw v_rss
     vitrane_best=$(printf '%s' "$vitrane_rounds" | best_round)

@@ -86,6 +86,8 @@ struct DialogChoices {
 };
 
 static DialogChoices choices;
+// The line under the preview where the realistic look is chosen but cannot run.
+static const char realisticLookNeedsNewerOpenGL[] = "The realistic look needs a newer OpenGL";
 static bool previewRunning = false;
 
 // The file a File source shows: the stored text is resolved as start-up
@@ -100,7 +102,11 @@ static void ShowChoices(HWND dialog)
 {
     const PictureSource source =
         ChosenPictureSource(choices.useCustomPicture, choices.pictureFile, choices.pictureFolder);
-    const std::string label = PictureSourceLabel(source, choices.pictureFile, choices.pictureFolder);
+    // Where the realistic look cannot run, the preview (and the saver) show
+    // the classic one: the line says why instead of naming the picture.
+    const bool lacksLook = choices.look == realisticLook && !SettingsPreviewRunsRealisticLook();
+    const std::string label = lacksLook ? realisticLookNeedsNewerOpenGL
+                                        : PictureSourceLabel(source, choices.pictureFile, choices.pictureFolder);
     (void)SetDlgItemTextW(dialog, IDC_PREVIEW_NAME, WideFromUtf8(label).c_str());
     if (!previewRunning) {
         return;

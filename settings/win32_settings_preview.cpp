@@ -10,6 +10,7 @@
 #include "render/win32_gl_window.h"
 #include "render/win32_monitors.h"
 #include "render/win32_scene.h"
+#include "stage/win32_look.h"
 #include "stage/win32_stage.h"
 
 static bool SetSaverPixelFormat(HDC dc)
@@ -241,6 +242,15 @@ void ShowSettingsPreview(const PreviewChoice& choice)
 std::string SettingsPreviewPicturePath()
 {
     return preview.stage != nullptr ? preview.stage->ShownPicture() : std::string();
+}
+
+bool SettingsPreviewRunsRealisticLook()
+{
+    if (preview.renderingContext == nullptr) {
+        return false;
+    }
+    PreviewContextCurrent current;
+    return RealisticLookRuns();
 }
 
 void StopSettingsPreview()

@@ -27,6 +27,9 @@ void ShowSettingsPreview(const PreviewChoice& choice);
 // The picture file the preview shows or fades to; "" for the desktop, the
 // built-in picture, no preview, or before the first picture is ready.
 std::string SettingsPreviewPicturePath();
+// Whether the preview's OpenGL runs the realistic look; false without a
+// preview (no OpenGL at all).
+bool SettingsPreviewRunsRealisticLook();
 // Releases the window, its context and what it shows.
 void StopSettingsPreview();
 

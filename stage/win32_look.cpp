@@ -1,5 +1,6 @@
 #include "stage/win32_look.h"
 
+#include "water/win32_realistic_surface.h"
 #include "water/win32_water_surface.h"
 
 namespace {
@@ -18,7 +19,20 @@ std::unique_ptr<MonitorSurface> ClassicSurface(const StageChoice& choice)
 
 }  // namespace
 
-std::unique_ptr<MonitorSurface> SurfaceForLook(const StageChoice& choice, const MonitorPart& /*monitor*/)
+std::unique_ptr<MonitorSurface> SurfaceForLook(const StageChoice& choice, const MonitorPart& monitor)
 {
-    return ClassicSurface(choice);
+    if (choice.look != realisticLookChoice) {
+        return ClassicSurface(choice);
+    }
+    // Each monitor rains on its own: the seed comes from where it lies.
+    const uint32_t seed = static_cast<uint32_t>(monitor.piece.left) * 2654435761u ^
+                          static_cast<uint32_t>(monitor.piece.top) * 40503u ^ 1u;
+    return std::make_unique<RealisticWater>(PixelSize{monitor.piece.Width(), monitor.piece.Height()},
+                                            choice.waveStyle, choice.speedPercent, seed,
+                                            [choice] { return ClassicSurface(choice); });
+}
+
+bool RealisticLookRuns()
+{
+    return ContextRunsRealisticLook();
 }

@@ -45,7 +45,8 @@ void MonitorSet::CaptureJoining(const std::vector<DisplayMonitor>& monitors)
         const bool isShown = std::any_of(shown.begin(), shown.end(),
                                          [&](const Shown& s) { return s.device == monitor.device; });
         if (!isShown) {
-            const PixelSize size = SnapshotSize(monitor.area.Width(), monitor.area.Height());
+            const PixelSize size = capturesOwnSize ? PixelSize{monitor.area.Width(), monitor.area.Height()}
+                                                   : SnapshotSize(monitor.area.Width(), monitor.area.Height());
             captured.push_back(Captured{monitor.device, CaptureScreenArea(monitor.area, size)});
         }
     }

@@ -63,6 +63,10 @@ public:
     MonitorSet(const MonitorSet&) = delete;
     MonitorSet& operator=(const MonitorSet&) = delete;
 
+    // Desktop pieces captured from now on keep the monitor's own size instead
+    // of the power-of-two snapshot's: a look that shows the desktop pixel for
+    // pixel needs them so.
+    void CaptureAtMonitorSize(bool own) { capturesOwnSize = own; }
     // Captures the desktop pieces of the monitors not shown yet.
     void CaptureJoining(const std::vector<DisplayMonitor>& monitors);
     // One view per monitor, in the given order, for an output covering
@@ -128,6 +132,7 @@ private:
     PictureFeed feed;
     std::vector<std::unique_ptr<MonitorOverlay>> overlays;
     bool fillsOutput = false;
+    bool capturesOwnSize = false;
     std::vector<Shown> shown;
     std::vector<Captured> captured;
 };

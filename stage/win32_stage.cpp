@@ -13,6 +13,8 @@ Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
           [this](const MonitorPart& monitor) { return SurfaceForLook(choice, monitor); },
           [this](const MonitorPart& monitor, const SharedPicture& desktop) { return StillPicture(monitor, desktop); })
 {
+    // The realistic look shows the desktop where it is, pixel for pixel.
+    monitors.CaptureAtMonitorSize(chosen.look == realisticLookChoice);
     monitors.FeedPictures([this](size_t index, ShownPictures& pictures) {
         if (ShowsFiles(choice.source)) {
             slideshow.ShowOn(static_cast<int>(index), pictures);

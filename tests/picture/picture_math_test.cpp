@@ -109,6 +109,14 @@ TEST(BitmapTextureSide, OwnSizeUnlessItExceedsTheLimit)
         EXPECT_EQ(c.expected, BitmapTextureSide(c.pixels, c.maxSide))
             << c.pixels << " px, max " << c.maxSide;
     }
+    // Monitor-sized snapshots on a context without textures of any size.
+    const SideCase powerOfTwoOnly[] = {
+        {768, 2048, 512}, {1080, 2048, 1024}, {1024, 2048, 1024}, {1920, 1024, 1024}, {1, 2048, 1}, {3, 2048, 2},
+    };
+    for (const SideCase& c : powerOfTwoOnly) {
+        EXPECT_EQ(c.expected, BitmapTextureSide(c.pixels, c.maxSide, true))
+            << c.pixels << " px, max " << c.maxSide;
+    }
 }
 
 TEST(SnapshotSize, CommonScreens)
