@@ -339,6 +339,8 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     picture.pixels.reset(new uint8_t[pixels.size()]);
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
+    picture.modified = header.key.modified;
+    picture.fromCopy = true;
     if (shape != nullptr) {
         *shape = header.shape;
     }

@@ -28,6 +28,9 @@ struct SlideshowScreen {
     PixelSize incomingPicture = {0, 0};
     std::string shownPath;
     std::string incomingPath;
+    std::string shownCaption;
+    std::string incomingCaption;
+    uint32_t shownNumber = 0;  // counts the monitor's pictures, for the caption's place
     DecodedPicture uploading;  // pixels on their way into `incoming`
     int uploadedRows = 0;
     bool incomingReady = false;  // wholly uploaded
@@ -127,7 +130,9 @@ bool Slideshow::TakeDecoded(SlideshowScreen& screen, size_t index)
     if (ready) {
         screen.uploading = std::move(slot.picture);
         screen.incomingPath.swap(slot.path);
+        screen.incomingCaption.swap(slot.caption);
         slot.path.clear();
+        slot.caption.clear();
         slot.ready = false;
         // The next one is decoded while this one shows.
         slot.wanted = changesAfterFirst;
@@ -204,8 +209,11 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
             screen.shownSize = screen.incomingSize;
             screen.shownPicture = screen.incomingPicture;
             screen.shownPath = std::move(screen.incomingPath);
+            screen.shownCaption = std::move(screen.incomingCaption);
+            ++screen.shownNumber;
             screen.incoming = 0;
             screen.incomingPath.clear();
+            screen.incomingCaption.clear();
             screen.incomingReady = false;
             screen.fading = false;
             if (i == 0 && firstPictureShownAt == 0) {
@@ -239,6 +247,15 @@ void Slideshow::ShowOn(int monitor, ShownPictures& pictures) const
     pictures.incomingTexture = screen.fading ? screen.incoming : 0;
     pictures.incomingSize = screen.fading ? screen.incomingPicture : PixelSize{0, 0};
     pictures.fade = screen.fading ? screen.timeline.Fade(now) : 0.0f;
+    // Assigned in place: the same text again reuses its buffer, so a frame
+    // allocates nothing.
+    pictures.caption = screen.shownCaption;
+    if (screen.fading) {
+        pictures.incomingCaption = screen.incomingCaption;
+    } else {
+        pictures.incomingCaption.clear();
+    }
+    pictures.pictureNumber = screen.shownNumber;
 }
 
 std::string Slideshow::ShownPicture() const

@@ -12,6 +12,7 @@
 
 #include "clock/win32_clock.h"
 #include "library/picture_table.h"
+#include "library/win32_caption.h"
 #include "library/win32_picture_cache.h"
 #include "library/win32_slideshow_work.h"
 #include "picture/win32_picture_formats.h"
@@ -187,12 +188,15 @@ static LoaderView WaitForWork(SlideshowWork& work, bool starved, uint64_t retryA
 static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture, std::string& path, bool builtIn,
                     bool finished)
 {
+    // Made here, off the drawing thread, while the lock is free.
+    std::string caption = path.empty() ? std::string() : CaptionOfDecoded(work.choice.folder, path, picture);
     WorkLock locked(work);
     SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
     // Moves only: nothing here allocates.
     slot.wanted = false;
     slot.picture = std::move(picture);
     slot.path.swap(path);
+    slot.caption.swap(caption);
     slot.ready = !slot.path.empty() || builtIn;
     slot.builtIn = builtIn;
     slot.finished = finished;

@@ -38,6 +38,7 @@ struct SlideshowWork {
         PictureShape shape = PictureShape::Unknown;  // the monitor's
         DecodedPicture picture; // red, green, blue, alpha, rows bottom-up
         std::string path;
+        std::string caption;
     };
     std::vector<Slot> slots;
 };

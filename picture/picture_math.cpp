@@ -98,3 +98,26 @@ PixelSize SnapshotSize(int screenWidth, int screenHeight)
     }
     return PixelSize{NearestPowerOfTwo(screenWidth), NearestPowerOfTwo(screenHeight)};
 }
+
+PixelSize ReducedDecodeSize(PixelSize stored, PixelSize wanted)
+{
+    PixelSize reduced = stored;
+    for (int divisor = 2; divisor <= 8; divisor *= 2) {
+        // Decoders round a reduced side up.
+        const PixelSize next = {(stored.width + divisor - 1) / divisor, (stored.height + divisor - 1) / divisor};
+        if (next.width < wanted.width || next.height < wanted.height) {
+            break;
+        }
+        reduced = next;
+    }
+    return reduced;
+}
+
+int ScaledRowsPerCopy(int sourceHeight, int scaledHeight, int sourceRows, int scaledRows)
+{
+    if (sourceHeight <= scaledHeight) {
+        return scaledRows;
+    }
+    const int64_t rows = static_cast<int64_t>(sourceRows) * scaledHeight / sourceHeight;
+    return rows < 1 ? 1 : (rows > scaledRows ? scaledRows : static_cast<int>(rows));
+}

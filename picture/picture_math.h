@@ -43,3 +43,15 @@ bool DecodablePictureSize(PixelSize picture);
 // The desktop snapshot's size for a screen: each side rounded to the nearest
 // power of two. {0, 0} when the screen reports no size.
 PixelSize SnapshotSize(int screenWidth, int screenHeight);
+
+// The size a decoder that scales by halves while decoding (1/2, 1/4 or 1/8,
+// as JPEG's does) is best asked for: the smallest of those reductions of
+// `stored` whose sides both still hold `wanted`'s, so that scaling down to
+// `wanted` afterwards loses nothing; `stored` itself when none does.
+PixelSize ReducedDecodeSize(PixelSize stored, PixelSize wanted);
+
+// How many rows of the `scaled` picture to ask a scaler for at once, so that
+// the rows of `source` it reads for them (it holds them all, at the source's
+// full width) stay within `sourceRows` and the strip within `scaledRows`;
+// at least 1.
+int ScaledRowsPerCopy(int sourceHeight, int scaledHeight, int sourceRows, int scaledRows);

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "picture/exif_facts.h"
 #include "picture/exif_orientation.h"
 #include "picture/picture_pixels.h"
 
@@ -18,7 +19,10 @@
 // first or right after a small APP0; its orientation sits near its start.
 static const DWORD kExifHeadBytes = 64 * 1024;
 static const UINT kBytesPerPixel = 4;
+// A strip of the scaled picture: at most this many of its rows, and of the
+// rows of the picture it is scaled from.
 static const int kRowsPerCopy = 64;
+static const int kSourceRowsPerCopy = 256;
 
 // Holds one reference to a COM object and releases it when it goes.
 template <class T>
@@ -58,20 +62,46 @@ static int OrientationFromMetadata(IWICBitmapFrameDecode* frame, const wchar_t* 
     return orientation;
 }
 
-// Reads only the file's first bytes: a photo of many megabytes need not pass
-// through memory twice.
-static int OrientationFromFileHead(const wchar_t* path)
+// The file's first bytes, where EXIF sits, and its last-write time. Only
+// the head is read: a photo of many megabytes need not pass through memory
+// twice.
+struct FileHead {
+    std::unique_ptr<uint8_t[]> bytes;
+    DWORD size = 0;
+    uint64_t modified = 0;
+};
+
+static bool ReadFileHead(const wchar_t* path, FileHead& head)
 {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return 0;
+        return false;
     }
-    std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[kExifHeadBytes]);
-    DWORD read = 0;
-    const bool readOk = head != nullptr && ReadFile(file, head.get(), kExifHeadBytes, &read, nullptr);
+    FILETIME written = {};
+    if (GetFileTime(file, nullptr, nullptr, &written)) {
+        head.modified = static_cast<uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+    }
+    head.bytes.reset(new (std::nothrow) uint8_t[kExifHeadBytes]);
+    const bool readOk =
+        head.bytes != nullptr && ReadFile(file, head.bytes.get(), kExifHeadBytes, &head.size, nullptr);
     (void)CloseHandle(file);
-    return readOk ? ExifOrientation(head.get(), read) : 0;
+    return readOk;
+}
+
+static int OrientationFromFileHead(const wchar_t* path)
+{
+    FileHead head;
+    return ReadFileHead(path, head) ? ExifOrientation(head.bytes.get(), head.size) : 0;
+}
+
+void ReadFileFacts(const wchar_t* path, DecodedPicture& picture)
+{
+    FileHead head;
+    if (ReadFileHead(path, head)) {
+        picture.facts = ReadExifFacts(head.bytes.get(), head.size);
+    }
+    picture.modified = head.modified;
 }
 
 // JPEG and TIFF files carry an EXIF orientation. Wine's metadata reader
@@ -97,11 +127,63 @@ static int PictureOrientation(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode*
     return orientation == 0 ? 1 : orientation;
 }
 
+// What a decoder offers when it can scale while it decodes (JPEG's does, by
+// 1/2, 1/4 and 1/8, at a fraction of a full decode's memory and time).
+// MinGW's wincodec.h does not declare it.
+struct WicSourceTransform : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
+                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform,
+                                                           BOOL* supported) = 0;
+};
+static const IID kIidWicSourceTransform = {0x3B16811B, 0x6A43, 0x4ec9, {0xB7, 0x13, 0x3D, 0x5A, 0x0C, 0x13, 0xB9, 0x40}};
+
+// The frame decoded at a reduced size that still holds `wanted`, into a
+// bitmap of that size: where the decoder scales while decoding, a large photo
+// never needs a buffer of its full size. False where it cannot (the decoder
+// offers no scaling, or none that helps), and `reduced` is then untouched.
+static bool DecodeReduced(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, PixelSize stored,
+                          PixelSize wanted, ComRef<IWICBitmap>& reduced)
+{
+    const PixelSize asked = ReducedDecodeSize(stored, wanted);
+    ComRef<WicSourceTransform> transform;
+    if ((asked.width == stored.width && asked.height == stored.height) ||
+        FAILED(frame->QueryInterface(kIidWicSourceTransform, reinterpret_cast<void**>(transform.Out())))) {
+        return false;
+    }
+    UINT width = static_cast<UINT>(asked.width);
+    UINT height = static_cast<UINT>(asked.height);
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    if (FAILED(transform->GetClosestSize(&width, &height)) ||
+        width < static_cast<UINT>(wanted.width) || height < static_cast<UINT>(wanted.height) ||
+        width >= static_cast<UINT>(stored.width) || FAILED(transform->GetClosestPixelFormat(&format))) {
+        return false;
+    }
+    ComRef<IWICBitmap> bitmap;
+    ComRef<IWICBitmapLock> lock;
+    const WICRect whole = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    UINT stride = 0;
+    UINT bytes = 0;
+    BYTE* pixels = nullptr;
+    if (FAILED(factory->CreateBitmap(width, height, format, WICBitmapCacheOnDemand, bitmap.Out())) ||
+        FAILED(bitmap->Lock(&whole, WICBitmapLockWrite, lock.Out())) || FAILED(lock->GetStride(&stride)) ||
+        FAILED(lock->GetDataPointer(&bytes, &pixels)) ||
+        FAILED(transform->CopyPixels(nullptr, width, height, &format, WICBitmapTransformRotate0, stride, bytes,
+                                     pixels))) {
+        return false;
+    }
+    std::swap(*reduced.Out(), *bitmap.Out());
+    return true;
+}
+
 // Formats a scaler reads as whole pixels of a few bytes: scaling such a frame
 // before converting it lets the decoder scale while it decodes. Palette
 // indices or packed bits must be converted first, or the scaler would blend
 // indices.
-static bool ScalesBeforeConverting(IWICBitmapFrameDecode* frame)
+static bool ScalesBeforeConverting(IWICBitmapSource* frame)
 {
     WICPixelFormatGUID format = {};
     if (FAILED(frame->GetPixelFormat(&format))) {
@@ -133,8 +215,8 @@ static bool ConvertToBgra(IWICFormatConverter* converter, IWICBitmapSource*& sou
 }
 
 // The frame as `size` pixels of 32-bit BGRA, top-down, into `pixels`.
-static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
-                             PixelSize stored, PixelSize size, uint8_t* pixels)
+static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapSource* frame, PixelSize stored,
+                             PixelSize size, uint8_t* pixels)
 {
     ComRef<IWICBitmapScaler> scaler;
     ComRef<IWICFormatConverter> converter;
@@ -153,10 +235,11 @@ static bool CopyScaledPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode*
     }
     // Wine's scaler and converter each allocate for the whole rectangle asked
     // for, the scaler in source rows of the full photo's width: strips keep
-    // those buffers small.
+    // those buffers small, however far the photo is scaled down.
     const UINT stride = static_cast<UINT>(size.width) * kBytesPerPixel;
-    for (int top = 0; top < size.height; top += kRowsPerCopy) {
-        const int rows = size.height - top < kRowsPerCopy ? size.height - top : kRowsPerCopy;
+    const int rowsPerCopy = ScaledRowsPerCopy(stored.height, size.height, kSourceRowsPerCopy, kRowsPerCopy);
+    for (int top = 0; top < size.height; top += rowsPerCopy) {
+        const int rows = size.height - top < rowsPerCopy ? size.height - top : rowsPerCopy;
         const WICRect strip = {0, top, size.width, rows};
         if (FAILED(source->CopyPixels(&strip, stride, stride * static_cast<UINT>(rows),
                                       pixels + static_cast<size_t>(top) * stride))) {
@@ -209,8 +292,21 @@ static PictureDecode DecodeStoredPicture(const wchar_t* path, PixelSize largestM
     picture.upright = uprightSize;
     picture.pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.width) * size.height *
                                                     kBytesPerPixel]);
-    if (picture.pixels == nullptr ||
-        !CopyScaledPixels(factory.Get(), frame.Get(), stored, picture.size, picture.pixels.get())) {
+    if (picture.pixels == nullptr) {
+        return PictureDecode::NotDecodable;
+    }
+    ComRef<IWICBitmap> reduced;
+    UINT reducedWidth = 0;
+    UINT reducedHeight = 0;
+    const bool fromReduced = DecodeReduced(factory.Get(), frame.Get(), stored, picture.size, reduced) &&
+                             SUCCEEDED(reduced->GetSize(&reducedWidth, &reducedHeight));
+    IWICBitmapSource* source = frame.Get();
+    PixelSize sourceSize = stored;
+    if (fromReduced) {
+        source = reduced.Get();
+        sourceSize = {static_cast<int>(reducedWidth), static_cast<int>(reducedHeight)};
+    }
+    if (!CopyScaledPixels(factory.Get(), source, sourceSize, picture.size, picture.pixels.get())) {
         return PictureDecode::NotDecodable;
     }
     return PictureDecode::Decoded;
@@ -322,13 +418,16 @@ static bool DecodeThroughOle(wchar_t* path, PixelSize largestMonitor, int maxTex
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture)
 {
-    const PictureDecode result = DecodePictureFile(path, largestMonitor, maxTextureSide, picture);
-    if (result != PictureDecode::NotDecodable) {
-        return result;
+    PictureDecode result = DecodePictureFile(path, largestMonitor, maxTextureSide, picture);
+    if (result == PictureDecode::NotDecodable) {
+        // The OLE loader takes a writable path; it does not change it.
+        std::wstring writablePath(path);
+        result = DecodeThroughOle(writablePath.data(), largestMonitor, maxTextureSide, picture)
+                     ? PictureDecode::Decoded
+                     : PictureDecode::NotDecodable;
     }
-    // The OLE loader takes a writable path; it does not change it.
-    std::wstring writablePath(path);
-    return DecodeThroughOle(writablePath.data(), largestMonitor, maxTextureSide, picture)
-               ? PictureDecode::Decoded
-               : PictureDecode::NotDecodable;
+    if (result == PictureDecode::Decoded) {
+        ReadFileFacts(path, picture);
+    }
+    return result;
 }

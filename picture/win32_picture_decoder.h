@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "picture/exif_facts.h"
 #include "picture/picture_math.h"
 
 enum class PictureDecode {
@@ -22,6 +23,11 @@ struct DecodedPicture {
     // its shape, which the texture's power-of-two sides do not keep.
     // {0, 0} where it is not known (a cached copy).
     PixelSize upright = {0, 0};
+    // What the file says of itself, for its caption: its EXIF date taken and
+    // position, and its last-write time (a FILETIME's count; 0 unknown).
+    ExifFacts facts;
+    uint64_t modified = 0;
+    bool fromCopy = false;  // a cached copy's pixels: the file itself was not read
 };
 
 // Decodes the first frame (or page) of a picture file through the Windows
@@ -33,10 +39,16 @@ PictureDecode DecodePictureFile(const wchar_t* path, PixelSize largestMonitor, i
 
 // DecodePictureFile, and where the imaging component has no decoder for the
 // file (a metafile, for instance), the OLE picture loader drawing it at the
-// screen's resolution into the same kind of buffer. Any thread with a COM
+// screen's resolution into the same kind of buffer. A decoded picture has its
+// file's facts too. Any thread with a COM
 // apartment; no rendering context needed.
 PictureDecode DecodeAnyPictureFile(const wchar_t* path, PixelSize largestMonitor, int maxTextureSide,
                                    DecodedPicture& picture);
+
+// Reads the facts of a picture's file (DecodedPicture) into `picture`: a
+// file without EXIF, with a broken block or in a format that has none has
+// only its last-write time; one that cannot be opened, none.
+void ReadFileFacts(const wchar_t* path, DecodedPicture& picture);
 
 // A 32-bit uncompressed bitmap's header; a positive height makes the rows
 // bottom-up.

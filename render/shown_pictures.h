@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "geometry/pixel_size.h"
 
@@ -18,4 +19,11 @@ struct ShownPictures {
     uint32_t incomingTexture = 0;
     PixelSize incomingSize = {0, 0};
     float fade = 0.0f;
+    // The pictures' captions (UTF-8 lines), "" for none: the desktop, the
+    // built-in picture and black have none. `pictureNumber` counts the
+    // monitor's pictures, the incoming one being pictureNumber + 1, so that
+    // each caption can stand a little apart from the one before.
+    std::string caption;
+    std::string incomingCaption;
+    uint32_t pictureNumber = 0;
 };

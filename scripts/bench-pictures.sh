@@ -17,11 +17,15 @@
 # for one 24-megapixel photo against one small one (without the picture
 # cache, whose copies would show before the walk finds anything).
 #
+# And the preview: the saver drawing into a 152 x 112 box (the screen saver
+# settings' preview) on a 2560 x 1440 screen, with a 24-megapixel and a small
+# JPEG: its peak resident memory.
+#
 # And the picture cache: a folder of 40 photos changing every 5 s for
 # 200 s, with CacheMegabytes=16 and then the default cap: the cache's size
 # and the copies it holds at the end.
 #
-#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow, library or cache: that case only]
+#   scripts/bench-pictures.sh [runs per photo, default 3] [slideshow, library, cache or preview: that case only]
 #
 # The report goes to build/bench/pictures-report.md and to standard output.
 set -eu
@@ -277,6 +281,55 @@ bench_library() {
     end_display
 }
 
+# run_preview FILE: prints the peak resident memory (MiB) of the saver drawing
+# FILE in a preview box for 8 s.
+run_preview() {
+    printf '[Vitrane settings]\r\nCustomPicture=%s\r\nUseCustomPic=1\r\n' "$(winepath -w "$1")" \
+        >"$(dirname "$saver")/Vitrane.ini"
+    wine "$preview_host" 0 0 152 112 "$(winepath -w "$saver")" --close-after 8 >/dev/null 2>&1 &
+    local host=$! pid
+    pid=$(saver_pid)
+    sleep 7
+    awk '/VmHWM/ { printf "%.1f\n", $2 / 1024 }' "/proc/$pid/status"
+    wait "$host" || true
+}
+
+preview_rows() {
+    local label file
+    echo "| custom picture | peak resident memory, MiB |"
+    echo "| --- | --- |"
+    for entry in "6000 x 4000 JPEG:photo-6000x4000.jpg" "640 x 480 JPEG:photo-640x480.jpg"; do
+        label=${entry%%:*} file=$pictures/${entry#*:}
+        echo "| $label | $(for _ in $(seq "$runs"); do run_preview "$file"; done | summary) |"
+    done
+}
+
+bench_preview() {
+    preview_host=$bench_build/preview_host.exe
+    x86_64-w64-mingw32-g++ -O2 -static -DWIN32_LEAN_AND_MEAN -DNOMINMAX tests/e2e/preview_host.cpp \
+        -o "$preview_host" -luser32 -lgdi32
+    make_photo "$pictures/photo-6000x4000.jpg" 6000 4000
+    make_photo "$pictures/photo-640x480.jpg" 640 480
+    start_display 2560 1440
+    wineserver -k 2>/dev/null || true
+    {
+        echo "## Preview, $(date -u +%Y-%m-%d), 152 x 112 box on a 2560 x 1440 screen, median of $runs runs"
+        echo
+        echo "Load averages before: $(uptime | sed 's/.*load average: //')"
+        echo
+        preview_rows
+        echo
+        echo "Load averages after: $(uptime | sed 's/.*load average: //')"
+        echo
+    } | tee -a "$report"
+    end_display
+}
+
+if [ "$only" = preview ]; then
+    : >"$report"
+    bench_preview
+    exit 0
+fi
 if [ "$only" = cache ]; then
     : >"$report"
     bench_cache
@@ -317,3 +370,4 @@ end_display
 bench_slideshow
 bench_library
 bench_cache
+bench_preview

@@ -18,7 +18,7 @@ build() {
     clang++ "${flags[@]}" "tests/fuzz/$name.cpp" "$@" -o "$out/$name"
 }
 build ini_bytes_fuzz settings/ini_text.cpp text/ascii_case.cpp text/utf8.cpp
-build exif_orientation_fuzz picture/exif_orientation.cpp
+build exif_orientation_fuzz picture/exif_tiff.cpp picture/exif_orientation.cpp picture/exif_facts.cpp
 
 status=0
 # Each target starts from what earlier runs found and from its seeds, if any.

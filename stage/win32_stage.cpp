@@ -24,6 +24,10 @@ Stage::Stage(const StageChoice& chosen, bool keepsDesktop)
                                                    static_cast<uint32_t>(PerformanceCounterMicroseconds()));
     clock = ownClock.get();
     monitors.AddOverlay(std::move(ownClock));
+    auto captionOverlay = std::make_unique<CaptionOverlay>([this](size_t index) { return monitors.Part(index).piece; });
+    captions = captionOverlay.get();
+    captions->SetShown(choice.captionsShown);
+    monitors.AddOverlay(std::move(captionOverlay));
 }
 
 void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput)
@@ -31,11 +35,11 @@ void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& o
     monitors.LayOut(shown, output, fillOutput);
     fillsOutput = fillOutput;
     DarkenOthers();
-    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
-        slideshow.SetMonitorShapes(MonitorShapes());
-    }
     if (!shown.empty()) {
         clock->ShowFor(MonitorDpi(shown.front().area), shown.front().area.Height());
+    }
+    if (choice.source == PictureSource::Folder && choice.monitorPictures) {
+        slideshow.SetMonitorShapes(MonitorShapes());
     }
 }
 
@@ -119,6 +123,7 @@ bool Stage::Choose(const StageChoice& next)
     const bool newPictures = !SamePictures(choice, next);
     const bool newSurfaces = !SameSurfaces(choice, next);
     choice = next;
+    captions->SetShown(choice.captionsShown);
     if (newPictures) {
         slideshow.Stop();
         builtIn.reset();

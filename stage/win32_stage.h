@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/win32_slideshow.h"
+#include "overlay/win32_caption_overlay.h"
 #include "overlay/win32_clock_overlay.h"
 #include "picture/picture_math.h"
 #include "render/monitor_layout.h"
@@ -82,6 +83,7 @@ private:
     // The slideshow's textures outlive the monitors that show them.
     Slideshow slideshow;
     MonitorSet monitors;
+    CaptionOverlay* captions = nullptr;  // owned by the monitors
     bool fillsOutput = false;
     ClockOverlay* clock;  // one of the monitors' overlays
 };

@@ -2,8 +2,8 @@
 # The installer, run silently by an ordinary user, puts the saver in the
 # user's programs folder, makes it the chosen screensaver and lists it among
 # the user's apps; the installed saver runs. An upgrade keeps the screensaver
-# the user chose since, and one that cannot write its files leaves the old
-# version whole; the Start menu's entry makes Vitrane the screensaver again.
+# the user chose since, and one that cannot write its files, or cannot put
+# its uninstaller in place after its program, leaves the old version whole; the Start menu's entry makes Vitrane the screensaver again.
 # The silent uninstaller takes all of it away but the settings, and puts back
 # the screensaver that Vitrane replaced, even where the chosen path is spelt
 # short. Then the MSI, as the administrator: installed into the system
@@ -103,6 +103,16 @@ code=$?
 chmod 755 "$unix_folder"
 e2e_expect blocked_upgrade_stops "exit code $code, not 2 (stopped by the installer)" test "$code" = 2
 e2e_expect blocked_upgrade_leaves_old "$(ls -l "$unix_folder")" \
+    eval 'cmp -s "$E2E_WORK/old.scr" "$unix_folder/Vitrane.scr" && test "$(ls -l "$unix_folder")" = "$listing_before"'
+# Where the program has taken its place and the uninstaller then cannot (a
+# file of another owner, in a folder where only owners may rename), the old
+# program comes back and nothing is left behind.
+chown root "$unix_folder" "$unix_folder/Uninstall.exe" && chmod 1777 "$unix_folder"
+e2e_run_wine 30 "$(e2e_winpath "$E2E_WORK/setup.exe")" /S >/dev/null
+code=$?
+chown "$E2E_USER" "$unix_folder" "$unix_folder/Uninstall.exe" && chmod 755 "$unix_folder"
+e2e_expect half_upgrade_stops "exit code $code, not 2 (stopped by the installer)" test "$code" = 2
+e2e_expect half_upgrade_puts_old_back "$(ls -l "$unix_folder")" \
     eval 'cmp -s "$E2E_WORK/old.scr" "$unix_folder/Vitrane.scr" && test "$(ls -l "$unix_folder")" = "$listing_before"'
 e2e_run_wine 30 "$(e2e_winpath "$E2E_WORK/setup.exe")" /S >/dev/null
 code=$?

@@ -29,7 +29,6 @@ run_saver() {
         [ "${3:-}" = whole ] && colours=""
         picture_check_upright "${tag}_${name}_upright" "$piece" "$colours"
         e2e_check_surface_box "${tag}_${name}_surface_box" "$piece" "$w" "$h"
-        e2e_check_surface_rings "${tag}_${name}_surface_rings" "$piece" "$w" "$h"
     done
 }
 

@@ -1,4 +1,4 @@
-# Shared by the picture scenarios (picture_desktop.sh, picture_file.sh), after
+# Shared by the picture scenarios (fullscreen.sh, picture_file.sh), after
 # lib.sh: the quadrant test picture and the judging of what the water surface
 # shows.
 #

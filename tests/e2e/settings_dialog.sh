@@ -125,7 +125,7 @@ check_preview() {
     e2e_deadline 20
     if e2e_await settings_preview_shows_desktop "no water over the desktop in the preview" shows_desktop; then
         e2e_pass settings_preview_shows_desktop
-        e2e_check_surface_rings settings_preview_rings "$first" "$w" "$h"
+        e2e_check_surface_box settings_preview_surface_box "$first" "$w" "$h"
         e2e_await settings_preview_animates "the preview never changed" moved && e2e_pass settings_preview_animates
     fi
 

@@ -233,8 +233,9 @@ check_policy() {
     VITRANE_E2E_POLICY=$(e2e_winpath "$pictures")
     export VITRANE_E2E_POLICY
     # The prefix is shared by every scenario: no policy of an earlier, broken
-    # run may stay behind.
+    # run may stay behind, nor this one's however the script ends.
     wine reg delete "$key" /f >/dev/null 2>&1
+    e2e_at_exit e2e_run_wine 30 reg delete "$key" /f
     wine reg add "$key" /v CustomPicture /t REG_EXPAND_SZ /d '%VITRANE_E2E_POLICY%\sea.bmp' /f >/dev/null 2>&1 ||
         e2e_fail "${name}_reg_add" "reg add failed"
     expect_full_screen_shows "$name" "$saver" "$sea_colour"

@@ -7,7 +7,10 @@
 #include <new>
 
 #include "clock/win32_clock.h"
+#include "library/win32_caption.h"
 #include "library/win32_slideshow.h"
+#include "picture/exif_bytes.h"
+#include "picture/picture_test_data.h"
 #include "picture/picture_test_files.h"
 #include "text/win32_wide.h"
 #include "win32_gl_fixture.h"
@@ -178,6 +181,50 @@ TEST(Win32Slideshow, StopsWhateverAllocationFails)
         }
         EXPECT_LT(failAt, 500);
     }
+}
+
+// A photo with EXIF in a subfolder and a bitmap without it beside: each
+// monitor's caption comes with its picture, the date from EXIF or the file.
+TEST(Win32Slideshow, EachPictureBringsItsCaption)
+{
+    using namespace exif_bytes;
+    HiddenGLContext gl;
+    ASSERT_TRUE(gl.Ready());
+    ScratchFolder folder;
+    (void)folder.MakeFolder("Holidays");
+    (void)folder.MakeFolder("Holidays\\Crete");
+    Bytes photo = picture_test::TestResource(IDR_QUADRANTS_JPEG);
+    const Bytes tiff = Tiff(false, {}, {Ascii(0x9003, "2019:08:12 10:00:00")},
+                            {Ascii(1, "S"), {2, 5, {3385, 100, 0, 1, 0, 1}}, Ascii(3, "W"), {4, 5, {70, 1, 39, 1, 0, 1}}});
+    const Bytes app1 = Jpeg(tiff);  // SOI, APP0, APP1, scan: the APP1 goes in after the photo's SOI
+    photo.insert(photo.begin() + 2, app1.begin() + 11, app1.end() - 6);
+    (void)folder.Write("Holidays\\Crete\\photo.jpg", photo);
+    const std::string lake = folder.Write("Lake.bmp", picture_test::MakeBmpFile(8, 8, picture_test::QuadrantColour));
+    const HANDLE file = CreateFileA(lake.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const SYSTEMTIME june = {2015, 6, 0, 1, 12, 0, 0, 0};
+    FILETIME written = {};
+    ASSERT_TRUE(SystemTimeToFileTime(&june, &written));
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    (void)CloseHandle(file);
+    const LongDateWriter userLongDate = longDateWriter;
+    longDateWriter = [](const CalendarDate& d) { return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day); };
+
+    Slideshow show;
+    SlideshowChoice choice;
+    choice.folder = folder.Path();
+    choice.monitors = 2;
+    show.Start(choice, {64, 64}, DiskSlideshowFiles());
+    const auto caption = [&show](int monitor) {
+        ShownPictures c;
+        show.ShowOn(monitor, c);
+        return c.incomingCaption.empty() ? c.caption : c.incomingCaption;
+    };
+    RunFrames(show, [&] { return !caption(0).empty() && !caption(1).empty(); });
+    longDateWriter = userLongDate;
+    const std::string a = caption(0);
+    const std::string b = caption(1);
+    const std::string crete = "Holidays\\Crete\n2019-8-12   33.9\xC2\xB0 S, 70.7\xC2\xB0 W";
+    EXPECT_TRUE((a == crete && b == "Lake\n2015-6-1") || (b == crete && a == "Lake\n2015-6-1")) << a << " | " << b;
 }
 
 }  // namespace

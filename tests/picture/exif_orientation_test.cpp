@@ -7,46 +7,20 @@
 #include <vector>
 
 #include "picture/exif_orientation.h"
+#include "exif_bytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace exif_bytes;
 
-void Put(Bytes& b, uint32_t v, int size, bool big)
-{
-    for (int k = 0; k < size; ++k) {
-        b.push_back(uint8_t(v >> (8 * (big ? size - 1 - k : k))));
-    }
-}
-
-// A TIFF structure whose first directory holds a width tag, then `tag` of
-// `type` with `value`.
+// A TIFF structure whose first directory (at `ifd`) holds a width tag, then
+// `tag` of `type` with `value`.
 Bytes Tiff(bool big, uint16_t value, uint16_t tag = 274, uint16_t type = 3, uint32_t ifd = 8)
 {
-    Bytes b = big ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
-    Put(b, 42, 2, big);
-    Put(b, ifd, 4, big);
-    Put(b, 2, 2, big);
-    for (uint16_t t : {uint16_t(256), tag}) {
-        Put(b, t, 2, big);
-        Put(b, t == 256 ? 3 : type, 2, big);
-        Put(b, 1, 4, big);
-        Put(b, t == 256 ? 640 : value, 2, big);
-        Put(b, 0, 2, big);
-    }
-    Put(b, 0, 4, big);
-    return b;
-}
-
-// A JPEG start: SOI, a JFIF APP0, the EXIF APP1 holding `tiff`, a scan.
-Bytes Jpeg(const Bytes& tiff, const std::string& header = std::string("Exif\0\0", 6))
-{
-    Bytes b = {0xFF, 0xD8, 0xFF, 0xE0, 0, 7, 'J', 'F', 'I', 'F', 0};
-    b.insert(b.end(), {0xFF, 0xE1});
-    Put(b, uint32_t(2 + header.size() + tiff.size()), 2, true);
-    b.insert(b.end(), header.begin(), header.end());
-    b.insert(b.end(), tiff.begin(), tiff.end());
-    b.insert(b.end(), {0xFF, 0xDA, 0, 2, 0x12, 0x34});
+    Bytes b = exif_bytes::Tiff(big, {{256, 3, {640}}, {tag, type, {value}}});
+    Bytes offset;
+    Put(offset, ifd, 4, big);
+    std::copy(offset.begin(), offset.end(), b.begin() + 4);
     return b;
 }
 

@@ -186,3 +186,32 @@ TEST(DecodablePictureSize, RefusesEmptyAndGiantClaims)
     EXPECT_FALSE(DecodablePictureSize({0, 100}));
     EXPECT_FALSE(DecodablePictureSize({100, -1}));
 }
+
+TEST(ReducedDecodeSize, HalvesWhileBothSidesStillHoldTheWantedSize)
+{
+    const struct {
+        PixelSize stored;
+        PixelSize wanted;
+        PixelSize expected;
+    } cases[] = {
+        {{6000, 4000}, {128, 128}, {750, 500}},    // the preview: an eighth, no further
+        {{6000, 4000}, {2048, 1024}, {3000, 2000}},
+        {{4096, 2048}, {2048, 1024}, {2048, 1024}}, // exactly half
+        {{4095, 2047}, {2048, 1024}, {2048, 1024}}, // halves round up, as decoders do
+        {{4000, 3000}, {4096, 2048}, {4000, 3000}}, // held whole: no reduction
+        {{6000, 100}, {128, 64}, {6000, 100}},      // the short side decides
+    };
+    for (const auto& c : cases) {
+        const PixelSize size = ReducedDecodeSize(c.stored, c.wanted);
+        EXPECT_EQ(c.expected.width, size.width) << c.stored.width << " x " << c.stored.height;
+        EXPECT_EQ(c.expected.height, size.height) << c.stored.width << " x " << c.stored.height;
+    }
+}
+
+TEST(ScaledRowsPerCopy, KeepsTheSourceRowsOfAStripBounded)
+{
+    EXPECT_EQ(7, ScaledRowsPerCopy(4000, 112, 256, 64));  // a photo into the preview
+    EXPECT_EQ(64, ScaledRowsPerCopy(4000, 1024, 256, 64)); // into a full screen
+    EXPECT_EQ(1, ScaledRowsPerCopy(100000, 128, 256, 64)); // never none
+    EXPECT_EQ(64, ScaledRowsPerCopy(100, 100, 256, 64));   // not scaled down
+}
