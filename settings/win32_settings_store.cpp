@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "settings/settings_file.h"
 #include "settings/settings_leftovers.h"
@@ -128,6 +130,25 @@ static std::string TidySettingsPlace(const std::string& path)
     return path;
 }
 
+// The places whose leftovers this process has dealt with since its last
+// load. A save lists a folder only for a place not among them: under Wine a
+// folder listing waits for any other one, such as a slideshow's on a share
+// that stopped answering, and the saver's exit save must not wait for that.
+// Read and changed under the settings lock only.
+static std::vector<std::string> tidiedPlaces;
+
+static std::string TidiedSettingsPlace(const std::string& path)
+{
+    if (std::find(tidiedPlaces.begin(), tidiedPlaces.end(), path) != tidiedPlaces.end()) {
+        return path;
+    }
+    const std::string place = TidySettingsPlace(path);
+    if (place == path) {
+        tidiedPlaces.push_back(path);
+    }
+    return place;
+}
+
 // One read-change-write of the settings files at a time in the user's
 // session (the saver's exit save, the dialog's OK, a second dialog), and no
 // load in the middle of one. A holder that died leaves it abandoned, which
@@ -167,7 +188,7 @@ private:
 static IniText ReadSettingsText(const std::string& path)
 {
     std::string bytes;
-    if (path.empty() || !ReadWholeFile(TidySettingsPlace(path), bytes)) {
+    if (path.empty() || !ReadWholeFile(TidiedSettingsPlace(path), bytes)) {
         return IniText();
     }
     return DecodeIniBytes(bytes, Utf8FromAnsi);
@@ -197,6 +218,7 @@ void LoadSettings(const std::string& programDirectory)
                                      : dataFolder + "\\" + userSettingsFolderName + "\\" + settingsFileName;
     sources.policy = PolicyEntries(ReadPolicyValue);
     const SettingsFilesLock lock;
+    tidiedPlaces.clear();
     sources.besideFile = IniSectionEntries(ReadSettingsText(iniPath).text, settingsSection);
     sources.userFile = IniSectionEntries(ReadSettingsText(userIniPath).text, settingsSection);
 
@@ -293,7 +315,7 @@ SettingsFileReplace settingsFileReplace = ReplaceFileOrMove;
 static bool ReplaceSettingsFile(const std::string& path, const std::vector<SettingEntry>& entries)
 {
     // A new file must not hide the contents a save stopped half way left.
-    if (TidySettingsPlace(path) != path) {
+    if (TidiedSettingsPlace(path) != path) {
         return false;
     }
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
@@ -322,6 +344,8 @@ static bool ReplaceSettingsFile(const std::string& path, const std::vector<Setti
         if (!exists || FileExists(path)) {
             (void)DeleteFileW(temporary.c_str());
         }
+        // What it left is for the next save to find.
+        tidiedPlaces.clear();
         return false;
     }
     if (exists) {
@@ -354,7 +378,7 @@ bool SaveSettings(const std::vector<SettingEntry>& entries, std::string& failedP
     }
     // The user's file counts as there where a save stopped half way left it
     // aside: written beside the program, the values would stay hidden behind it.
-    const bool perUserFileExists = !userIniPath.empty() && FileExists(TidySettingsPlace(userIniPath));
+    const bool perUserFileExists = !userIniPath.empty() && FileExists(TidiedSettingsPlace(userIniPath));
     for (const SettingsPlace place : SavePlaces(!userIniPath.empty(), perUserFileExists)) {
         const std::string& path = place == SettingsPlace::perUser ? userIniPath : iniPath;
         if (place == SettingsPlace::perUser) {

@@ -300,8 +300,8 @@ TEST_F(LoadSettingsTest, LeftoversNeverOutliveANewerSave)
     const std::string userFolder = userData.MakeFolder("Roaming") + "\\Vitrane";
     ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(userFolder).c_str(), nullptr));
     const std::string userFile = userFolder + "\\Vitrane.ini";
-    LoadSettings(folder.Path());
     WriteBytes(userFile + ".1-0.tmp.old", "[Vitrane settings]\r\nSpeed=150\r\nWaveStyle=1\r\n");
+    LoadSettings(folder.Path());
     std::string failedPath;
     ASSERT_TRUE(SaveSettings({{"Speed", "200"}}, failedPath));
     bool exists = true;
