@@ -1,5 +1,7 @@
 #include "stage/win32_stage.h"
 
+#include <algorithm>
+
 #include "clock/win32_clock.h"
 #include "overlay/win32_monitor_dpi.h"
 #include "stage/win32_look.h"
@@ -41,6 +43,11 @@ void Stage::LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& o
     }
 }
 
+size_t Stage::LitMonitors() const
+{
+    return choice.mainMonitorOnly && !fillsOutput ? std::min<size_t>(1, monitors.Count()) : monitors.Count();
+}
+
 void Stage::DarkenOthers()
 {
     for (size_t i = 0; i < monitors.Count(); ++i) {
@@ -68,12 +75,12 @@ SharedPicture Stage::StillPicture(const MonitorPart& /*monitor*/, const SharedPi
     return nullptr;
 }
 
-// Each monitor's shape, in the layout's order, as the slideshow matches
+// Each lit monitor's shape, in the layout's order, as the slideshow matches
 // pictures to them.
 std::vector<PictureShape> Stage::MonitorShapes() const
 {
     std::vector<PictureShape> shapes;
-    for (size_t i = 0; i < monitors.Count(); ++i) {
+    for (size_t i = 0; i < LitMonitors(); ++i) {
         const ScreenRect& piece = monitors.Part(i).piece;
         shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
     }
@@ -92,9 +99,8 @@ void Stage::StartSlideshow()
         slides.includeSubfolders = choice.includeSubfolders;
         slides.slideSeconds = choice.slideSeconds;
         slides.previous = choice.lastFolderPicture;
-        // A dark monitor needs no pictures of its own; the one slot left is
-        // the main monitor's, of its shape.
-        slides.monitors = choice.monitorPictures && !choice.mainMonitorOnly ? static_cast<int>(monitors.Count()) : 1;
+        // A dark monitor needs no pictures of its own.
+        slides.monitors = choice.monitorPictures ? static_cast<int>(LitMonitors()) : 1;
         if (choice.monitorPictures) {
             slides.monitorShapes = MonitorShapes();
         }

@@ -39,7 +39,8 @@ public:
     void CaptureJoining(const std::vector<DisplayMonitor>& joining) { monitors.CaptureJoining(joining); }
     // See MonitorSet::LayOut; the first monitor is the main one. With the
     // choice's mainMonitorOnly, every other monitor is dark. The slideshow
-    // follows the monitors' new shapes. Needs the rendering context current.
+    // follows the lit monitors' new shapes. Needs the rendering context
+    // current.
     void LayOut(const std::vector<DisplayMonitor>& shown, const ScreenRect& output, bool fillOutput = false);
     // Starts the slideshow where the choice shows files, decoded for
     // `pictureSize` (the largest monitor's, or a preview's own size). Needs
@@ -71,6 +72,9 @@ private:
     // Only the main monitor lights where the choice says so; the previews'
     // one surface always does.
     void DarkenOthers();
+    // How many monitors show water: the first only where the others are
+    // dark.
+    size_t LitMonitors() const;
     std::vector<PictureShape> MonitorShapes() const;
 
     StageChoice choice;

@@ -84,6 +84,15 @@ TEST(StageTest, AFilesPictureReachesTheMonitorsWithItsOwnSize)
     EXPECT_EQ(choice.file, stage.ShownPicture());
 }
 
+std::vector<bool> Darkness(Stage& stage)
+{
+    std::vector<bool> dark;
+    for (size_t i = 0; i < stage.Monitors().Count(); ++i) {
+        dark.push_back(stage.Monitors().IsDark(i));
+    }
+    return dark;
+}
+
 TEST(StageTest, MainMonitorOnlyDarkensTheOthersThroughChangesButNeverAPreview)
 {
     HiddenGLContext context;
@@ -91,32 +100,19 @@ TEST(StageTest, MainMonitorOnlyDarkensTheOthersThroughChangesButNeverAPreview)
     StageChoice choice;
     choice.source = PictureSource::BuiltIn;
     choice.mainMonitorOnly = true;
-    Stage stage(choice);
-    const auto darkness = [&] {
-        std::vector<bool> dark;
-        for (size_t i = 0; i < stage.Monitors().Count(); ++i) {
-            dark.push_back(stage.Monitors().IsDark(i));
-        }
-        return dark;
-    };
+    Stage stage(choice), preview(choice);
     const std::vector<DisplayMonitor> three{{{0, 0, 64, 48}, "A"}, {{64, 0, 96, 32}, "B"}, {{96, 0, 128, 32}, "C"}};
     stage.LayOut(three, {0, 0, 128, 48});
-    EXPECT_EQ(darkness(), std::vector<bool>({false, true, true}));
-
+    EXPECT_EQ(Darkness(stage), std::vector<bool>({false, true, true}));
     // B becomes the main monitor and D is plugged in: A goes dark, B lights.
-    const std::vector<DisplayMonitor> changed{{{0, 0, 32, 32}, "B"}, {{32, 0, 96, 48}, "A"}, {{96, 0, 99, 3}, "D"}};
-    stage.LayOut(changed, {0, 0, 99, 48});
-    EXPECT_EQ(darkness(), std::vector<bool>({false, true, true}));
-
+    stage.LayOut({{{0, 0, 32, 32}, "B"}, {{32, 0, 96, 48}, "A"}, {{96, 0, 99, 3}, "D"}}, {0, 0, 99, 48});
+    EXPECT_EQ(Darkness(stage), std::vector<bool>({false, true, true}));
     choice.mainMonitorOnly = false;
     stage.Choose(choice);
-    EXPECT_EQ(darkness(), std::vector<bool>({false, false, false}));
-
+    EXPECT_EQ(Darkness(stage), std::vector<bool>({false, false, false}));
     // A preview's one surface shows, whatever the choice.
-    choice.mainMonitorOnly = true;
-    Stage preview(choice);
     preview.LayOut({three.front()}, three.front().area, true);
-    EXPECT_FALSE(preview.Monitors().IsDark(0));
+    EXPECT_EQ(Darkness(preview), std::vector<bool>({false}));
 }
 
 }  // namespace
