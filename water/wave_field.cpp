@@ -42,6 +42,15 @@ double SmoothStep(double x)
     return x * x * (3.0 - 2.0 * x);
 }
 
+// The waves' share of their full height at x (0 to 1) of the rise: still for
+// the first frames (a thirtieth of their height a third of the way in),
+// smooth at both ends.
+double RiseAt(double x)
+{
+    const double clamped = std::min(1.0, std::max(0.0, x));
+    return SmoothStep(clamped * clamped);
+}
+
 // One step of the wave equation for one row: `next` holds the row one step
 // ago on entry and the new row on return. The Laplacian takes the diagonal
 // neighbours too, with weights that make it the same in every direction, so
@@ -157,7 +166,7 @@ void WaveField::AdvanceTo(double seconds)
 
     double rise = 1.0;
     if (!risen) {
-        rise = SmoothStep((seconds - startSeconds) / riseSeconds);
+        rise = RiseAt((seconds - startSeconds) / riseSeconds);
         risen = rise >= 1.0;
     }
     // Radians of the classic phase, reduced in double so that a long run keeps
@@ -219,7 +228,7 @@ void WaveField::AdvanceRain(double seconds)
     }
     const double riseSteps = riseSeconds * stepsPerSecond;
     for (int64_t k = 0; k < due; ++k) {
-        DropRandomly(SmoothStep(static_cast<double>(stepsDone) / riseSteps));
+        DropRandomly(RiseAt(static_cast<double>(stepsDone) / riseSteps));
         Step();
         ++stepsDone;
     }

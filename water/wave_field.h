@@ -28,7 +28,9 @@
 // spread, cross, reflect at the edges and fade.
 //
 // Every style rises from still water over the first riseSeconds: the first
-// frame (time 0) is flat, so the picture beneath shows exactly as it is.
+// frame (time 0) is flat, so the picture beneath shows exactly as it is, and
+// the rise starts slowly enough that the first frames a person (or a
+// screenshot) sees are still the picture to the pixel.
 //
 // Init sizes everything; nothing is allocated afterwards.
 class WaveField {
@@ -41,7 +43,7 @@ public:
     // a stall the water skips ahead instead of holding up the frame.
     static constexpr int32_t maxStepsPerAdvance = 30;
     // How long the waves take to rise from still water after time 0.
-    static constexpr double riseSeconds = 1.5;
+    static constexpr double riseSeconds = 2.0;
     // How fast a rain ring spreads at Speed 100 %: monitor heights (rows of
     // the grid, all of them) per second. Speed scales it.
     static constexpr double ringHeightsPerSecond = 0.22;

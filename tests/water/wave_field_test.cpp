@@ -32,7 +32,7 @@ TEST(WaveField, TheSameHeightsAfterOneSecondAtAnyFrameRate)
         WaveField at60;
         at60.Init(64, 36, mode, 130, 5);
         RunFrames(at60, 60, 0.0, 1.0);
-        ASSERT_GT(LargestHeight(at60), 0.05f) << mode;
+        ASSERT_GT(LargestHeight(at60), 0.02f) << mode;  // risen enough to tell frame rates apart
         for (const int32_t rate : {30, 144}) {
             WaveField other;
             other.Init(64, 36, mode, 130, 5);
