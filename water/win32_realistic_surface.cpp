@@ -75,6 +75,20 @@ void SetPlace(const ShaderFunctions& gl, GLint placeLocation, GLint areaLocation
     gl.uniform4f(areaLocation, place.left, place.bottom, place.right, place.top);
 }
 
+// The pictures lie at about their own size on the monitor (the desktop's
+// piece exactly, a picture decoded for the largest monitor nearly), so the
+// look reads them at the nearest texel: still water shows them pixel for
+// pixel all the same, and a software renderer reads one texel instead of
+// four. The classic look, which stretches them, filters them again.
+void SetPictureFilter(GLuint texture, GLint filter)
+{
+    if (texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    }
+}
+
 void DrainErrors()
 {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
@@ -215,8 +229,10 @@ bool RealisticSurface::Draw()
     SetPlace(gl, pass.incomingPlace, pass.incomingArea, incoming.place);
     gl.uniform1f(pass.fade, fade);
     gl.activeTexture(GL_TEXTURE0 + incomingUnit);
+    SetPictureFilter(incoming.texture, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, incoming.texture);
     gl.activeTexture(GL_TEXTURE0 + shownUnit);
+    SetPictureFilter(shown.texture, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, shown.texture);
     gl.activeTexture(GL_TEXTURE0 + lightUnit);
     glBindTexture(GL_TEXTURE_2D, lightTexture);
@@ -236,8 +252,10 @@ bool RealisticSurface::Draw()
     // the fixed-function state as it was: no program, unit 0 active.
     gl.useProgram(0);
     gl.activeTexture(GL_TEXTURE0 + incomingUnit);
+    SetPictureFilter(incoming.texture, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
     gl.activeTexture(GL_TEXTURE0 + shownUnit);
+    SetPictureFilter(shown.texture, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
     gl.activeTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
