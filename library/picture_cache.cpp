@@ -8,8 +8,9 @@
 static const char entryMagic[4] = {'V', 'T', 'P', 'C'};
 static const char listingMagic[4] = {'V', 'T', 'P', 'L'};
 static const char indexMagic[4] = {'V', 'T', 'P', 'I'};
-// Entries and the index carry the pictures' shapes since version 2.
-static const uint32_t entryVersion = 2;
+// The index carries the pictures' shapes since version 2, the entries their
+// own sizes since version 3.
+static const uint32_t entryVersion = 3;
 static const uint32_t listingVersion = 1;
 static const uint32_t indexVersion = 2;
 static const char entrySuffix[] = ".vpc";
@@ -142,7 +143,7 @@ static uint64_t PixelBytes(PixelSize size)
     return static_cast<uint64_t>(size.width) * static_cast<uint64_t>(size.height) * 4;
 }
 
-std::string EncodeCacheEntry(const CachedFileKey& key, PictureShape shape, PixelSize size, const uint8_t* pixels)
+std::string EncodeCacheEntry(const CachedFileKey& key, PixelSize upright, PixelSize size, const uint8_t* pixels)
 {
     if (!StorableSize(size) || key.path.size() > longestPath) {
         return std::string();
@@ -153,7 +154,8 @@ std::string EncodeCacheEntry(const CachedFileKey& key, PictureShape shape, Pixel
     PutNumber(bytes, entryVersion, 4);
     PutNumber(bytes, key.fileSize, 8);
     PutNumber(bytes, key.modified, 8);
-    PutNumber(bytes, static_cast<uint64_t>(shape), 1);
+    PutNumber(bytes, static_cast<uint32_t>(std::max(0, upright.width)), 4);
+    PutNumber(bytes, static_cast<uint32_t>(std::max(0, upright.height)), 4);
     PutNumber(bytes, static_cast<uint32_t>(size.width), 4);
     PutNumber(bytes, static_cast<uint32_t>(size.height), 4);
     PutText(bytes, key.path);
@@ -168,14 +170,16 @@ static bool ReadEntryHeader(FieldReader& reader, CacheEntryHeader& header)
 {
     uint64_t width = 0;
     uint64_t height = 0;
-    uint64_t shape = 0;
+    uint64_t uprightWidth = 0;
+    uint64_t uprightHeight = 0;
     if (!reader.Magic(entryMagic, entryVersion) || !reader.Number(header.key.fileSize, 8) ||
-        !reader.Number(header.key.modified, 8) || !reader.Number(shape, 1) ||
-        shape > static_cast<uint64_t>(PictureShape::Portrait) || !reader.Number(width, 4) ||
-        !reader.Number(height, 4) || !reader.Text(header.key.path, longestPath)) {
+        !reader.Number(header.key.modified, 8) || !reader.Number(uprightWidth, 4) ||
+        !reader.Number(uprightHeight, 4) || uprightWidth > INT32_MAX || uprightHeight > INT32_MAX ||
+        !reader.Number(width, 4) || !reader.Number(height, 4) || !reader.Text(header.key.path, longestPath)) {
         return false;
     }
-    header.shape = static_cast<PictureShape>(shape);
+    header.upright = {static_cast<int>(uprightWidth), static_cast<int>(uprightHeight)};
+    header.shape = ShapeOfSize(header.upright.width, header.upright.height);
     header.size = {static_cast<int>(std::min<uint64_t>(width, largestSide + 1)),
                     static_cast<int>(std::min<uint64_t>(height, largestSide + 1))};
     return StorableSize(header.size);

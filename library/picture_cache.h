@@ -37,17 +37,18 @@ std::string CacheListingName(const std::string& folder, bool includeSubfolders);
 // listing); anything else there is left alone.
 bool IsCacheEntryName(const std::string& name);
 
-// A cache entry's whole file: the key and the picture's shape upright (its
-// copy's size, rounded for a texture, does not tell it), then the pixels
-// (four bytes each, in the decoded picture's order). Empty when the size
-// cannot be stored.
-std::string EncodeCacheEntry(const CachedFileKey& key, PictureShape shape, PixelSize size, const uint8_t* pixels);
+// A cache entry's whole file: the key and the picture's own size upright (its
+// copy's size, rounded for a texture, tells neither its shape nor how it fits
+// a monitor), then the pixels (four bytes each, in the decoded picture's
+// order). Empty when the size cannot be stored.
+std::string EncodeCacheEntry(const CachedFileKey& key, PixelSize upright, PixelSize size, const uint8_t* pixels);
 
 // What the start of an entry file says. `headerBytes` is how much of the file
 // the header takes, `entryBytes` how long the whole file must be.
 struct CacheEntryHeader {
     CachedFileKey key;
-    PictureShape shape = PictureShape::Unknown;
+    PictureShape shape = PictureShape::Unknown;  // of `upright`
+    PixelSize upright = {0, 0};  // the picture's own size, {0, 0} where unknown
     PixelSize size = {0, 0};
     size_t headerBytes = 0;
     uint64_t entryBytes = 0;

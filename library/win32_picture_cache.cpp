@@ -339,6 +339,7 @@ bool PictureCache::Load(const std::string& path, DecodedPicture& picture, const 
     picture.pixels.reset(new uint8_t[pixels.size()]);
     std::copy(pixels.begin(), pixels.end(), picture.pixels.get());
     picture.size = header.size;
+    picture.upright = header.upright;
     picture.modified = header.key.modified;
     picture.fromCopy = true;
     if (shape != nullptr) {
@@ -367,10 +368,10 @@ bool PictureCache::Store(const CachedFileKey& key, const DecodedPicture& picture
     const PictureShape shape = ShapeOfSize(picture.upright.width, picture.upright.height);
     const PixelSize copySize = CacheCopySize(picture.size, largestMonitor);
     if (copySize.width == picture.size.width && copySize.height == picture.size.height) {
-        return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, shape, copySize, picture.pixels.get()));
+        return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, picture.upright, copySize, picture.pixels.get()));
     }
     const std::vector<uint8_t> copy = DownsizePixels(picture.pixels.get(), picture.size, copySize);
-    return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, shape, copySize, copy.data()));
+    return Add(key, shape, CacheEntryName(key.path), EncodeCacheEntry(key, picture.upright, copySize, copy.data()));
 }
 
 bool PictureCache::Drop(const std::string& path)

@@ -9,13 +9,15 @@ const uint8_t pixels[16] = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 1
 TEST(PictureCache, AnEntryReadsBackAndAnyDamagedOrCutByteRejectsIt)
 {
     const CachedFileKey key = {"\\\\server\\Photos\\Beach.jpg", 123456, 0x01DB0000ABCDEF01};
-    const std::string bytes = EncodeCacheEntry(key, PictureShape::Portrait, {2, 2}, pixels);
+    const std::string bytes = EncodeCacheEntry(key, {3000, 4000}, {2, 2}, pixels);
     CacheEntryHeader header;
     std::vector<uint8_t> read;
     ASSERT_TRUE(ParseCacheEntry(bytes, header, read));
     EXPECT_EQ(std::vector<uint8_t>(pixels, pixels + 16), read);
     EXPECT_EQ(key.path, header.key.path);
     EXPECT_EQ(PictureShape::Portrait, header.shape);
+    EXPECT_EQ(3000, header.upright.width);
+    EXPECT_EQ(4000, header.upright.height);
     EXPECT_TRUE(CacheEntryFresh(header.key, 123456, 0x01DB0000ABCDEF01));
     EXPECT_FALSE(CacheEntryFresh(header.key, 123457, 0x01DB0000ABCDEF01));
     EXPECT_FALSE(CacheEntryFresh(header.key, 123456, 0x01DB0000ABCDEF02));
@@ -32,7 +34,7 @@ TEST(PictureCache, AnEntryReadsBackAndAnyDamagedOrCutByteRejectsIt)
         EXPECT_FALSE(ParseCacheEntry(bytes.substr(0, i), header, read));
     }
     EXPECT_FALSE(ParseCacheEntry(bytes + '\0', header, read));
-    EXPECT_TRUE(EncodeCacheEntry(key, PictureShape::Unknown, {0, 2}, pixels).empty());
+    EXPECT_TRUE(EncodeCacheEntry(key, {0, 0}, {0, 2}, pixels).empty());
 }
 
 TEST(PictureCache, AListingOrIndexReadsBackOnlyWhole)
