@@ -75,11 +75,12 @@ void SetPlace(const ShaderFunctions& gl, GLint placeLocation, GLint areaLocation
     gl.uniform4f(areaLocation, place.left, place.bottom, place.right, place.top);
 }
 
-// The pictures lie at about their own size on the monitor (the desktop's
-// piece exactly, a picture decoded for the largest monitor nearly), so the
-// look reads them at the nearest texel: still water shows them pixel for
-// pixel all the same, and a software renderer reads one texel instead of
-// four. The classic look, which stretches them, filters them again.
+// Full screen the pictures lie at about their own size on the monitor (the
+// desktop's piece exactly, a picture decoded for the largest monitor
+// nearly), so the look reads them at the nearest texel there: still water
+// shows them pixel for pixel all the same, and a software renderer reads one
+// texel instead of four. Shrunk into a preview they are filtered, and so
+// they are again for the classic look, which stretches them.
 void SetPictureFilter(GLuint texture, GLint filter)
 {
     if (texture != 0) {
@@ -115,6 +116,8 @@ void RealisticSurface::Release()
         glDeleteTextures(1, &lightTexture);
         lightTexture = 0;
     }
+    lightWidth = 0;
+    lightHeight = 0;
 }
 
 bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
@@ -197,7 +200,7 @@ void RealisticSurface::UploadLight(const LightMapView& map)
         }
         // One texel per cell of at most 4 x 4 pixels, read unfiltered: a
         // software renderer's filtering would cost as much as the rest of the
-        // pass, and the picture's own read is filtered.
+        // pass, and the picture's own read is enough.
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -224,15 +227,18 @@ bool RealisticSurface::Draw()
     }
     DrainErrors();
     const Pass& pass = passes[fade > 0.0f ? 1 : 0];
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GLint filter = viewport[2] * 5 >= monitorWidth * 4 ? GL_NEAREST : GL_LINEAR;
     gl.useProgram(pass.program);
     SetPlace(gl, pass.shownPlace, pass.shownArea, shown.place);
     SetPlace(gl, pass.incomingPlace, pass.incomingArea, incoming.place);
     gl.uniform1f(pass.fade, fade);
     gl.activeTexture(GL_TEXTURE0 + incomingUnit);
-    SetPictureFilter(incoming.texture, GL_NEAREST);
+    SetPictureFilter(incoming.texture, filter);
     glBindTexture(GL_TEXTURE_2D, incoming.texture);
     gl.activeTexture(GL_TEXTURE0 + shownUnit);
-    SetPictureFilter(shown.texture, GL_NEAREST);
+    SetPictureFilter(shown.texture, filter);
     glBindTexture(GL_TEXTURE_2D, shown.texture);
     gl.activeTexture(GL_TEXTURE0 + lightUnit);
     glBindTexture(GL_TEXTURE_2D, lightTexture);
@@ -275,6 +281,7 @@ RealisticWater::RealisticWater(PixelSize monitorSize, int32_t waveStyle, int32_t
 
 void RealisticWater::FallBack()
 {
+    surface.Release();
     classic = makeClassic();
     classic->Show(pictures);
     classic->Update(time);

@@ -55,8 +55,11 @@ public:
     // Why Start failed, for the log; "" after a success.
     const std::string& Failure() const { return failure; }
 
-private:
+    // Frees the programs and the light map's texture; Start makes them anew.
+    // Needs the rendering context current.
     void Release();
+
+private:
     void UploadLight(const LightMapView& map);
 
     // A program and its uniforms.
