@@ -21,6 +21,7 @@
 #include "settings/settings_file.h"
 #include "settings/win32_settings_dialog.h"
 #include "settings/win32_settings_store.h"
+#include "stage/win32_look.h"
 #include "stage/win32_stage.h"
 #include "text/win32_wide.h"
 
@@ -200,9 +201,11 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         }
         // The preview shows the primary monitor's piece only.
         const std::vector<DisplayMonitor> primary{DisplayMonitors().front()};
-        stage = std::make_unique<Stage>(ChosenStage(source, request.mode));
+        const StageChoice choice = ChosenStage(source, request.mode);
+        stage = std::make_unique<Stage>(choice);
         stage->CaptureJoining(primary);
         ShowWindow(mainWindow, SW_HIDE);
+        scene.output.depthBuffer = choice.look != realisticLookChoice;
         if (!scene.output.Setup(mainWindow, false)) {
             return false;
         }
@@ -222,8 +225,10 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         // Captured before anything of ours is shown, so that each monitor
         // holds the desktop as the user left it.
         const std::vector<DisplayMonitor> all = DisplayMonitors();
-        stage = std::make_unique<Stage>(ChosenStage(source, request.mode));
+        const StageChoice choice = ChosenStage(source, request.mode);
+        stage = std::make_unique<Stage>(choice);
         stage->CaptureJoining(all);
+        scene.output.depthBuffer = choice.look != realisticLookChoice;
         // Where OpenGL cannot start, a window left up would stay blank.
         if (!scene.output.Setup(mainWindow, true)) {
             return false;

@@ -128,7 +128,7 @@ bool GLWindow::SetupPixelFormat(HDC dc)
     descriptor.iPixelType = PFD_TYPE_RGBA;
     descriptor.cColorBits = 16;
     descriptor.cAccumBits = 0;
-    descriptor.cDepthBits = 16;
+    descriptor.cDepthBits = depthBuffer ? 16 : 0;
     descriptor.cStencilBits = 0;
     descriptor.iLayerType = PFD_MAIN_PLANE;
 

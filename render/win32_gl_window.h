@@ -29,6 +29,11 @@ public:
     void Resize(int newWidth, int newHeight);
     bool IsFullScreen() const { return fullScreen; }
 
+    // Whether Setup asks for a depth buffer. The classic look's grid needs
+    // one; the realistic look draws flat, and a software renderer runs its
+    // faster paths only into a framebuffer without depth.
+    bool depthBuffer = true;
+
     // Where Setup gets its context; tests make it fail.
     HGLRC(WINAPI* createContext)(HDC) = wglCreateContext;
 

@@ -242,6 +242,11 @@ bool RealisticSurface::Draw()
     glBindTexture(GL_TEXTURE_2D, shown.texture);
     gl.activeTexture(GL_TEXTURE0 + lightUnit);
     glBindTexture(GL_TEXTURE_2D, lightTexture);
+    // The quad covers everything beneath it. Without a depth test a software
+    // renderer neither reads nor writes depth and drops the frame's clear
+    // where the quad covers it.
+    const GLboolean depthTested = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
 
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
@@ -254,6 +259,9 @@ bool RealisticSurface::Draw()
     glVertex2f(-1.0f, 1.0f);
     glEnd();
 
+    if (depthTested) {
+        glEnable(GL_DEPTH_TEST);
+    }
     // What draws next (another monitor's classic surface, an overlay) finds
     // the fixed-function state as it was: no program, unit 0 active.
     gl.useProgram(0);
