@@ -46,3 +46,28 @@ PicturePlace PlaceOf(const PictureFit& fit, int32_t monitorWidth, int32_t monito
     place.offsetV = tBottom - place.bottom * place.scaleV;
     return place;
 }
+
+WaterDrawing DrawingTrial::Next() const
+{
+    if (Decided()) {
+        return composedTotal < passTotal ? WaterDrawing::Composed : WaterDrawing::Pass;
+    }
+    return frames < framesSkipped + framesTimed ? WaterDrawing::Pass : WaterDrawing::Composed;
+}
+
+bool DrawingTrial::Timing() const
+{
+    const int ofItsKind = frames % (framesSkipped + framesTimed);
+    return !Decided() && ofItsKind >= framesSkipped;
+}
+
+void DrawingTrial::FrameTook(uint64_t microseconds)
+{
+    if (Decided()) {
+        return;
+    }
+    if (Timing()) {
+        (Next() == WaterDrawing::Pass ? passTotal : composedTotal) += microseconds;
+    }
+    ++frames;
+}

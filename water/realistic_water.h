@@ -67,3 +67,35 @@ constexpr PicturePlace inPlace{};
 
 // The place a fit gives on a monitor of that size (a side below 1: inPlace).
 PicturePlace PlaceOf(const PictureFit& fit, int32_t monitorWidth, int32_t monitorHeight);
+
+// How the realistic look draws a full-screen frame: the shader's pass over
+// the pictures, or the frame composed on the CPU (water_composer.h), uploaded
+// and copied out unchanged.
+enum class WaterDrawing { Pass, Composed };
+
+// Chooses between the two from what the first frames cost in CPU time
+// (a graphics card's pass costs next to none; a software renderer's more
+// than composing): a few frames of each are timed, after the first of each
+// (which compile shaders, fill caches and place the pictures), and the
+// cheaper draws from then on. Both show the same picture, so the change
+// cannot be seen.
+class DrawingTrial {
+public:
+    static constexpr int framesSkipped = 3;
+    static constexpr int framesTimed = 8;
+
+    // How the next frame draws; Pass until the trial reaches the composed
+    // frames.
+    WaterDrawing Next() const;
+    // Whether the next frame's cost counts (FrameTook is then expected).
+    bool Timing() const;
+    bool Decided() const { return frames >= 2 * (framesSkipped + framesTimed); }
+    // Called after each frame drawn while undecided, with the CPU time it
+    // took (0 for a frame that was not timed).
+    void FrameTook(uint64_t microseconds);
+
+private:
+    int frames = 0;
+    uint64_t passTotal = 0;
+    uint64_t composedTotal = 0;
+};

@@ -1,5 +1,8 @@
 #include "water/win32_realistic_surface.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "render/frame_clock.h"
 #include "water/picture_fit.h"
 
@@ -64,6 +67,20 @@ void main()
 }
 )";
 
+// Copies a composed frame out as it is: a software renderer recognises a
+// program that only reads a texture at its own pixel and copies memory.
+const char* const copySource = R"(#version 110
+uniform sampler2D frame;
+varying vec2 screen;
+void main()
+{
+    gl_FragColor = texture2D(frame, screen);
+}
+)";
+
+// Rows composed and uploaded at a time: a small buffer, few uploads.
+constexpr int stripRows = 64;
+
 std::string FragmentSource(bool crossfade)
 {
     return std::string("#version 110\n") + (crossfade ? "#define CROSSFADE\n" : "") + fragmentBody;
@@ -96,6 +113,33 @@ void DrainErrors()
     }
 }
 
+// The CPU time of the whole process, the renderer's own threads included.
+uint64_t ProcessCpuMicroseconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return (ticks(kernel) + ticks(user)) / 10;
+}
+
+void DrawQuad()
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+}
+
 }  // namespace
 
 RealisticSurface::~RealisticSurface()
@@ -118,6 +162,7 @@ void RealisticSurface::Release()
     }
     lightWidth = 0;
     lightHeight = 0;
+    ReleaseComposing();
 }
 
 bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
@@ -130,6 +175,7 @@ bool RealisticSurface::Start(int monitorWidthPixels, int monitorHeightPixels)
     }
     monitorWidth = monitorWidthPixels;
     monitorHeight = monitorHeightPixels;
+    trial = DrawingTrial();
     DrainErrors();
     gl = ResolveShaderFunctions();
     if (!gl.complete) {
@@ -215,9 +261,19 @@ void RealisticSurface::UploadLight(const LightMapView& map)
 
 void RealisticSurface::Update(double seconds)
 {
-    if (passes[0].program != 0) {
-        UploadLight(light.LightAt(seconds));
+    if (passes[0].program == 0) {
+        return;
     }
+    lightMap = light.LightAt(seconds);
+    if (!trial.Decided() || Drawing() == WaterDrawing::Pass) {
+        UploadLight(lightMap);
+    }
+}
+
+void RealisticSurface::DrawAlways(WaterDrawing drawing)
+{
+    forced = true;
+    forcedDrawing = drawing;
 }
 
 bool RealisticSurface::Draw()
@@ -226,6 +282,57 @@ bool RealisticSurface::Draw()
         return false;
     }
     DrainErrors();
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // The quad covers everything beneath it. Without a depth test a software
+    // renderer neither reads nor writes depth and drops the frame's clear
+    // where the quad covers it.
+    const GLboolean depthTested = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    // Shrunk into a preview the pass always draws: composing pays only
+    // where every pixel of the monitor is drawn.
+    const bool fullScreen = viewport[2] == monitorWidth && viewport[3] == monitorHeight;
+    const bool trying = fullScreen && !forced && !trial.Decided();
+    const bool timing = trying && trial.Timing();
+    uint64_t before = 0;
+    if (timing) {
+        // What the frame queued before (the clear) is not this pass's cost.
+        glFinish();
+        before = ProcessCpuMicroseconds();
+    }
+    bool drawn = true;
+    if (fullScreen && Drawing() == WaterDrawing::Composed) {
+        drawn = DrawComposed();
+        if (!drawn) {
+            // This driver takes no such frame: the pass it is.
+            ReleaseComposing();
+            DrawAlways(WaterDrawing::Pass);
+            DrainErrors();
+            DrawPass();
+            drawn = true;
+        }
+    } else {
+        DrawPass();
+    }
+    if (trying && !forced) {
+        uint64_t took = 0;
+        if (timing) {
+            glFinish();
+            took = ProcessCpuMicroseconds() - before;
+        }
+        trial.FrameTook(took);
+        if (trial.Decided() && Drawing() == WaterDrawing::Pass) {
+            ReleaseComposing();
+        }
+    }
+    if (depthTested) {
+        glEnable(GL_DEPTH_TEST);
+    }
+    return drawn && glGetError() == GL_NO_ERROR;
+}
+
+void RealisticSurface::DrawPass()
+{
     const Pass& pass = passes[fade > 0.0f ? 1 : 0];
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -242,26 +349,8 @@ bool RealisticSurface::Draw()
     glBindTexture(GL_TEXTURE_2D, shown.texture);
     gl.activeTexture(GL_TEXTURE0 + lightUnit);
     glBindTexture(GL_TEXTURE_2D, lightTexture);
-    // The quad covers everything beneath it. Without a depth test a software
-    // renderer neither reads nor writes depth and drops the frame's clear
-    // where the quad covers it.
-    const GLboolean depthTested = glIsEnabled(GL_DEPTH_TEST);
-    glDisable(GL_DEPTH_TEST);
+    DrawQuad();
 
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-1.0f, -1.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(1.0f, -1.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-1.0f, 1.0f);
-    glEnd();
-
-    if (depthTested) {
-        glEnable(GL_DEPTH_TEST);
-    }
     // What draws next (another monitor's classic surface, an overlay) finds
     // the fixed-function state as it was: no program, unit 0 active.
     gl.useProgram(0);
@@ -273,7 +362,121 @@ bool RealisticSurface::Draw()
     glBindTexture(GL_TEXTURE_2D, 0);
     gl.activeTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+bool RealisticSurface::PrepareComposing()
+{
+    if (copyProgram == 0) {
+        std::string log;
+        copyProgram = BuildShaderProgram(gl, vertexSource, copySource, log);
+        if (copyProgram == 0) {
+            return false;
+        }
+        gl.useProgram(copyProgram);
+        gl.uniform1i(gl.getUniformLocation(copyProgram, "frame"), lightUnit);
+        gl.useProgram(0);
+    }
+    if (frameTexture == 0) {
+        glGenTextures(1, &frameTexture);
+        glBindTexture(GL_TEXTURE_2D, frameTexture);
+        // Unfiltered, held at its edges and of the unsized format, which
+        // keeps the upload's byte order: what a software renderer copies out
+        // as it is.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, monitorWidth, monitorHeight, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        strip.assign(static_cast<size_t>(monitorWidth) * stripRows * 4, 0);
+    }
+    if (composedColumns != lightMap.width || composedRows != lightMap.height) {
+        composer.Init(monitorWidth, monitorHeight, lightMap.width, lightMap.height);
+        composedColumns = lightMap.width;
+        composedRows = lightMap.height;
+    }
     return glGetError() == GL_NO_ERROR;
+}
+
+// The picture's pixels as the monitor shows them, read back from its texture
+// once per picture.
+void RealisticSurface::PlaceOnCpu(const PlacedPicture& picture, uint64_t& placedIdentity, MonitorPixels& pixels)
+{
+    if (picture.identity == placedIdentity && !pixels.bgra.empty()) {
+        return;
+    }
+    pixels = MonitorPixels();
+    placedIdentity = picture.identity;
+    if (picture.texture == 0) {
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, picture.texture);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width > 0 && height > 0) {
+        std::vector<uint8_t> texels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, texels.data());
+        PlacePicture(texels.data(), width, height, picture.place, monitorWidth, monitorHeight, pixels);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+bool RealisticSurface::DrawComposed()
+{
+    if (!PrepareComposing()) {
+        return false;
+    }
+    // The picture that came in is the one shown now.
+    if (shown.identity != shownPlaced && shown.identity == incomingPlaced) {
+        std::swap(shownPixels, incomingPixels);
+        std::swap(shownPlaced, incomingPlaced);
+    }
+    PlaceOnCpu(shown, shownPlaced, shownPixels);
+    const bool changing = incoming.texture != 0 && fade > 0.0f;
+    if (changing) {
+        PlaceOnCpu(incoming, incomingPlaced, incomingPixels);
+    } else {
+        incomingPixels = MonitorPixels();
+        incomingPlaced = 0;
+    }
+    gl.activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, frameTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (int first = 0; first < monitorHeight; first += stripRows) {
+        const int rows = std::min(stripRows, monitorHeight - first);
+        composer.Compose(lightMap, shownPixels, changing ? &incomingPixels : nullptr, fade, first, rows,
+                         strip.data());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, monitorWidth, rows, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                        strip.data());
+    }
+    gl.useProgram(copyProgram);
+    DrawQuad();
+    gl.useProgram(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void RealisticSurface::ReleaseComposing()
+{
+    if (copyProgram != 0) {
+        gl.deleteProgram(copyProgram);
+        copyProgram = 0;
+    }
+    if (frameTexture != 0) {
+        glDeleteTextures(1, &frameTexture);
+        frameTexture = 0;
+    }
+    shownPixels = MonitorPixels();
+    incomingPixels = MonitorPixels();
+    shownPlaced = 0;
+    incomingPlaced = 0;
+    composedColumns = 0;
+    composedRows = 0;
+    strip = std::vector<uint8_t>();
 }
 
 RealisticWater::RealisticWater(PixelSize monitorSize, int32_t waveStyle, int32_t speedPercent, uint32_t seed,
@@ -295,10 +498,11 @@ void RealisticWater::FallBack()
     classic->Update(time);
 }
 
-PlacedPicture RealisticWater::Placed(uint32_t texture, PixelSize picture) const
+PlacedPicture RealisticWater::Placed(uint32_t texture, PixelSize picture, uint32_t number) const
 {
     PlacedPicture placed;
     placed.texture = texture;
+    placed.identity = (static_cast<uint64_t>(number) << 32) | texture;
     // A picture of unknown size is taken to be the monitor's own piece.
     if (picture.width > 0 && picture.height > 0) {
         placed.place = PlaceOf(FitPicture(picture.width, picture.height, monitor.width, monitor.height),
@@ -314,8 +518,8 @@ void RealisticWater::Show(const ShownPictures& shown)
         classic->Show(shown);
         return;
     }
-    surface.SetPictures(Placed(shown.texture, shown.size), Placed(shown.incomingTexture, shown.incomingSize),
-                        shown.fade);
+    surface.SetPictures(Placed(shown.texture, shown.size, shown.pictureNumber),
+                        Placed(shown.incomingTexture, shown.incomingSize, shown.pictureNumber + 1), shown.fade);
 }
 
 void RealisticWater::Update(float frameTime)

@@ -7,24 +7,30 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "render/frame_clock.h"
 #include "render/monitor_surface.h"
 #include "render/win32_gl_program.h"
 #include "water/realistic_water.h"
+#include "water/water_composer.h"
 
 // A picture as a surface shows it: its texture (holding the whole picture,
-// rows bottom-up) and where it lies on the monitor.
+// rows bottom-up) and where it lies on the monitor. `identity` tells one
+// picture from another where OpenGL gives a deleted texture's name again.
 struct PlacedPicture {
     GLuint texture = 0;
     PicturePlace place;
+    uint64_t identity = 0;
 };
 
 // The realistic look on one monitor: a quad over the current viewport whose
 // fragment shader reads the light map once and the picture once at the
 // displaced place (twice during a crossfade), then lights it: picture x
 // caustic + glint and sky. The CPU steps the waves and uploads one small
-// texture per frame.
+// texture per frame. Full screen, where the first frames show the shader's
+// pass to cost more than composing the same frame on the CPU (DrawingTrial),
+// the frame is composed, uploaded and copied out instead.
 //
 // Start fails, creating nothing, where the context cannot run it (no GLSL,
 // a shader that does not compile or link, a driver error); Draw fails where
@@ -52,6 +58,11 @@ public:
     // an error since the last call.
     bool Draw();
 
+    // Draws full screen only that way from now on, without a trial.
+    void DrawAlways(WaterDrawing drawing);
+    // How full-screen frames are drawn now.
+    WaterDrawing Drawing() const { return forced ? forcedDrawing : trial.Next(); }
+
     // Why Start failed, for the log; "" after a success.
     const std::string& Failure() const { return failure; }
 
@@ -61,6 +72,11 @@ public:
 
 private:
     void UploadLight(const LightMapView& map);
+    void DrawPass();
+    bool DrawComposed();
+    bool PrepareComposing();
+    void PlaceOnCpu(const PlacedPicture& picture, uint64_t& placedIdentity, MonitorPixels& pixels);
+    void ReleaseComposing();
 
     // A program and its uniforms.
     struct Pass {
@@ -79,6 +95,22 @@ private:
     GLuint lightTexture = 0;
     int lightWidth = 0;
     int lightHeight = 0;
+    LightMapView lightMap;
+    DrawingTrial trial;
+    bool forced = false;
+    WaterDrawing forcedDrawing = WaterDrawing::Pass;
+    // Composing: the pictures placed on the monitor, which of them each is,
+    // the frame's texture and the program that copies it out.
+    WaterComposer composer;
+    MonitorPixels shownPixels;
+    MonitorPixels incomingPixels;
+    uint64_t shownPlaced = 0;
+    uint64_t incomingPlaced = 0;
+    GLuint frameTexture = 0;
+    GLuint copyProgram = 0;
+    int composedColumns = 0;
+    int composedRows = 0;
+    std::vector<uint8_t> strip;
     int monitorWidth = 0;
     int monitorHeight = 0;
     PlacedPicture shown;
@@ -107,7 +139,7 @@ public:
 
 private:
     void FallBack();
-    PlacedPicture Placed(uint32_t texture, PixelSize picture) const;
+    PlacedPicture Placed(uint32_t texture, PixelSize picture, uint32_t number) const;
 
     PixelSize monitor;
     WaterLightSource light;

@@ -46,10 +46,14 @@ std::vector<uint8_t> Pattern()
     return pixels;
 }
 
-std::vector<uint8_t> DrawnFrame(LightMapSource& light, const PlacedPicture& picture,
+// Both ways of drawing a full-screen frame must show the same.
+constexpr WaterDrawing drawings[] = {WaterDrawing::Pass, WaterDrawing::Composed};
+
+std::vector<uint8_t> DrawnFrame(WaterDrawing drawing, LightMapSource& light, const PlacedPicture& picture,
                                 const PlacedPicture& incoming = PlacedPicture{}, float fade = 0.0f)
 {
     RealisticSurface surface(light);
+    surface.DrawAlways(drawing);
     std::vector<uint8_t> frame(kSide * kSide * 4);
     if (!surface.Start(kSide, kSide)) {
         ADD_FAILURE() << surface.Failure();
@@ -59,6 +63,8 @@ std::vector<uint8_t> DrawnFrame(LightMapSource& light, const PlacedPicture& pict
     surface.SetPictures(picture, incoming, fade);
     surface.Update(0.0);
     EXPECT_TRUE(surface.Draw());
+    // Not a fallback to the pass.
+    EXPECT_EQ(surface.Drawing(), drawing);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     return frame;
@@ -86,9 +92,10 @@ TEST(RealisticSurfaceTest, ShowsThePictureWhereTheLightMapSays)
         {"full displacement left and up", 1, 1, 128, 0, -1, 1, 0},
         {"white glint", 128, 128, 128, 255, 0, 0, 255},
     };
+    for (const WaterDrawing drawing : drawings)
     for (const Expected& c : cases) {
         FlatLight light(c.r, c.g, c.b, c.a);
-        const std::vector<uint8_t> frame = DrawnFrame(light, PlacedPicture{texture, inPlace});
+        const std::vector<uint8_t> frame = DrawnFrame(drawing, light, PlacedPicture{texture, inPlace, 1});
         int wrong = 0;
         // Away from the edges, where the displaced point is held inside.
         for (int y = 2; y < kSide - 2; ++y) {
@@ -101,7 +108,7 @@ TEST(RealisticSurfaceTest, ShowsThePictureWhereTheLightMapSays)
                 }
             }
         }
-        EXPECT_EQ(wrong, 0) << c.what;
+        EXPECT_EQ(wrong, 0) << c.what << (drawing == WaterDrawing::Composed ? ", composed" : "");
     }
     glDeleteTextures(1, &texture);
 }
@@ -117,19 +124,21 @@ TEST(RealisticSurfaceTest, CausticScalesBrightnessAndTheBandsAreDark)
     // The picture only in the monitor's left half: a portrait fit's band.
     PicturePlace leftHalf = inPlace;
     leftHalf.right = 0.5f;
-    const std::vector<uint8_t> frame = DrawnFrame(brighter, PlacedPicture{texture, leftHalf});
-    EXPECT_NEAR(frame[(10 + 32 * kSide) * 4], 150, 1);  // 100 x 192 / 128
-    EXPECT_EQ(frame[(40 + 32 * kSide) * 4], 0);
     // A quarter of the way to a picture of 200 that fills the monitor: the
     // band shows a quarter of it.
     const std::vector<uint8_t> light(kSide * kSide * 4, 200);
     GLuint incoming = 0;
     CreateTexture(&incoming, GL_RGBA, kSide, kSide, GL_RGBA, light.data());
     FlatLight still(128, 128, 128, 0);
-    const std::vector<uint8_t> fading =
-        DrawnFrame(still, PlacedPicture{texture, leftHalf}, PlacedPicture{incoming, inPlace}, 0.25f);
-    EXPECT_NEAR(fading[(10 + 32 * kSide) * 4], 125, 1);
-    EXPECT_NEAR(fading[(40 + 32 * kSide) * 4], 50, 1);
+    for (const WaterDrawing drawing : drawings) {
+        const std::vector<uint8_t> frame = DrawnFrame(drawing, brighter, PlacedPicture{texture, leftHalf, 1});
+        EXPECT_NEAR(frame[(10 + 32 * kSide) * 4], 150, 1);  // 100 x 192 / 128
+        EXPECT_EQ(frame[(40 + 32 * kSide) * 4], 0);
+        const std::vector<uint8_t> fading = DrawnFrame(drawing, still, PlacedPicture{texture, leftHalf, 1},
+                                                       PlacedPicture{incoming, inPlace, 2}, 0.25f);
+        EXPECT_NEAR(fading[(10 + 32 * kSide) * 4], 125, 1);
+        EXPECT_NEAR(fading[(40 + 32 * kSide) * 4], 50, 1);
+    }
     glDeleteTextures(1, &incoming);
     glDeleteTextures(1, &texture);
 }
