@@ -183,6 +183,19 @@ static void FollowDisplayChange()
     }
 }
 
+// The size a preview's output takes: its parent's (GLWindow::AttachToParent).
+static PixelSize WindowSize(HWND window)
+{
+    RECT area = {};
+    (void)GetWindowRect(window, &area);
+    return {area.right - area.left, area.bottom - area.top};
+}
+
+// How long a preview waits for its first picture before it starts OpenGL:
+// longer than a large photo's decode, short enough that a folder on a share
+// that does not answer leaves the preview box empty for a moment only.
+constexpr DWORD previewPictureWaitMs = 2000;
+
 // Sets up the mode's output and what it shows. False when the program has
 // nothing to do and ends at once.
 static bool StartMode(const StartRequest& request, const std::string& commandLine, PictureSource source,
@@ -204,6 +217,13 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         const StageChoice choice = ChosenStage(source, request.mode);
         stage = std::make_unique<Stage>(choice);
         stage->CaptureJoining(primary);
+        // The picture is decoded before OpenGL starts, a while at most: a
+        // decoder may hold the whole photo (Wine's JPEG decoder does, 69 MiB
+        // for 24 megapixels), and the renderer's libraries and buffers take
+        // as much. One after the other, the peak is the larger of the two
+        // instead of their sum.
+        stage->StartAhead(WindowSize(parent), primary.front().area);
+        (void)stage->AwaitFirstPictures(previewPictureWaitMs);
         ShowWindow(mainWindow, SW_HIDE);
         scene.output.depthBuffer = choice.look != realisticLookChoice;
         if (!scene.output.Setup(mainWindow, false)) {
@@ -235,6 +255,7 @@ static bool StartMode(const StartRequest& request, const std::string& commandLin
         }
         scene.InitGL();
         stage->LayOut(all, VirtualScreen());
+        stage->Start(PictureDecodeSize(scene.output));
         return true;
     }
     case Mode::Settings: {
@@ -279,7 +300,6 @@ int RunVitrane(HINSTANCE programInstance, const char* commandLineText)
         return 0;
     }
     if (stage != nullptr) {
-        stage->Start(PictureDecodeSize(scene.output));
         scene.Add(stage.get());
         shownStage = stage.get();
     }

@@ -2,6 +2,7 @@
 // monitor's textures, uploads and crossfades.
 #include "library/win32_slideshow.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "clock/win32_clock.h"
@@ -70,6 +71,35 @@ static GLuint NewTexture(int width, int height, const void* pixels)
     return texture;
 }
 
+// The largest texture side the rendering context takes; before there is a
+// context, the side every OpenGL on Windows takes, Microsoft's own software
+// one's.
+static int MaxTextureSide()
+{
+    const GLint everyContextTakes = 1024;
+    GLint side = everyContextTakes;
+    if (wglGetCurrentContext() != nullptr) {
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    }
+    return side;
+}
+
+// The black every monitor shows before its first picture, made once there is
+// a rendering context.
+void Slideshow::MakeBlack()
+{
+    if (black != 0 || wglGetCurrentContext() == nullptr) {
+        return;
+    }
+    static const uint8_t blackPixel[4] = {0, 0, 0, 255};
+    black = NewTexture(1, 1, blackPixel);
+    for (SlideshowScreen& screen : screens) {
+        if (screen.shown == 0) {
+            screen.shown = black;
+        }
+    }
+}
+
 void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, const SlideshowFiles& files)
 {
     Stop();
@@ -78,20 +108,18 @@ void Slideshow::Start(const SlideshowChoice& choice, PixelSize largestMonitor, c
     work->choice = choice;
     work->files = files;
     work->largestMonitor = largestMonitor;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &work->maxTextureSide);
+    work->maxTextureSide = MaxTextureSide();
     work->slots.resize(static_cast<size_t>(pictureCount));
     const bool walks = !choice.folder.empty();
     work->walking = walks;
     work->walkEnded = !walks;
     SetShapes(*work, choice.monitorShapes);
 
-    static const uint8_t blackPixel[4] = {0, 0, 0, 255};
-    black = NewTexture(1, 1, blackPixel);
     screens.clear();
     for (int i = 0; i < pictureCount; ++i) {
         screens.emplace_back(choice.slideSeconds * 1000);
-        screens.back().shown = black;
     }
+    MakeBlack();
     changesAfterFirst = choice.slideSeconds != 0;
     firstPictureShownAt = 0;
     std::vector<LPTHREAD_START_ROUTINE> routines = {DecodeThread};
@@ -192,6 +220,7 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
     if (work == nullptr) {
         return;
     }
+    MakeBlack();
     pacer.FrameStarted(nowMicroseconds);
     // One upload a frame in all, whichever monitor it is for.
     bool uploaded = false;
@@ -233,6 +262,26 @@ void Slideshow::Advance(uint64_t nowMicroseconds)
             screen.fading = true;
             ++changesStarted;
         }
+    }
+}
+
+bool Slideshow::AwaitFirstPictures(DWORD milliseconds)
+{
+    if (work == nullptr || threads.empty()) {
+        return true;
+    }
+    const uint64_t giveUpAt = NowMilliseconds() + milliseconds;
+    WorkLock locked(*work);
+    for (;;) {
+        const bool allCame = std::all_of(work->slots.begin(), work->slots.end(),
+                                         [](const SlideshowWork::Slot& slot) { return slot.ready || slot.finished; });
+        if (allCame) {
+            return true;
+        }
+        if (NowMilliseconds() >= giveUpAt) {
+            return false;
+        }
+        locked.Sleep(MillisecondsUntil(giveUpAt));
     }
 }
 

@@ -67,10 +67,16 @@ public:
     Slideshow(const Slideshow&) = delete;
     Slideshow& operator=(const Slideshow&) = delete;
 
-    // Stops what shows and starts the choice. Needs the rendering context
-    // current; returns at once.
+    // Stops what shows and starts the choice; returns at once. Without a
+    // rendering context current, the pictures are decoded for a texture side
+    // every context takes, and shown from the first Advance, which needs one.
     void Start(const SlideshowChoice& choice, PixelSize largestMonitor,
                const SlideshowFiles& files = DiskSlideshowFiles());
+
+    // Waits until every monitor's first picture is decoded, or known not to
+    // come (the built-in picture instead, or nothing), for `milliseconds` at
+    // most; true when they all came.
+    bool AwaitFirstPictures(DWORD milliseconds);
 
     // Once per frame, with the rendering context current and `now` in
     // microseconds: takes what the thread has decoded, uploads what the
@@ -107,6 +113,7 @@ public:
 
 private:
     bool TakeDecoded(SlideshowScreen& screen, size_t index);
+    void MakeBlack();
 
     void Upload(SlideshowScreen& screen);
 

@@ -190,16 +190,20 @@ static void Deliver(SlideshowWork& work, int slotIndex, DecodedPicture& picture,
 {
     // Made here, off the drawing thread, while the lock is free.
     std::string caption = path.empty() ? std::string() : CaptionOfDecoded(work.choice.folder, path, picture);
-    WorkLock locked(work);
-    SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
-    // Moves only: nothing here allocates.
-    slot.wanted = false;
-    slot.picture = std::move(picture);
-    slot.path.swap(path);
-    slot.caption.swap(caption);
-    slot.ready = !slot.path.empty() || builtIn;
-    slot.builtIn = builtIn;
-    slot.finished = finished;
+    {
+        WorkLock locked(work);
+        SlideshowWork::Slot& slot = work.slots[static_cast<size_t>(slotIndex)];
+        // Moves only: nothing here allocates.
+        slot.wanted = false;
+        slot.picture = std::move(picture);
+        slot.path.swap(path);
+        slot.caption.swap(caption);
+        slot.ready = !slot.path.empty() || builtIn;
+        slot.builtIn = builtIn;
+        slot.finished = finished;
+    }
+    // For AwaitFirstPictures; the frames look without waiting.
+    WakeAllConditionVariable(&work.wake);
 }
 
 // Reads a picture as the table's CopyUse says (its rules are in

@@ -64,11 +64,12 @@ our_pid() {
 }
 
 # Wine starts the saver through a loader; prints the pid of the process whose
-# command line is the saver itself.
+# command line is the saver itself (or matches the pattern given: a preview
+# host's command line names the saver too).
 saver_pid() {
     local pid=""
     for _ in $(seq 100); do
-        pid=$(our_pid 'Vitrane\.scr')
+        pid=$(our_pid "${1:-Vitrane\.scr}")
         [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] && break
         sleep 0.1
     done

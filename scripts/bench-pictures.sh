@@ -288,7 +288,7 @@ run_preview() {
         >"$(dirname "$saver")/Vitrane.ini"
     wine "$preview_host" 0 0 152 112 "$(winepath -w "$saver")" --close-after 8 >/dev/null 2>&1 &
     local host=$! pid
-    pid=$(saver_pid)
+    pid=$(saver_pid 'Vitrane\.scr /p ')
     sleep 7
     awk '/VmHWM/ { printf "%.1f\n", $2 / 1024 }' "/proc/$pid/status"
     wait "$host" || true

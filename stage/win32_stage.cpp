@@ -84,6 +84,9 @@ std::vector<PictureShape> Stage::MonitorShapes() const
         const ScreenRect& piece = monitors.Part(i).piece;
         shapes.push_back(ShapeOfSize(piece.Width(), piece.Height()));
     }
+    if (monitors.Count() == 0 && aheadPiece.Width() > 0) {
+        shapes.push_back(ShapeOfSize(aheadPiece.Width(), aheadPiece.Height()));
+    }
     return PictureShapesWanted(shapes);
 }
 
@@ -116,6 +119,17 @@ void Stage::Start(PixelSize size)
     if (ShowsFiles(choice.source)) {
         StartSlideshow();
     }
+}
+
+void Stage::StartAhead(PixelSize size, const ScreenRect& piece)
+{
+    aheadPiece = piece;
+    Start(size);
+}
+
+bool Stage::AwaitFirstPictures(DWORD milliseconds)
+{
+    return !ShowsFiles(choice.source) || slideshow.AwaitFirstPictures(milliseconds);
 }
 
 bool Stage::Choose(const StageChoice& next)

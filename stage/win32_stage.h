@@ -25,6 +25,7 @@
 // it; textures need the rendering context):
 //   Stage stage(choice); stage.CaptureJoining(monitors); make the output and
 //   its context; stage.LayOut(monitors, output); stage.Start(pictureSize).
+// Or StartAhead first, before the output and its context.
 // When the monitors change, CaptureJoining and LayOut again.
 class Stage : public Renderable {
 public:
@@ -46,6 +47,12 @@ public:
     // `pictureSize` (the largest monitor's, or a preview's own size). Needs
     // the rendering context current; returns at once.
     void Start(PixelSize pictureSize);
+    // Start before the layout and the rendering context, for an output that
+    // will show the one monitor piece `piece` (Windows' preview): its
+    // pictures can be decoded before OpenGL starts (AwaitFirstPictures).
+    void StartAhead(PixelSize pictureSize, const ScreenRect& piece);
+    // See Slideshow::AwaitFirstPictures; true at once where no files show.
+    bool AwaitFirstPictures(DWORD milliseconds);
 
     // Shows another choice: the pictures are loaded again only where they
     // differ, the surfaces made again only where the look, wave style or
@@ -85,5 +92,6 @@ private:
     MonitorSet monitors;
     CaptionOverlay* captions = nullptr;  // owned by the monitors
     bool fillsOutput = false;
+    ScreenRect aheadPiece = {0, 0, 0, 0};  // StartAhead's, until the layout
     ClockOverlay* clock;  // one of the monitors' overlays
 };

@@ -73,6 +73,41 @@ TEST(Win32Slideshow, PicturesAreDecodedInTheMultithreadedApartment)
     EXPECT_EQ(APTTYPE_MTA, apartment);
 }
 
+// Windows' preview starts its slideshow before OpenGL and waits for the first
+// picture: it is decoded for a side every context takes, the wait ends when
+// it comes (or at its bound, while a decode takes longer), and the first
+// frames with a context show black, then the picture.
+TEST(Win32Slideshow, StartsBeforeTheRenderingContext)
+{
+    for (const DWORD decodeMs : {0, 400}) {
+        std::atomic<int> side{0};
+        SlideshowFiles files;
+        files.decode = [&side, decodeMs](const std::string&, PixelSize, int maxSide, DecodedPicture& picture) {
+            side = maxSide;
+            Sleep(decodeMs);
+            picture.size = picture.upright = {2, 2};
+            picture.pixels.reset(new uint8_t[16]());
+            return PictureRead::Decoded;
+        };
+        ASSERT_EQ(nullptr, wglGetCurrentContext());
+        Slideshow show;
+        SlideshowChoice choice;
+        choice.file = "C:\\photo.jpg";
+        show.Start(choice, {152, 112}, files);
+        EXPECT_EQ(decodeMs == 0, show.AwaitFirstPictures(decodeMs == 0 ? 5000 : 50)) << decodeMs;
+        HiddenGLContext gl;
+        ASSERT_TRUE(gl.Ready());
+        show.Advance(PerformanceCounterMicroseconds());
+        ShownPictures shown;
+        show.ShowOn(0, shown);
+        EXPECT_NE(0u, shown.texture) << "black before the picture";
+        RunFrames(show, [&] { return !show.ShownPicture().empty(); });
+        EXPECT_EQ("C:\\photo.jpg", show.ShownPicture()) << decodeMs;
+        EXPECT_EQ(1024, side.load());
+        show.Stop();
+    }
+}
+
 // A file whose folder was renamed or deleted is gone (its folder's parent
 // answers); one on a drive that is away is not, it may come back. A folder
 // renamed since its parent listed it is not found.
