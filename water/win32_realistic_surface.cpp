@@ -107,6 +107,15 @@ void SetPictureFilter(GLuint texture, GLint filter)
     }
 }
 
+// The bound texture's reads: the nearest texel, held inside its edges.
+void ReadUnfilteredToItsEdges()
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
 void DrainErrors()
 {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
@@ -247,10 +256,7 @@ void RealisticSurface::UploadLight(const LightMapView& map)
         // One texel per cell of at most 4 x 4 pixels, read unfiltered: a
         // software renderer's filtering would cost as much as the rest of the
         // pass, and the picture's own read is enough.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        ReadUnfilteredToItsEdges();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, map.width, map.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, map.rgba);
         lightWidth = map.width;
         lightHeight = map.height;
@@ -382,10 +388,7 @@ bool RealisticSurface::PrepareComposing()
         // Unfiltered, held at its edges and of the unsized format, which
         // keeps the upload's byte order: what a software renderer copies out
         // as it is.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        ReadUnfilteredToItsEdges();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, monitorWidth, monitorHeight, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
                      nullptr);
         glBindTexture(GL_TEXTURE_2D, 0);
