@@ -254,6 +254,15 @@ e2e_end_wineserver() {
     timeout 10 wineserver -w >/dev/null 2>&1
 }
 
+# Ends the Wine session once none of the script's programs runs any more:
+# left alone, the wineserver lingers a few seconds for a next program before
+# it ends. SIGTERM makes it save the registry first.
+e2e_close_wine_session() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    wineserver -k15 >/dev/null 2>&1
+    e2e_end_wineserver
+}
+
 # e2e_end_pids PID...: SIGTERM, then SIGKILL to those still there 5 s later.
 e2e_end_pids() {
     [ $# -gt 0 ] || return 0
@@ -341,7 +350,7 @@ e2e_start_two_monitors() {
 e2e_stop_display() {
     [ -n "$E2E_DISPLAY_PID" ] || return 0
     e2e_kill_job "${E2E_JOBS[@]}"
-    e2e_end_wineserver
+    e2e_close_wine_session
     # Both servers when the display is nested.
     # shellcheck disable=SC2086
     e2e_end_pids $E2E_DISPLAY_PID
