@@ -191,8 +191,32 @@ e2e_init() {
     # shellcheck source=../../scripts/wine-env.sh
     . "$E2E_REPO/scripts/wine-env.sh"
     ensure_wine_prefix || e2e_abort "could not set the Wine prefix $WINEPREFIX up"
+    e2e_unmanage_helpers || e2e_abort "could not set the helpers' windows unmanaged in $WINEPREFIX"
     # A session left running by an earlier run would hand its screen size on.
     e2e_end_wineserver || e2e_abort "the Wine prefix $WINEPREFIX is still in use"
+}
+
+# With no window manager on the test displays, Wine waits two seconds for
+# one whenever a managed window closes. The helpers' own windows (the preview
+# box, the probe's foreground window) are made unmanaged, once per prefix; the
+# saver's windows stay managed, as on a desktop.
+E2E_UNMANAGED_HELPERS=(preview_host.exe window_probe.exe)
+e2e_unmanage_helpers() {
+    local helper key changed=""
+    for helper in "${E2E_UNMANAGED_HELPERS[@]}"; do
+        # As user.reg spells it, each backslash doubled.
+        key='[Software\\Wine\\AppDefaults\\'"$helper"'\\X11 Driver]'
+        KEY=$key awk '
+            index($0, ENVIRON["KEY"]) == 1 { inside = 1; next }
+            /^\[/ { inside = 0 }
+            inside && $0 == "\"Managed\"=\"N\"" { found = 1 }
+            END { exit !found }' "$WINEPREFIX/user.reg" && continue
+        timeout -k 10 30 wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$helper\\X11 Driver" \
+            /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || return 1
+        changed=1
+    done
+    # Before any display: the session must not hand a screen size on.
+    [ -z "$changed" ] || e2e_close_wine_session
 }
 
 # e2e_start_watchdog SECONDS: the script is ended (SIGTERM) that long from now.
