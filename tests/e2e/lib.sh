@@ -134,6 +134,7 @@ E2E_TOOLS=(
     "identify imagemagick"
     "display imagemagick"
     "wine wine"
+    "cc gcc"
     "wineserver wine"
     "awk mawk"
     "xwininfo x11-utils"
@@ -346,10 +347,24 @@ e2e_start_display() {
     fi
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     export DISPLAY
+    e2e_start_wm_state
     E2E_SCREEN_WIDTH=$width
     E2E_SCREEN_HEIGHT=$height
     E2E_MONITORS=("0,0,$width,$height")
     e2e_paint_desktop
+}
+
+# e2e_start_wm_state: wm_state.c watches the current display (and ends with
+# it), so that Wine hides closing dialogs without waiting for a window manager.
+e2e_start_wm_state() {
+    local program=$E2E_WORK/wm_state ready=$E2E_WORK/wm_state.$$.$RANDOM
+    if [ ! -x "$program" ]; then
+        cc -O2 -o "$program" "$E2E_LIB_DIR/wm_state.c" -lX11 2>"$E2E_WORK/wm_state.log" ||
+            e2e_abort "could not build wm_state.c (packages gcc, libx11-dev): $(tail -3 "$E2E_WORK/wm_state.log")"
+    fi
+    "$program" >"$ready" 2>>"$E2E_WORK/wm_state.log" &
+    E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
+    e2e_wait_until 10 grep -qx ready "$ready" || e2e_abort "wm_state did not start: $(tail -3 "$E2E_WORK/wm_state.log")"
 }
 
 # e2e_start_two_monitors: two monitors side by side for Wine, 800 x 600 (the
@@ -364,6 +379,7 @@ e2e_start_two_monitors() {
     E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
     e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    e2e_start_wm_state
     E2E_SCREEN_WIDTH=1440
     E2E_SCREEN_HEIGHT=600
     E2E_MONITORS=("0,0,800,600" "800,0,640,480")
