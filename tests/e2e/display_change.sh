@@ -25,7 +25,7 @@ E2E_MONITORS=("0,0,800,600")
 e2e_paint_desktop
 
 e2e_move_mouse 400 300
-e2e_start_saver display_change_started "$(e2e_install_saver)" /s || e2e_finish
+E2E_STILL_PICTURE=1 e2e_start_saver display_change_started "$(e2e_install_saver)" /s || e2e_finish
 job=$E2E_SAVER
 
 # change_to WIDTH HEIGHT: switches the screen and checks what the saver shows.
