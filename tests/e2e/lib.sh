@@ -209,6 +209,7 @@ e2e_unmanage_helpers() {
     local helper key changed=""
     for helper in "${E2E_UNMANAGED_HELPERS[@]}"; do
         # As user.reg spells it, each backslash doubled.
+        # shellcheck disable=SC1003
         key='[Software\\Wine\\AppDefaults\\'"$helper"'\\X11 Driver]'
         KEY=$key awk '
             index($0, ENVIRON["KEY"]) == 1 { inside = 1; next }
