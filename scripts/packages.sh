@@ -15,6 +15,8 @@ vitrane_packages=(
     # summary for reproducible bytes.
     wixl msitools
     wine wine64 xvfb xserver-xephyr xauth x11-utils xdotool imagemagick
+    # wm_state.c, built for the end-to-end tests' displays.
+    gcc libx11-dev
     # xmllint, which checks the Group Policy templates.
     libxml2-utils
     # What Wine merely recommends, yet needs for OpenGL and a proper X screen.

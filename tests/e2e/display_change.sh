@@ -19,13 +19,14 @@ Xephyr -displayfd 5 -screen 800x600 -nolisten tcp -noreset 5>"$number_file" >"$E
 E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
 e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
 DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+e2e_start_wm_state
 E2E_SCREEN_WIDTH=800
 E2E_SCREEN_HEIGHT=600
 E2E_MONITORS=("0,0,800,600")
 e2e_paint_desktop
 
 e2e_move_mouse 400 300
-e2e_start_saver display_change_started "$(e2e_install_saver)" /s || e2e_finish
+E2E_STILL_PICTURE=1 e2e_start_saver display_change_started "$(e2e_install_saver)" /s || e2e_finish
 job=$E2E_SAVER
 
 # change_to WIDTH HEIGHT: switches the screen and checks what the saver shows.

@@ -26,7 +26,8 @@ check_full_screen() {
     e2e_move_mouse $((w / 2)) $((h / 2))
     local saver job
     saver=$(e2e_install_saver)
-    e2e_start_saver "fullscreen_${tag}_shown" "$saver" /s || return
+    # The desktop snapshot: nothing fades in.
+    E2E_STILL_PICTURE=1 e2e_start_saver "fullscreen_${tag}_shown" "$saver" /s || return
     job=$E2E_SAVER
     e2e_pass "fullscreen_${tag}_shown"
 
@@ -74,7 +75,7 @@ check_crossed() {
     local w=$E2E_SCREEN_WIDTH h=$E2E_SCREEN_HEIGHT saver file verdict
     saver=$(e2e_install_saver)
     printf '[Vitrane settings]\r\nWaveStyle=1\r\n' >"$(dirname "$saver")/Vitrane.ini"
-    picture_start_saver fullscreen_crossed "$saver" || return
+    E2E_STILL_PICTURE=1 picture_start_saver fullscreen_crossed "$saver" || return
     file=$(e2e_screenshot fullscreen-crossed)
     picture_stop_saver
     verdict=$(e2e_surface_box_verdict "$file" "$w" "$h")

@@ -54,7 +54,7 @@ start_saver() {
     saver=$(e2e_install_saver)
     e2e_move_mouse 512 384
     if [ "$2" = desktop ]; then
-        e2e_start_saver "$1" "$saver" /s || return
+        E2E_STILL_PICTURE=1 e2e_start_saver "$1" "$saver" /s || return
         # A person touches the saver a while after it has come up.
         sleep 1
         e2e_job_running "$E2E_SAVER" || { e2e_fail "$1" "ended untouched with exit code $(cat "$E2E_SAVER/rc")"; return 1; }

@@ -17,7 +17,10 @@
 #   e2e_start_saver NAME PROGRAM ARGS...
 #       Starts PROGRAM under Wine (E2E_SAVER is its job) and waits for what
 #       its mode shows first: for /s its window, then a frame that covers
-#       every monitor (black corners) with the water lit on each; for /c, /c:N
+#       every monitor (black corners) with the water lit on each, and the
+#       picture done fading in (none to wait for with E2E_STILL_PICTURE=1,
+#       for the desktop snapshot and the built-in picture, which are drawn
+#       as they are from the first frame); for /c, /c:N
 #       or no argument the settings dialog; for anything else nothing. All of
 #       it against one deadline, E2E_START_SECONDS (default 45) from the
 #       start, which a cold Wine start on a slow machine fits in. False, with
@@ -134,6 +137,7 @@ E2E_TOOLS=(
     "identify imagemagick"
     "display imagemagick"
     "wine wine"
+    "cc gcc"
     "wineserver wine"
     "awk mawk"
     "xwininfo x11-utils"
@@ -191,8 +195,33 @@ e2e_init() {
     # shellcheck source=../../scripts/wine-env.sh
     . "$E2E_REPO/scripts/wine-env.sh"
     ensure_wine_prefix || e2e_abort "could not set the Wine prefix $WINEPREFIX up"
+    e2e_unmanage_helpers || e2e_abort "could not set the helpers' windows unmanaged in $WINEPREFIX"
     # A session left running by an earlier run would hand its screen size on.
     e2e_end_wineserver || e2e_abort "the Wine prefix $WINEPREFIX is still in use"
+}
+
+# With no window manager on the test displays, Wine waits two seconds for
+# one whenever a managed window closes. The helpers' own windows (the preview
+# box, the probe's foreground window) are made unmanaged, once per prefix; the
+# saver's windows stay managed, as on a desktop.
+E2E_UNMANAGED_HELPERS=(preview_host.exe window_probe.exe)
+e2e_unmanage_helpers() {
+    local helper key changed=""
+    for helper in "${E2E_UNMANAGED_HELPERS[@]}"; do
+        # As user.reg spells it, each backslash doubled.
+        # shellcheck disable=SC1003
+        key='[Software\\Wine\\AppDefaults\\'"$helper"'\\X11 Driver]'
+        KEY=$key awk '
+            index($0, ENVIRON["KEY"]) == 1 { inside = 1; next }
+            /^\[/ { inside = 0 }
+            inside && $0 == "\"Managed\"=\"N\"" { found = 1 }
+            END { exit !found }' "$WINEPREFIX/user.reg" && continue
+        timeout -k 10 30 wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$helper\\X11 Driver" \
+            /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || return 1
+        changed=1
+    done
+    # Before any display: the session must not hand a screen size on.
+    [ -z "$changed" ] || e2e_close_wine_session
 }
 
 # e2e_start_watchdog SECONDS: the script is ended (SIGTERM) that long from now.
@@ -254,6 +283,15 @@ e2e_end_wineserver() {
     timeout 10 wineserver -w >/dev/null 2>&1
 }
 
+# Ends the Wine session once none of the script's programs runs any more:
+# left alone, the wineserver lingers a few seconds for a next program before
+# it ends. SIGTERM makes it save the registry first.
+e2e_close_wine_session() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    wineserver -k15 >/dev/null 2>&1
+    e2e_end_wineserver
+}
+
 # e2e_end_pids PID...: SIGTERM, then SIGKILL to those still there 5 s later.
 e2e_end_pids() {
     [ $# -gt 0 ] || return 0
@@ -313,10 +351,24 @@ e2e_start_display() {
     fi
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     export DISPLAY
+    e2e_start_wm_state
     E2E_SCREEN_WIDTH=$width
     E2E_SCREEN_HEIGHT=$height
     E2E_MONITORS=("0,0,$width,$height")
     e2e_paint_desktop
+}
+
+# e2e_start_wm_state: wm_state.c watches the current display (and ends with
+# it), so that Wine hides closing dialogs without waiting for a window manager.
+e2e_start_wm_state() {
+    local program=$E2E_WORK/wm_state ready=$E2E_WORK/wm_state.$$.$RANDOM
+    if [ ! -x "$program" ]; then
+        cc -O2 -o "$program" "$E2E_LIB_DIR/wm_state.c" -lX11 2>"$E2E_WORK/wm_state.log" ||
+            e2e_abort "could not build wm_state.c (packages gcc, libx11-dev): $(tail -3 "$E2E_WORK/wm_state.log")"
+    fi
+    "$program" >"$ready" 2>>"$E2E_WORK/wm_state.log" &
+    E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
+    e2e_wait_until 10 grep -qx ready "$ready" || e2e_abort "wm_state did not start: $(tail -3 "$E2E_WORK/wm_state.log")"
 }
 
 # e2e_start_two_monitors: two monitors side by side for Wine, 800 x 600 (the
@@ -331,6 +383,7 @@ e2e_start_two_monitors() {
     E2E_DISPLAY_PID="$! $E2E_DISPLAY_PID"
     e2e_wait_until 10 test -s "$number_file" || e2e_abort "Xephyr did not start: $(tail -3 "$E2E_WORK/xephyr.log")"
     DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    e2e_start_wm_state
     E2E_SCREEN_WIDTH=1440
     E2E_SCREEN_HEIGHT=600
     E2E_MONITORS=("0,0,800,600" "800,0,640,480")
@@ -341,7 +394,7 @@ e2e_start_two_monitors() {
 e2e_stop_display() {
     [ -n "$E2E_DISPLAY_PID" ] || return 0
     e2e_kill_job "${E2E_JOBS[@]}"
-    e2e_end_wineserver
+    e2e_close_wine_session
     # Both servers when the display is nested.
     # shellcheck disable=SC2086
     e2e_end_pids $E2E_DISPLAY_PID
@@ -612,7 +665,8 @@ e2e_start_saver() {
     /s | /S | -s | -S)
         e2e_await "$name" "no window \"$E2E_SAVER_TITLE\"" e2e_window_shown "$E2E_SAVER_TITLE" &&
             e2e_await "$name" "no frame covering every monitor with the water on it (see frame.png)" e2e_frame_shown &&
-            e2e_await "$name" "the picture never stopped fading in (see settle-*.png)" e2e_frame_settled
+            { [ -n "${E2E_STILL_PICTURE:-}" ] ||
+                e2e_await "$name" "the picture never stopped fading in (see settle-*.png)" e2e_frame_settled; }
         ;;
     "" | /c | /C | -c | -C | /c:* | /C:*)
         e2e_await "$name" "no settings dialog \"$E2E_DIALOG_TITLE\"" e2e_window_up "$E2E_DIALOG_TITLE"

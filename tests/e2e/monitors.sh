@@ -19,8 +19,10 @@ MONITORS=("primary 0 0 800 600 $PICTURE_RED $PICTURE_GREEN $PICTURE_BLUE $PICTUR
 # camera puts it, showing that monitor's piece of the desktop, or with "whole"
 # the whole quadrant picture.
 run_saver() {
-    local tag=$1 shot entry name x y w h colours piece
-    e2e_start_saver "$tag" "$2" /s || e2e_finish
+    local tag=$1 shot entry name x y w h colours piece still=1
+    # Only a picture file fades in; the desktop snapshot is drawn as it is.
+    [ "${3:-}" = whole ] && still=""
+    E2E_STILL_PICTURE=$still e2e_start_saver "$tag" "$2" /s || e2e_finish
     job=$E2E_SAVER
     shot=$(e2e_screenshot "$tag")
     for entry in "${MONITORS[@]}"; do

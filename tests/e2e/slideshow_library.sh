@@ -218,7 +218,10 @@ e2e_deadline 5
 e2e_await library_offline_starts_with_a_cached_picture "the screen showed none of the pictures" cached_picture_shown &&
     e2e_pass library_offline_starts_with_a_cached_picture
 offline=$E2E_WORK/offline.txt
-sample "$offline" 12000
+# Until the next picture has come (its crossfade, where something else may
+# stray, included).
+two_seen() { [ "$(pictures_seen "$1")" -ge 2 ]; }
+sample "$offline" 12000 two_seen
 seen=$(pictures_seen "$offline")
 e2e_expect library_offline_goes_on_with_cached_pictures "only $seen pictures showed" test "$seen" -ge 2
 stray=$(long_strays "$offline")
