@@ -239,6 +239,26 @@ std::vector<CacheIndexEntry> PictureCache::Entries() const
     return entries;
 }
 
+// Renames `from` over `to`. A file open for reading cannot be replaced
+// (access denied, whatever the reader shares), and readers take no lock:
+// another thread's or saver's read of the index ends within moments, so the
+// rename is tried again for a while before the change is given up.
+static bool ReplaceFileWith(const std::wstring& from, const std::wstring& to)
+{
+    constexpr int attempts = 40;
+    constexpr DWORD pauseMs = 5;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == attempts) {
+            return false;
+        }
+        Sleep(pauseMs);
+    }
+}
+
 // The bytes under a temporary name of this process, then renamed over `name`:
 // a reader sees the old file or the new one, never half of one.
 bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes) const
@@ -260,8 +280,7 @@ bool PictureCache::WriteFileAs(const std::string& name, const std::string& bytes
         done += wrote;
     }
     (void)CloseHandle(file);
-    written = written &&
-              MoveFileExW(temporary.c_str(), WidePath(PathOf(name)).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    written = written && ReplaceFileWith(temporary, WidePath(PathOf(name)));
     if (!written) {
         (void)DeleteFileW(temporary.c_str());
     }

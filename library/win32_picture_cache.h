@@ -25,7 +25,8 @@
 //     these.
 //   - Reading a copy, a listing or the index takes no lock: files are only
 //     ever replaced whole, and a copy another process evicted is simply
-//     missing.
+//     missing. A file being read cannot be replaced, so a writer tries its
+//     rename again for a moment while a reader finishes.
 // The lock is waited for a second at most. A change that cannot take it, or
 // whose index cannot be written, is reported (false) and leaves no copy the
 // index does not hold, so that the cap stays true.

@@ -106,6 +106,20 @@ TEST(PictureCacheStore, ALoweredCapEvictsAtOpenAndAStoreWithoutTheLockFails)
     (void)ReadBytes(folder + "\\" + CacheEntryName("P\\d.jpg"), &exists);
     EXPECT_FALSE(exists);
     EXPECT_EQ(std::vector<std::string>{"P\\c.jpg"}, CachedPaths(lowered));
+
+    // Another reader has the index open for a moment: the drop waits it out
+    // instead of losing the change.
+    HANDLE reader = CreateFileW(WidePath(folder + "\\cache.vpi").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    std::thread closer([reader] {
+        Sleep(50);
+        (void)CloseHandle(reader);
+    });
+    EXPECT_TRUE(lowered.Drop("P\\c.jpg"));
+    closer.join();
+    EXPECT_TRUE(CachedPaths(lowered).empty());
 }
 
 // Two savers storing at once (threads here, each with its own PictureCache,
