@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "clock/win32_clock.h"
+#include "clock/win32_file_time.h"
 
 #include <cstdio>
 #include <vector>
@@ -24,11 +25,6 @@ static DWORD firstFrameGdiObjects = 0;
 static DWORD firstFrameUserObjects = 0;
 static int pictureChanges = 0;
 static uint64_t firstPictureClock = 0;
-
-static ULONGLONG FileTimeTicks(const FILETIME& time)  // 100 ns units
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 void RecordFrameStart()
 {

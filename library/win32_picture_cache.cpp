@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "clock/win32_file_time.h"
 #include "text/win32_wide.h"
 
 static const char lockName[] = "cache.lock";
@@ -31,16 +32,11 @@ static std::string LocalApplicationData()
 
 PictureCacheFolderLookup pictureCacheFolder = LocalApplicationData;
 
-static uint64_t FileTimeValue(const FILETIME& time)
-{
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 static uint64_t Now()
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    return FileTimeValue(now);
+    return FileTimeTicks(now);
 }
 
 static bool EndsWith(const std::string& text, const char* suffix)
@@ -143,7 +139,7 @@ std::vector<CacheIndexEntry> PictureCache::Scan() const
     std::vector<std::string> damaged;
     do {
         const std::string name = Utf8FromWide(found.cFileName);
-        const uint64_t written = FileTimeValue(found.ftLastWriteTime);
+        const uint64_t written = FileTimeTicks(found.ftLastWriteTime);
         CacheIndexEntry entry;
         entry.name = name;
         entry.bytes = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;

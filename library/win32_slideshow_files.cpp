@@ -2,6 +2,7 @@
 // FindFirstFileExW, pictures through the decoders.
 #include <memory>
 
+#include "clock/win32_file_time.h"
 #include "library/win32_slideshow.h"
 #include "picture/picture_pixels.h"
 #include "text/win32_wide.h"
@@ -52,8 +53,7 @@ static FolderListing ListFolder(const std::string& folder, const FolderEntryBatc
         const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back({Utf8FromWide(found.cFileName), found.dwFileAttributes, reparse ? found.dwReserved0 : 0,
                            (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-                           (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-                               found.ftLastWriteTime.dwLowDateTime});
+                           FileTimeTicks(found.ftLastWriteTime)});
         more = FindNextFileW(search, &found) != FALSE;
         end = more ? ERROR_SUCCESS : GetLastError();
         if (entries.size() >= batchSize || !more) {

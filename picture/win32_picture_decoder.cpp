@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "clock/win32_file_time.h"
 #include "picture/exif_facts.h"
 #include "picture/exif_orientation.h"
 #include "picture/picture_pixels.h"
@@ -80,7 +81,7 @@ static bool ReadFileHead(const wchar_t* path, FileHead& head)
     }
     FILETIME written = {};
     if (GetFileTime(file, nullptr, nullptr, &written)) {
-        head.modified = static_cast<uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+        head.modified = FileTimeTicks(written);
     }
     head.bytes.reset(new (std::nothrow) uint8_t[kExifHeadBytes]);
     const bool readOk =

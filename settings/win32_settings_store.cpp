@@ -7,6 +7,7 @@
 #include <climits>
 #include <vector>
 
+#include "clock/win32_file_time.h"
 #include "settings/settings_file.h"
 #include "settings/settings_leftovers.h"
 #include "settings/settings_policy.h"
@@ -95,7 +96,7 @@ static bool OtherProcessRuns(uint32_t id)
 
 static uint64_t WriteTimeOf(const WIN32_FIND_DATAW& found)
 {
-    return (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+    return FileTimeTicks(found.ftLastWriteTime);
 }
 
 // Where the settings file's contents are, once what earlier saves left beside

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "clock/win32_clock.h"
 #include "render/frame_clock.h"
 #include "water/picture_fit.h"
 
@@ -120,19 +121,6 @@ void DrainErrors()
 {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
-}
-
-// The CPU time of the whole process, the renderer's own threads included.
-uint64_t ProcessCpuMicroseconds()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
-        return 0;
-    }
-    const auto ticks = [](const FILETIME& time) {
-        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    };
-    return (ticks(kernel) + ticks(user)) / 10;
 }
 
 void DrawQuad()
