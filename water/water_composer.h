@@ -33,6 +33,11 @@ class WaterComposer {
 public:
     // For a monitor of that many pixels, lit by maps of columns x rows texels.
     void Init(int32_t monitorWidth, int32_t monitorHeight, int32_t lightColumns, int32_t lightRows);
+    // Whether Init was given that monitor and maps of that size.
+    bool ComposesFor(int32_t monitorWidth, int32_t monitorHeight, const LightMapView& light) const
+    {
+        return width == monitorWidth && height == monitorHeight && columns == light.width && rows == light.height;
+    }
 
     // Rows [firstRow, firstRow + rowCount) of the frame into `out` (rowCount
     // rows of width pixels): the picture seen through the water, the

@@ -302,11 +302,11 @@ bool RealisticSurface::Draw()
             ReleaseComposing();
             DrawAlways(WaterDrawing::Pass);
             DrainErrors();
-            DrawPass();
+            DrawPass(viewport[2]);
             drawn = true;
         }
     } else {
-        DrawPass();
+        DrawPass(viewport[2]);
     }
     if (trying && !forced) {
         uint64_t took = 0;
@@ -325,12 +325,10 @@ bool RealisticSurface::Draw()
     return drawn && glGetError() == GL_NO_ERROR;
 }
 
-void RealisticSurface::DrawPass()
+void RealisticSurface::DrawPass(int viewportWidth)
 {
     const Pass& pass = passes[fade > 0.0f ? 1 : 0];
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const GLint filter = viewport[2] * 5 >= monitorWidth * 4 ? GL_NEAREST : GL_LINEAR;
+    const GLint filter = viewportWidth * 5 >= monitorWidth * 4 ? GL_NEAREST : GL_LINEAR;
     gl.useProgram(pass.program);
     SetPlace(gl, pass.shownPlace, pass.shownArea, shown.place);
     SetPlace(gl, pass.incomingPlace, pass.incomingArea, incoming.place);
@@ -382,10 +380,8 @@ bool RealisticSurface::PrepareComposing()
         glBindTexture(GL_TEXTURE_2D, 0);
         strip.assign(static_cast<size_t>(monitorWidth) * stripRows * 4, 0);
     }
-    if (composedColumns != lightMap.width || composedRows != lightMap.height) {
+    if (!composer.ComposesFor(monitorWidth, monitorHeight, lightMap)) {
         composer.Init(monitorWidth, monitorHeight, lightMap.width, lightMap.height);
-        composedColumns = lightMap.width;
-        composedRows = lightMap.height;
     }
     return glGetError() == GL_NO_ERROR;
 }
@@ -465,8 +461,7 @@ void RealisticSurface::ReleaseComposing()
     incomingPixels = MonitorPixels();
     shownPlaced = 0;
     incomingPlaced = 0;
-    composedColumns = 0;
-    composedRows = 0;
+    composer = WaterComposer();
     strip = std::vector<uint8_t>();
 }
 

@@ -72,7 +72,8 @@ public:
 
 private:
     void UploadLight(const LightMapView& map);
-    void DrawPass();
+    // Over a viewport that many pixels wide.
+    void DrawPass(int viewportWidth);
     bool DrawComposed();
     bool PrepareComposing();
     void PlaceOnCpu(const PlacedPicture& picture, uint64_t& placedIdentity, MonitorPixels& pixels);
@@ -108,8 +109,6 @@ private:
     uint64_t incomingPlaced = 0;
     GLuint frameTexture = 0;
     GLuint copyProgram = 0;
-    int composedColumns = 0;
-    int composedRows = 0;
     std::vector<uint8_t> strip;
     int monitorWidth = 0;
     int monitorHeight = 0;
